@@ -1,0 +1,52 @@
+// The output log: lines written into a list control, and HexWord number formatting.
+#include "output_log.h"
+
+namespace {
+
+// Characters 0 to 32 (space and the control characters) count as blank.
+bool IsBlankChar(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+
+bool IsBlank(std::string_view line) {
+  for (char c : line) {
+    if (!IsBlankChar(c)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view CutToLogLimit(std::string_view text) {
+  return text.substr(0, kLogTextLimit);
+}
+
+void LogAppend(ListControl& list, std::string_view text) {
+  // Callers hold texts to the limit; a longer one is cut here too rather than passed on.
+  text = CutToLogLimit(text);
+  if (list.Count() == 0) list.Add("");
+  const int last = list.Count() - 1;
+  const std::string line = list.Read(last);
+  if (IsBlank(line)) {
+    list.Replace(last, text);
+  } else {
+    list.Replace(last, line + std::string(text));
+  }
+  list.RedrawNow();
+}
+
+void LogWriteLine(ListControl& list, std::string_view text) {
+  LogAppend(list, text);
+  list.Add("");
+  list.SetFirstVisible(list.Count() - 1);
+  list.RedrawNow();
+}
+
+std::string HexWord(std::uint16_t value) {
+  std::string digits(4, '0');
+  for (int i = 3; i >= 0; --i) {
+    digits[static_cast<std::size_t>(i)] = HexDigits[value & 0xFu];
+    value = static_cast<std::uint16_t>(value >> 4);
+  }
+  return digits;
+}

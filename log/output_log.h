@@ -1,0 +1,40 @@
+// The output log: lines written into a list control, and HexWord number formatting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The list control that holds the log's lines. The log keeps no copy of its own; the window's
+// list box stands behind this in the program, an in-memory list in the tests.
+class ListControl {
+ public:
+  virtual ~ListControl() = default;
+  virtual int Count() const = 0;
+  virtual void Add(std::string_view text) = 0;
+  virtual std::string Read(int index) const = 0;
+  virtual void Replace(int index, std::string_view text) = 0;
+  virtual void Clear() = 0;
+  virtual void SetFirstVisible(int index) = 0;
+  // Invalidates the whole control and paints it at once, without waiting for the message loop.
+  virtual void RedrawNow() = 0;
+};
+
+// The longest text one log write takes. Callers cut longer texts with CutToLogLimit.
+inline constexpr std::size_t kLogTextLimit = 255;
+
+// The first kLogTextLimit characters of text.
+std::string_view CutToLogLimit(std::string_view text);
+
+// Adds text to the end of the current (last) line; a blank current line is replaced.
+void LogAppend(ListControl& list, std::string_view text);
+
+// Writes text as a finished line of its own, followed by a new empty current line, and scrolls
+// so that the newest lines are in view.
+void LogWriteLine(ListControl& list, std::string_view text);
+
+inline constexpr char HexDigits[] = "0123456789ABCDEF";
+
+// value as exactly four upper-case hexadecimal digits, most significant first.
+std::string HexWord(std::uint16_t value);
