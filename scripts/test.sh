@@ -1,0 +1,36 @@
+#!/bin/bash
+# Runs every test: the portable core natively and with sanitizers, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scripts/setup.sh
+
+presets=(linux linux-asan windows-i686)
+for preset in "${presets[@]}"; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+source scripts/xvfb.sh
+cleanup() {
+  scripts/wine-prefix.sh stop
+  stop_xvfb
+}
+trap cleanup EXIT
+start_xvfb
+scripts/wine-prefix.sh start
+
+summary=()
+failed=0
+for preset in "${presets[@]}"; do
+  log="build/ctest-${preset}.log"
+  if ! ctest --preset "$preset" 2>&1 | tee "$log"; then
+    failed=1
+  fi
+  summary+=("${preset}: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+done
+
+echo
+echo "Summary"
+printf '  %s\n' "${summary[@]}"
+exit "$failed"
