@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
+#include "guarded_call.h"
 #include "library_contract.h"
 #include "unit_library_api_kelm.h"
 
@@ -12,12 +14,22 @@ std::uint8_t StopRequested = 0;
 
 namespace {
 
-// Every library call of the procedure goes through here, so that a guard around the calls can be
-// added in this one place. Arguments are passed at their exact 32-bit (or pointer) types; the raw
-// result is returned and read at its contract width by the caller.
+// A library call that faulted (or returned with the stack pointer moved): the procedure ends
+// there.
+struct LibraryFault {
+  EntrySlot slot;
+  std::uint32_t code;
+};
+
+// Every library call of the procedure goes through here, under the guard. Arguments are passed
+// at their exact 32-bit (or pointer) types; the raw result is returned and read at its contract
+// width by the caller.
 template <EntrySlot S, typename... Args>
 auto Call(Args... args) {
-  return Entry<S>()(args...);
+  std::uint32_t fault = 0;
+  const auto result = GuardedEntryCall<S>(&fault, args...);
+  if (fault != 0) throw LibraryFault{S, fault};
+  return result;
 }
 
 // The kinds of debug interface the library knows, in report order, with their count-line texts.
@@ -90,7 +102,7 @@ constexpr std::string_view kHalted = "Success. Processor halted.";
 constexpr std::string_view kStopped = "Stopped by user.";
 
 // The buttons' running state for as long as the procedure runs; every way out restores START
-// first, then STOP.
+// first, then STOP. After a library fault START stays disabled: the library cannot be used again.
 class RunningButtons {
  public:
   explicit RunningButtons(RecoveryWindow& window) : window_(window) {
@@ -98,14 +110,17 @@ class RunningButtons {
     window_.SetStopEnabled(true);
   }
   ~RunningButtons() {
-    window_.SetStartEnabled(true);
+    if (!start_lost_) window_.SetStartEnabled(true);
     window_.SetStopEnabled(false);
   }
   RunningButtons(const RunningButtons&) = delete;
   RunningButtons& operator=(const RunningButtons&) = delete;
 
+  void KeepStartDisabled() { start_lost_ = true; }
+
  private:
   RecoveryWindow& window_;
+  bool start_lost_ = false;
 };
 
 void WriteLine(RecoveryWindow& window, std::string_view text) {
@@ -231,10 +246,31 @@ void ConnectAndHalt(RecoveryWindow& window) {
   HaltLoop(window);
 }
 
+// The line that tells the user the library failed, naming the export and the exception code.
+std::string FaultLine(const LibraryFault& fault) {
+  const std::string name = kEntryPointNames[static_cast<std::size_t>(fault.slot)];
+  if (fault.code == kStackPointerFault) {
+    return "The interface library failed in " + name +
+           " (it returned with the stack pointer moved: wrong calling convention). Restart the "
+           "application.";
+  }
+  char code[9];
+  std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(fault.code));
+  return "The interface library failed in " + name + " (exception " + code +
+         "). Restart the application.";
+}
+
 }  // namespace
 
 void RecoveryProcedure(RecoveryWindow& window) {
-  const RunningButtons running(window);
-  WriteReport(window);
-  ConnectAndHalt(window);
+  RunningButtons running(window);
+  try {
+    WriteReport(window);
+    ConnectAndHalt(window);
+  } catch (const LibraryFault& fault) {
+    // The library's state is unknown: it is never called again, nor freed.
+    AbandonInterfaceLibrary();
+    running.KeepStartDisabled();
+    WriteLine(window, FaultLine(fault));
+  }
 }
