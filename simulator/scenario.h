@@ -11,21 +11,43 @@
 
 // The library's 34 exports in the order of the program's entry-point table, with the number of
 // 32-bit argument slots each takes as the program calls it (the 23 it never calls take none here).
-#define SIMULATED_EXPORTS(X)                                                                       \
-  X(version, 0)                                                                                    \
-  X(get_dll_version, 0)                                                                            \
-  X(open_debug_file, 0) X(close_debug_file, 0) X(set_local_machine_ip_number, 0)                   \
-      X(reenumerate_all_port_types, 0) X(get_enumerated_number_of_ports, 1) X(                     \
-          get_port_descriptor, 2) X(get_port_descriptor_short, 0) X(open_port, 2) X(close_port, 0) \
-          X(reset_hardware_interface, 0) X(check_critical_error, 0)                                \
-              X(set_debug_shift_frequency, 0) X(set_reset_delay_in_ms, 0) X(get_cable_version, 0)  \
-                  X(target_reset, 0) X(target_halt, 0) X(target_check_if_halted, 0)                \
-                      X(target_resume, 0) X(target_step, 0) X(get_block, 0) X(put_block, 0)        \
-                          X(read_8bit_value, 0) X(read_16bit_value, 0) X(read_32bit_value, 0)      \
-                              X(write_8bit_value, 0) X(write_16bit_value, 0)                       \
-                                  X(write_32bit_value, 0) X(load_bin_file, 0) X(load_srec_file, 0) \
-                                      X(get_mcu_register, 0) X(set_mcu_register, 0)                \
-                                          X(corvane_special_features, 7)
+// clang-format off
+#define SIMULATED_EXPORTS(X) \
+  X(version, 0) \
+  X(get_dll_version, 0) \
+  X(open_debug_file, 0) \
+  X(close_debug_file, 0) \
+  X(set_local_machine_ip_number, 0) \
+  X(reenumerate_all_port_types, 0) \
+  X(get_enumerated_number_of_ports, 1) \
+  X(get_port_descriptor, 2) \
+  X(get_port_descriptor_short, 0) \
+  X(open_port, 2) \
+  X(close_port, 0) \
+  X(reset_hardware_interface, 0) \
+  X(check_critical_error, 0) \
+  X(set_debug_shift_frequency, 0) \
+  X(set_reset_delay_in_ms, 0) \
+  X(get_cable_version, 0) \
+  X(target_reset, 0) \
+  X(target_halt, 0) \
+  X(target_check_if_halted, 0) \
+  X(target_resume, 0) \
+  X(target_step, 0) \
+  X(get_block, 0) \
+  X(put_block, 0) \
+  X(read_8bit_value, 0) \
+  X(read_16bit_value, 0) \
+  X(read_32bit_value, 0) \
+  X(write_8bit_value, 0) \
+  X(write_16bit_value, 0) \
+  X(write_32bit_value, 0) \
+  X(load_bin_file, 0) \
+  X(load_srec_file, 0) \
+  X(get_mcu_register, 0) \
+  X(set_mcu_register, 0) \
+  X(corvane_special_features, 7)
+// clang-format on
 
 #define SIMULATED_EXPORT_ENUM(name, slots) name,
 enum class Export : std::uint8_t { SIMULATED_EXPORTS(SIMULATED_EXPORT_ENUM) };
