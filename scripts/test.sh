@@ -6,7 +6,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
 
 presets=(linux linux-asan windows-i686)
-for preset in "${presets[@]}"; do
+for preset in "${presets[@]}" fuzz; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
@@ -28,6 +28,17 @@ for preset in "${presets[@]}"; do
     failed=1
   fi
   summary+=("${preset}: $(grep -E 'tests passed|No tests were found' "$log" | tail -1)")
+done
+
+# The fuzz targets, briefly (scripts/fuzz.sh runs them for as long as asked).
+for target in output_log_fuzz scenario_fuzz; do
+  if scripts/fuzz.sh "$target" 20 >"build/fuzz-${target}.log" 2>&1; then
+    summary+=("${target}: $(grep -E '^Done [0-9]+ runs' "build/fuzz-${target}.log" | tail -1)")
+  else
+    tail -30 "build/fuzz-${target}.log"
+    summary+=("${target}: FAILED (build/fuzz-${target}.log)")
+    failed=1
+  fi
 done
 
 echo
