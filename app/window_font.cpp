@@ -2,13 +2,18 @@
 #include "window_font.h"
 
 #include <cstring>
+#include <string>
 
 #include "main_form_layout.h"
 
 namespace {
 
-// The layout's face first; then faces of the same design and width, then a common sans serif.
-constexpr const char* kFaceCandidates[] = {kFontFace, "Microsoft Sans Serif", "Tahoma", "Arial"};
+// The layout's face first, then its scalable successor of the same metrics, then the dialog face
+// closest to it in height and width.
+constexpr const char* kFaceCandidates[] = {kFontFace, "Microsoft Sans Serif", "Tahoma"};
+
+// A logical face that the system always maps onto its dialog font.
+constexpr char kLastResortFace[] = "MS Shell Dlg";
 
 int CALLBACK NoteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -24,11 +29,9 @@ bool IsInstalled(HDC screen, const char* face) {
   return found;
 }
 
-}  // namespace
-
 std::string ChooseWindowFontFace() {
   HDC screen = GetDC(nullptr);
-  std::string chosen;
+  std::string chosen = kLastResortFace;
   for (const char* face : kFaceCandidates) {
     if (IsInstalled(screen, face)) {
       chosen = face;
@@ -38,6 +41,8 @@ std::string ChooseWindowFontFace() {
   ReleaseDC(nullptr, screen);
   return chosen;
 }
+
+}  // namespace
 
 GdiObject<HFONT> CreateWindowFont(int points, int dpi) {
   LOGFONTA font{};

@@ -3,14 +3,9 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "window.h"
 
-// The first installed face of: the layout's face, then the substitutes closest to it in shape
-// and metrics. Empty when none of them is installed.
-std::string ChooseWindowFontFace();
-
-// The window font at `points` for a screen of `dpi` pixels per inch, in the chosen face (or the
-// system's default face when none of the candidates is installed).
+// The window font at `points` for a screen of `dpi` pixels per inch, in the first installed face
+// of: the layout's face, then the substitutes closest to it in shape and metrics; in the system's
+// dialog face when none of them is installed.
 GdiObject<HFONT> CreateWindowFont(int points, int dpi);
