@@ -8,6 +8,10 @@ namespace {
 class Win32Loader final : public PlatformLoader {
  public:
   ModuleHandle Load(const char* file_name) override {
+    // Takes the current directory (and any folder set before) out of the search, so a library
+    // planted in the working directory is never loaded; the program's own folder, the system
+    // folders and PATH are searched as before.
+    SetDllDirectoryW(L"");
     return reinterpret_cast<ModuleHandle>(LoadLibraryA(file_name));
   }
   EntryAddress Lookup(ModuleHandle module, const char* export_name) override {

@@ -35,6 +35,10 @@ bool LoadInterfaceLibrary(const char* file_name) {
 
 void UnloadInterfaceLibrary() {
   if (LibraryLoaded) loader->Free(LibraryHandle);
+  AbandonInterfaceLibrary();
+}
+
+void AbandonInterfaceLibrary() {
   LibraryHandle = nullptr;
   EntryPointTable.fill(nullptr);
   AllEntryPointsResolved = false;

@@ -99,6 +99,11 @@ bool LoadInterfaceLibrary(const char* file_name);
 // Frees the library if one is loaded, empties every entry and clears both flags.
 void UnloadInterfaceLibrary();
 
+// Forgets a library that faulted, without freeing it: its state is unknown, so none of its code
+// runs again, not even its unload routine. Empties every entry and clears both flags, so a
+// later UnloadInterfaceLibrary frees nothing.
+void AbandonInterfaceLibrary();
+
 // Looks up one export into one entry; a missing export leaves the entry empty and clears
 // AllEntryPointsResolved.
 void ResolveEntryPoint(ModuleHandle module, EntryAddress& entry, const char* export_name);

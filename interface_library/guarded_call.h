@@ -1,0 +1,58 @@
+// Calls into the interface library under a guard that turns a fault inside it into a report.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "unit_library_api_kelm.h"
+
+// What a guarded call reports besides the result: 0 when the export returned normally, the
+// exception code of a fault raised inside it (0xC0000005 for an access violation, ...), or
+// kStackPointerFault when it returned with the stack pointer moved (an export built with another
+// calling convention than cdecl).
+inline constexpr std::uint32_t kStackPointerFault = 0xE0535450u;
+
+#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
+#define GUARDED_LIBRARY_CALLS 1
+
+// Calls entry with count 32-bit arguments, pushed last to first as cdecl does, under a
+// structured-exception frame of its own; the stack pointer is checked and restored after the
+// call. Returns the export's return register; *fault receives the outcome as above.
+std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
+                            std::uint32_t* fault);
+
+template <typename T>
+std::uint32_t ArgumentSlot(T value) {
+  if constexpr (std::is_pointer_v<T>) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(value));
+  } else {
+    return static_cast<std::uint32_t>(value);
+  }
+}
+
+template <typename R>
+R ResultFromRegister(std::uint32_t value) {
+  if constexpr (std::is_pointer_v<R>) {
+    return reinterpret_cast<R>(static_cast<std::uintptr_t>(value));
+  } else {
+    return static_cast<R>(value);
+  }
+}
+#endif
+
+// Calls the export in slot S with args. Where the platform allows (32-bit Windows) the call is
+// guarded; elsewhere it is made directly and *fault is always 0.
+template <EntrySlot S, typename... Args>
+auto GuardedEntryCall(std::uint32_t* fault, Args... args) {
+  using Fn = typename CallShape<S>::Fn;
+  static_assert(std::is_invocable_v<Fn, Args...>, "arguments do not fit the call shape");
+  using Result = std::invoke_result_t<Fn, Args...>;
+#if defined(GUARDED_LIBRARY_CALLS)
+  const std::uint32_t slots[sizeof...(Args) + 1] = {ArgumentSlot(args)..., 0};
+  return ResultFromRegister<Result>(
+      GuardedInvoke(EntryPointTable[static_cast<std::size_t>(S)], slots, sizeof...(Args), fault));
+#else
+  *fault = 0;
+  return static_cast<Result>(Entry<S>()(args...));
+#endif
+}

@@ -1,0 +1,97 @@
+// The guard around library calls on 32-bit Windows: a structured-exception frame of our own.
+#include "guarded_call.h"
+
+#include <windows.h>
+#include <intrin.h>
+#include <malloc.h>
+#include <setjmp.h>
+
+#if defined(_MSC_VER)
+
+namespace {
+
+// MSVC: a typed call per argument count under __try/__except (the stack-pointer check needs
+// the GNU assembler routine and is not made here).
+std::uint32_t InvokeTyped(EntryAddress entry, const std::uint32_t* a, unsigned count) {
+  using U = std::uint32_t;
+  switch (count) {
+    case 0: return reinterpret_cast<U(__cdecl*)()>(entry)();
+    case 1: return reinterpret_cast<U(__cdecl*)(U)>(entry)(a[0]);
+    case 2: return reinterpret_cast<U(__cdecl*)(U, U)>(entry)(a[0], a[1]);
+    default:
+      return reinterpret_cast<U(__cdecl*)(U, U, U, U, U, U, U)>(entry)(a[0], a[1], a[2], a[3], a[4],
+                                                                       a[5], a[6]);
+  }
+}
+
+}  // namespace
+
+std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
+                            std::uint32_t* fault) {
+  *fault = 0;
+  __try {
+    return InvokeTyped(entry, args, count);
+  } __except (*fault = GetExceptionCode(), EXCEPTION_EXECUTE_HANDLER) {
+    if (*fault == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
+    return 0;
+  }
+}
+
+#else
+
+extern "C" std::uint32_t InvokeChecked(EntryAddress entry, const std::uint32_t* args,
+                                       unsigned count, std::uint32_t* stack_moved);
+
+namespace {
+
+// An exception registration record as the system walks them from fs:0, followed by what the
+// handler needs to return to the guard. Nothing here has a destructor: the way back from a
+// fault is a longjmp over the library's frames.
+struct GuardFrame {
+  GuardFrame* next;
+  void* handler;
+  jmp_buf resume;
+  volatile DWORD code;
+};
+
+extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* frame,
+                                                      CONTEXT*, void*) {
+  // The second pass over the frames (an unwind started by us or by an outer handler).
+  if ((record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) {
+    return ExceptionContinueSearch;
+  }
+  GuardFrame* guard = static_cast<GuardFrame*>(frame);
+  guard->code = record->ExceptionCode;
+  // Lets the handlers the library registered below ours run their unwind, then leaves fs:0
+  // pointing at our record again.
+  RtlUnwind(frame, nullptr, record, nullptr);
+  longjmp(guard->resume, 1);
+}
+
+}  // namespace
+
+std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
+                            std::uint32_t* fault) {
+  GuardFrame guard;
+  guard.code = 0;
+  guard.handler = reinterpret_cast<void*>(&GuardHandler);
+  guard.next = reinterpret_cast<GuardFrame*>(__readfsdword(0));
+  __writefsdword(0, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(&guard)));
+
+  volatile std::uint32_t result = 0;
+  std::uint32_t stack_moved = 0;
+  if (setjmp(guard.resume) == 0) {
+    result = InvokeChecked(entry, args, count, &stack_moved);
+  }
+  __writefsdword(0, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(guard.next)));
+
+  if (guard.code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();  // re-arms the guard page
+  if (guard.code != 0) {
+    *fault = guard.code;
+  } else {
+    *fault = stack_moved != 0 ? kStackPointerFault : 0;
+  }
+  return result;
+}
+
+#endif

@@ -1,0 +1,41 @@
+/* Calls a cdecl function with an array of 32-bit arguments and reports whether it returned with
+   the stack pointer where cdecl leaves it (32-bit Windows, GNU assembler).
+
+   uint32_t InvokeChecked(EntryAddress entry, const uint32_t* args, unsigned count,
+                          uint32_t* stack_moved);
+
+   The arguments are pushed last to first. After the call the stack pointer must be where it was
+   just before the call: a callee that removed its own arguments (stdcall) or otherwise moved it
+   sets *stack_moved to 1. Either way the stack pointer is restored from a callee-saved register,
+   so the caller goes on with a sound stack. */
+
+        .text
+        .globl  _InvokeChecked
+        .def    _InvokeChecked; .scl 2; .type 32; .endef
+_InvokeChecked:
+        pushl   %ebp
+        movl    %esp, %ebp
+        pushl   %ebx
+        pushl   %esi
+        pushl   %edi
+        movl    %esp, %esi              /* the stack pointer to restore */
+        movl    12(%ebp), %edi          /* args */
+        movl    16(%ebp), %ecx          /* count */
+1:      testl   %ecx, %ecx
+        jz      2f
+        decl    %ecx
+        pushl   (%edi,%ecx,4)
+        jmp     1b
+2:      movl    %esp, %ebx              /* where cdecl leaves the stack pointer after the call */
+        call    *8(%ebp)
+        xorl    %ecx, %ecx
+        cmpl    %ebx, %esp
+        setne   %cl
+        movl    20(%ebp), %edx
+        movl    %ecx, (%edx)
+        movl    %esi, %esp
+        popl    %edi
+        popl    %esi
+        popl    %ebx
+        popl    %ebp
+        ret

@@ -1,0 +1,106 @@
+// Tests of the guard around library calls: faults and a moved stack pointer become reports.
+#include "guarded_call.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
+
+namespace {
+
+using u32 = std::uint32_t;
+
+volatile u32 zero = 0;
+u32 last_args[7];
+
+u32 __cdecl Returns(u32 a, u32 b) {
+  last_args[0] = a;
+  last_args[1] = b;
+  return a * 16 + b;
+}
+u32 __cdecl SevenArguments(u32 a, u32 b, u32 c, u32 d, u32 e, u32 f, u32 g) {
+  const u32 args[] = {a, b, c, d, e, f, g};
+  for (int i = 0; i < 7; ++i) last_args[i] = args[i];
+  return 7;
+}
+u32 __cdecl AccessViolation() {
+  return *reinterpret_cast<volatile u32*>(zero);
+}
+u32 __cdecl IllegalInstruction() {
+#if defined(_MSC_VER)
+  __ud2();
+#else
+  __builtin_trap();
+#endif
+}
+u32 __cdecl DivideByZero() {
+  return 100 / zero;
+}
+u32 __cdecl Recurse(u32 depth) {
+  volatile u32 frame[1024];
+  frame[0] = depth;
+  return depth > 0xFFFFFFF0u ? frame[0] : Recurse(depth + 1) + frame[0];
+}
+u32 __cdecl StackOverflow() {
+  return Recurse(0);
+}
+// Removes its own two arguments on return, as a library built with another calling convention.
+u32 __stdcall RemovesItsArguments(u32 a, u32 b) {
+  return a + b;
+}
+
+template <typename F>
+EntryAddress Address(F function) {
+  return reinterpret_cast<EntryAddress>(function);
+}
+
+TEST(GuardedInvoke, PassesArgumentsInOrderAndReturnsTheResult) {
+  u32 fault = 1;
+  const u32 two[] = {3, 4};
+  EXPECT_EQ(GuardedInvoke(Address(&Returns), two, 2, &fault), 3u * 16 + 4);
+  EXPECT_EQ(fault, 0u);
+
+  const u32 seven[] = {1, 2, 3, 4, 5, 6, 7};
+  EXPECT_EQ(GuardedInvoke(Address(&SevenArguments), seven, 7, &fault), 7u);
+  EXPECT_EQ(fault, 0u);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(last_args[i], seven[i]);
+}
+
+TEST(GuardedInvoke, TurnsEachKindOfFaultIntoItsExceptionCode) {
+  struct Case {
+    EntryAddress entry;
+    u32 code;
+  };
+  const Case cases[] = {
+      {Address(&AccessViolation), 0xC0000005u},
+      {Address(&IllegalInstruction), 0xC000001Du},
+      {Address(&DivideByZero), 0xC0000094u},
+      {Address(&StackOverflow), 0xC00000FDu},
+  };
+  // Twice over: a guard must work again after a fault, the stack overflow included.
+  for (int round = 0; round < 2; ++round) {
+    for (const Case& c : cases) {
+      u32 fault = 0;
+      GuardedInvoke(c.entry, nullptr, 0, &fault);
+      EXPECT_EQ(fault, c.code) << "round " << round;
+    }
+  }
+  u32 fault = 1;
+  const u32 two[] = {5, 6};
+  EXPECT_EQ(GuardedInvoke(Address(&Returns), two, 2, &fault), 5u * 16 + 6);
+  EXPECT_EQ(fault, 0u);
+}
+
+TEST(GuardedInvoke, ReportsACalleeThatMovesTheStackPointerAndRestoresIt) {
+  u32 fault = 0;
+  const u32 two[] = {1, 2};
+  EXPECT_EQ(GuardedInvoke(Address(&RemovesItsArguments), two, 2, &fault), 3u);
+  EXPECT_EQ(fault, kStackPointerFault);
+  // The caller's frame is intact: a later call works as before.
+  EXPECT_EQ(GuardedInvoke(Address(&Returns), two, 2, &fault), 1u * 16 + 2);
+  EXPECT_EQ(fault, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// The START procedure: the enumeration report, then connection, mode set-up and the halt loop.
+#include "recovery_procedure.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "guarded_call.h"
+#include "library_contract.h"
+#include "unit_library_api_kelm.h"
+
+std::uint8_t StopRequested = 0;
+
+namespace {
+
+// A library call that faulted (or returned with the stack pointer moved): the procedure ends
+// there.
+struct LibraryFault {
+  EntrySlot slot;
+  std::uint32_t code;
+};
+
+// Every library call of the procedure goes through here, under the guard. Arguments are passed
+// at their exact 32-bit (or pointer) types; the raw result is returned and read at its contract
+// width by the caller.
+template <EntrySlot S, typename... Args>
+auto Call(Args... args) {
+  std::uint32_t fault = 0;
+  const auto result = GuardedEntryCall<S>(&fault, args...);
+  if (fault != 0) throw LibraryFault{S, fault};
+  return result;
+}
+
+// The kinds of debug interface the library knows, in report order, with their count-line texts.
+struct PortKind {
+  std::uint32_t port_type;
+  std::string_view count_line;
+};
+
+constexpr std::array<PortKind, 7> kPortKinds = {{
+    {3, "Number of USB Veyras = "},
+    {4, "Number of PC Serial Ports = "},
+    {5, "Number of USB Pendrel Vell/Ormo = "},
+    {6, "Number of Ethernet Pendrel Vell/Ormos = "},
+    {7, "Number of Quillon USB Devices = "},
+    {8, "Number of Quillon Ethernet Devices = "},
+    {9, "Number of Ostrel USB Devices = "},
+}};
+
+// Items 1 to 7 of the hardwaretype radio group (item 0, "Show Hardware", connects to nothing).
+// Item i uses row i - 1 and the port type i + 2; the first port of that type is opened.
+struct HardwareChoice {
+  std::uint32_t port_type;
+  std::string_view not_attached;
+  std::string_view open_failure;
+};
+
+constexpr std::array<HardwareChoice, 7> kHardwareChoices = {{
+    {3, "No USB Veyra Cables Detected", "Error connecting to USB Veyra."},
+    {4, "No Serial Ports Detected.", "Error opening serial port."},
+    {5, "No Pendrel Vell units detected on USB bus.", "Error connecting to Pendrel Vell via USB."},
+    {6, "No Pendrel Vell units detected on ethernet bus.",
+     "Error connecting to Pendrel Vell via Ethernet."},
+    {7, "No Quillon Devices Detected via USB", "Error connecting to Quillon USB."},
+    {8, "No Quillon Devices Detected on Ethernet", "Error connecting to Quillon Ethernet."},
+    {9, "No Ostrel Cables Detected via USB", "Error connecting to Ostrel USB."},
+}};
+
+constexpr bool HardwareChoicesFollowPortTypes() {
+  for (std::size_t row = 0; row < kHardwareChoices.size(); ++row) {
+    if (kHardwareChoices[row].port_type != row + 3) return false;
+  }
+  return true;
+}
+static_assert(HardwareChoicesFollowPortTypes(), "item i must use port type i + 2");
+
+constexpr std::uint32_t kFirstPort = 1;
+
+// Items of the communicationtype radio group: 0 SWD, 1 JTAG.
+struct CommunicationChoice {
+  std::string_view line;
+  std::uint32_t protocol;
+  std::string_view failure;
+};
+
+constexpr std::array<CommunicationChoice, 2> kCommunicationChoices = {{
+    {"Communication via SWD", 0, "Unable to set communications mode to SWD."},
+    {"Communication via JTAG", 1, "Unable to set communications mode to JTAG."},
+}};
+
+constexpr std::string_view kSeparator = " ";
+constexpr std::string_view kResetSeparator = "  ";
+constexpr std::string_view kDescriptorPrefix = "       ";
+constexpr std::string_view kNoneLine = "       None.";
+constexpr std::string_view kResetFailure = "Error resetting hardware interface !!!!!!!!!!!";
+constexpr std::string_view kCableVersionPrefix = "Cable Version is ";
+constexpr std::string_view kAdviceHalting = "Continuously attempting to halt processor.";
+constexpr std::string_view kAdvicePowerCycle =
+    "Please try power cycling your board until this operation is successful";
+constexpr std::string_view kHalted = "Success. Processor halted.";
+constexpr std::string_view kStopped = "Stopped by user.";
+
+// The buttons' running state for as long as the procedure runs; every way out restores START
+// first, then STOP. After a library fault START stays disabled: the library cannot be used again.
+class RunningButtons {
+ public:
+  explicit RunningButtons(RecoveryWindow& window) : window_(window) {
+    window_.SetStartEnabled(false);
+    window_.SetStopEnabled(true);
+  }
+  ~RunningButtons() {
+    if (!start_lost_) window_.SetStartEnabled(true);
+    window_.SetStopEnabled(false);
+  }
+  RunningButtons(const RunningButtons&) = delete;
+  RunningButtons& operator=(const RunningButtons&) = delete;
+
+  void KeepStartDisabled() { start_lost_ = true; }
+
+ private:
+  RecoveryWindow& window_;
+  bool start_lost_ = false;
+};
+
+void WriteLine(RecoveryWindow& window, std::string_view text) {
+  LogWriteLine(window.Log(), CutToLogLimit(text));
+}
+
+void WritePortBlock(RecoveryWindow& window, const PortKind& kind) {
+  const std::uint32_t count = Call<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
+  WriteLine(window, std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
+  if (count == 0) WriteLine(window, kNoneLine);
+  // Counted from 0 so that a count of 0xFFFFFFFF ends too.
+  for (std::uint32_t done = 0; done < count; ++done) {
+    const char* descriptor = Call<EntrySlot::get_port_descriptor>(kind.port_type, done + 1);
+    WriteLine(window, std::string(kDescriptorPrefix) + CopyLibraryText(descriptor));
+  }
+}
+
+void WriteReport(RecoveryWindow& window) {
+  window.Log().Clear();
+  WriteLine(window, CopyLibraryText(Call<EntrySlot::version>()));
+  WriteLine(window, kSeparator);
+  Call<EntrySlot::reenumerate_all_port_types>();
+  WriteLine(window, kSeparator);
+  for (const PortKind& kind : kPortKinds) {
+    if (&kind != &kPortKinds.front()) WriteLine(window, kSeparator);
+    WritePortBlock(window, kind);
+  }
+}
+
+char Digit(unsigned value) {
+  return static_cast<char>('0' + value);
+}
+
+// The version in hundredths as units, a full stop and two digits. Each position comes from its
+// own call, in order; the calls are expected to agree. The units are written in full, so a
+// version of 1000 or more shows as, for example, 12.34 rather than a character past '9'.
+std::string VersionLabel() {
+  const unsigned units = WordResult(Call<EntrySlot::get_dll_version>()) / 100u;
+  const unsigned tenths = WordResult(Call<EntrySlot::get_dll_version>()) % 100u / 10u;
+  const unsigned hundredths = WordResult(Call<EntrySlot::get_dll_version>()) % 10u;
+  std::string label = std::to_string(units);
+  label += '.';
+  label += Digit(tenths);
+  label += Digit(hundredths);
+  return label;
+}
+
+// Opens the first port of the chosen type; false (with the reason written) when there is none
+// or it does not open.
+bool Connect(RecoveryWindow& window, const HardwareChoice& choice) {
+  if (Call<EntrySlot::get_enumerated_number_of_ports>(choice.port_type) == 0) {
+    WriteLine(window, choice.not_attached);
+    return false;
+  }
+  if (!ByteResult(Call<EntrySlot::open_port>(choice.port_type, kFirstPort))) {
+    WriteLine(window, choice.open_failure);
+    Call<EntrySlot::close_port>();
+    return false;
+  }
+  return true;
+}
+
+bool SetCommunicationMode(RecoveryWindow& window) {
+  WriteLine(window, kSeparator);
+  // JTAG for item 1; SWD for item 0 (and for anything else the group might report).
+  const CommunicationChoice& choice =
+      kCommunicationChoices[window.CommunicationTypeIndex() == 1 ? 1 : 0];
+  WriteLine(window, choice.line);
+  WriteLine(window, kSeparator);
+  const std::uint32_t no_value = 0;
+  std::uint8_t* const no_status = nullptr;
+  if (!ByteResult(Call<EntrySlot::corvane_special_features>(
+          SPECIAL_FEATURE_SET_COMM_MODE, std::uint32_t{1}, choice.protocol, no_value, no_value,
+          no_status, no_value))) {
+    WriteLine(window, kSeparator);
+    WriteLine(window, choice.failure);
+    Call<EntrySlot::close_port>();
+    return false;
+  }
+  return true;
+}
+
+bool ResetInterface(RecoveryWindow& window) {
+  Call<EntrySlot::reset_hardware_interface>();
+  if (ByteResult(Call<EntrySlot::check_critical_error>())) {
+    WriteLine(window, kResetSeparator);
+    WriteLine(window, kResetFailure);
+    Call<EntrySlot::close_port>();
+    return false;
+  }
+  return true;
+}
+
+// Halt attempts back to back until the library reports the processor halted or STOP was
+// clicked. The status byte belongs to this run: 0 at first, then only the library writes it.
+void HaltLoop(RecoveryWindow& window) {
+  std::uint8_t halt_status = 0;
+  const std::uint32_t no_value = 0;
+  StopRequested = 0;
+  for (;;) {
+    Call<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT, std::uint32_t{1},
+                                              no_value, no_value, no_value, &halt_status, no_value);
+    window.ProcessMessages();
+    if (halt_status == kHaltStatusHalted) break;
+    if (StopRequested != 0) break;
+  }
+  if (halt_status == kHaltStatusHalted) WriteLine(window, kHalted);
+  if (StopRequested != 0) WriteLine(window, kStopped);
+}
+
+void ConnectAndHalt(RecoveryWindow& window) {
+  const int item = window.HardwareTypeIndex();
+  // Item 0 ("Show Hardware"), or no valid item, ends with the report.
+  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) return;
+  if (!Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) return;
+  if (!SetCommunicationMode(window)) return;
+  if (!ResetInterface(window)) return;
+  window.SetVersionLabel(VersionLabel());
+  WriteLine(window, std::string(kCableVersionPrefix) +
+                        std::to_string(WordResult(Call<EntrySlot::get_cable_version>())));
+  WriteLine(window, kAdviceHalting);
+  WriteLine(window, kAdvicePowerCycle);
+  HaltLoop(window);
+}
+
+// The line that tells the user the library failed, naming the export and the exception code.
+std::string FaultLine(const LibraryFault& fault) {
+  const std::string name = kEntryPointNames[static_cast<std::size_t>(fault.slot)];
+  if (fault.code == kStackPointerFault) {
+    return "The interface library failed in " + name +
+           " (it returned with the stack pointer moved: wrong calling convention). Restart the "
+           "application.";
+  }
+  char code[9];
+  std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(fault.code));
+  return "The interface library failed in " + name + " (exception " + code +
+         "). Restart the application.";
+}
+
+}  // namespace
+
+void RecoveryProcedure(RecoveryWindow& window) {
+  RunningButtons running(window);
+  try {
+    WriteReport(window);
+    ConnectAndHalt(window);
+  } catch (const LibraryFault& fault) {
+    // The library's state is unknown: it is never called again, nor freed.
+    AbandonInterfaceLibrary();
+    running.KeepStartDisabled();
+    WriteLine(window, FaultLine(fault));
+  }
+}

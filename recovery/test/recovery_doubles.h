@@ -1,0 +1,111 @@
+// Test doubles for the START procedure: a scripted interface library and a recording window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "recovery_procedure.h"
+
+// Everything the procedure did through both doubles, in order: library calls as
+// "open_port(3,1)", finished log lines as "line <text>", and window actions.
+using Journal = std::vector<std::string>;
+
+// The interface library, answering from a script. It fills the EntryPointTable while it exists;
+// only one may exist at a time. Its default answers carry junk in the bits that the procedure
+// must not read: yes/no answers above the low byte, versions above the low 16 bits.
+class ScriptedLibrary {
+ public:
+  explicit ScriptedLibrary(Journal& journal);
+  ~ScriptedLibrary();
+  ScriptedLibrary(const ScriptedLibrary&) = delete;
+  ScriptedLibrary& operator=(const ScriptedLibrary&) = delete;
+
+  std::string version = "Interface library 4.56";
+  // Ports attached, by PortType.
+  std::array<std::uint32_t, 10> counts = {};
+  // The answer to the ask-th count of a type (1 for the report's, 2 for the connection's, ...);
+  // by default counts[type].
+  std::function<std::uint32_t(std::uint32_t type, int ask)> count;
+  // The descriptor of a port; by default "port <type>/<index>" from a buffer that the next call
+  // overwrites.
+  std::function<const char*(std::uint32_t type, std::uint32_t index)> descriptor;
+  std::uint32_t open_result = 0xFFFFFF01u;
+  std::uint32_t mode_result = 0x7F000001u;
+  std::uint32_t critical_error = 0xABCD0100u;
+  // Answers of the first, second and third get_dll_version call.
+  std::array<std::uint32_t, 3> dll_versions = {0xDEAD007Bu, 0xDEAD007Bu, 0xDEAD007Bu};
+  std::uint32_t cable_version = 0xDEAD0123u;
+  // Runs in each halt attempt (numbered from 1 over the library's life) with the status byte the
+  // procedure passed; by default the processor halts in every attempt.
+  std::function<void(int attempt, std::uint8_t& status)> halt;
+
+  // Per halt attempt: the status address passed and the value found there on entry.
+  std::vector<const std::uint8_t*> status_addresses;
+  std::vector<std::uint8_t> status_on_entry;
+  int halt_attempts() const { return static_cast<int>(status_addresses.size()); }
+
+ private:
+  friend struct LibraryCalls;
+  Journal& journal_;
+  std::array<int, 10> asks_ = {};
+  std::string descriptor_buffer_;
+  int dll_version_calls_ = 0;
+};
+
+// A halt script: the processor halts in attempt n; the status is not written before.
+std::function<void(int, std::uint8_t&)> HaltsAt(int n);
+
+// The main window, recording what the procedure does with it. The log is an in-memory list.
+class ScriptedWindow final : public RecoveryWindow {
+ public:
+  explicit ScriptedWindow(Journal& journal) : log_(journal), journal_(journal) {}
+
+  int hardware_index = 0;
+  int communication_index = 0;
+  std::string label = "?.??";
+  bool start_enabled = true;
+  bool stop_enabled = false;
+  // Runs inside the pass over pending messages (numbered from 1); a STOP click sets
+  // StopRequested here. A loop that has not ended after kMessagePassLimit passes fails the test
+  // and is stopped.
+  std::function<void(int pass)> on_messages;
+  int message_passes = 0;
+  static constexpr int kMessagePassLimit = 100000;
+
+  std::vector<std::string>& lines() { return log_.lines; }
+
+  void SetStartEnabled(bool enabled) override;
+  void SetStopEnabled(bool enabled) override;
+  ListControl& Log() override { return log_; }
+  int HardwareTypeIndex() override;
+  int CommunicationTypeIndex() override;
+  void SetVersionLabel(std::string_view text) override;
+  void ProcessMessages() override;
+
+ private:
+  // Journals a line as "line <text>" when it is finished, that is when a new current line is
+  // added after it.
+  class JournalList final : public ListControl {
+   public:
+    explicit JournalList(Journal& journal) : journal_(journal) {}
+    std::vector<std::string> lines;
+    int Count() const override { return static_cast<int>(lines.size()); }
+    void Add(std::string_view text) override;
+    std::string Read(int index) const override { return lines.at(static_cast<size_t>(index)); }
+    void Replace(int index, std::string_view text) override {
+      lines.at(static_cast<size_t>(index)) = std::string(text);
+    }
+    void Clear() override;
+    void SetFirstVisible(int) override {}
+    void RedrawNow() override {}
+
+   private:
+    Journal& journal_;
+  };
+
+  JournalList log_;
+  Journal& journal_;
+};

@@ -1,0 +1,130 @@
+// Tests of the procedure when a library call faults: one line, both buttons off, library dropped.
+#include "recovery_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "guarded_call.h"
+#include "recovery_doubles.h"
+#include "unit_library_api_kelm.h"
+
+namespace {
+
+using u32 = std::uint32_t;
+
+volatile u32 zero = 0;
+
+u32 __cdecl AccessViolation() {
+  return *reinterpret_cast<volatile u32*>(zero);
+}
+u32 __cdecl DivideByZero(u32 type, u32 port) {
+  return (type + port) / zero;
+}
+u32 __cdecl IllegalInstruction() {
+#if defined(_MSC_VER)
+  __ud2();
+#else
+  __builtin_trap();
+#endif
+}
+// Removes its own arguments on return, as an export built with another calling convention.
+u32 __stdcall RemovesItsArguments(u32 feature, u32 one, u32 mode, u32 a, u32 b, std::uint8_t* s,
+                                  u32 c) {
+  return feature + one + mode + a + b + c + (s == nullptr ? 1u : 0u);
+}
+
+class RecoveryFault : public ::testing::Test {
+ protected:
+  Journal journal;
+  ScriptedLibrary library{journal};
+  ScriptedWindow window{journal};
+
+  void SetUp() override {
+    StopRequested = 0;
+    LibraryLoaded = true;
+    AllEntryPointsResolved = true;
+    window.hardware_index = 1;
+    library.counts[3] = 1;
+  }
+
+  template <typename F>
+  void Replace(EntrySlot slot, F function) {
+    EntryPointTable[static_cast<std::size_t>(slot)] = reinterpret_cast<EntryAddress>(function);
+  }
+
+  // After a fault: the fault line is the last finished line, START and STOP are off, and the
+  // library is dropped without being freed.
+  void ExpectEndedByFault(const std::string& line) {
+    ASSERT_GE(window.lines().size(), 2u);
+    EXPECT_EQ(window.lines()[window.lines().size() - 2], line);
+    EXPECT_EQ(window.lines().back(), "");
+    EXPECT_FALSE(window.start_enabled);
+    EXPECT_FALSE(window.stop_enabled);
+    EXPECT_EQ(journal.back(), "STOP off");
+    EXPECT_FALSE(LibraryLoaded);
+    EXPECT_FALSE(AllEntryPointsResolved);
+    for (EntryAddress entry : EntryPointTable) EXPECT_EQ(entry, nullptr);
+  }
+
+  bool Called(const std::string& call) const {
+    for (const auto& entry : journal) {
+      if (entry.rfind(call, 0) == 0) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(RecoveryFault, InTheFirstCallEndsBeforeTheReport) {
+  Replace(EntrySlot::version, &AccessViolation);
+  RecoveryProcedure(window);
+  EXPECT_EQ(window.lines(),
+            (std::vector<std::string>{"The interface library failed in version (exception "
+                                      "C0000005). Restart the application.",
+                                      ""}));
+  ExpectEndedByFault(window.lines()[0]);
+}
+
+TEST_F(RecoveryFault, InOpenPortClosesNothingAndCallsNothingMore) {
+  Replace(EntrySlot::open_port, &DivideByZero);
+  RecoveryProcedure(window);
+  ExpectEndedByFault(
+      "The interface library failed in open_port (exception C0000094). Restart the "
+      "application.");
+  EXPECT_FALSE(Called("close_port"));
+  EXPECT_FALSE(Called("corvane_special_features"));
+}
+
+TEST_F(RecoveryFault, InTheModeCallNamesTheExportAndTheWrongCallingConvention) {
+  Replace(EntrySlot::corvane_special_features, &RemovesItsArguments);
+  RecoveryProcedure(window);
+  ExpectEndedByFault(
+      "The interface library failed in corvane_special_features (it returned with the stack "
+      "pointer moved: wrong calling convention). Restart the application.");
+}
+
+TEST_F(RecoveryFault, InCheckCriticalErrorEndsBeforeTheVersionLabel) {
+  Replace(EntrySlot::check_critical_error, &IllegalInstruction);
+  RecoveryProcedure(window);
+  ExpectEndedByFault(
+      "The interface library failed in check_critical_error (exception C000001D). Restart the "
+      "application.");
+  EXPECT_EQ(window.label, "?.??");
+  EXPECT_FALSE(Called("get_dll_version"));
+}
+
+TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
+  library.halt = [](int attempt, std::uint8_t& status) {
+    status = 0x7F;
+    if (attempt == 3) status = static_cast<std::uint8_t>(*reinterpret_cast<volatile u32*>(zero));
+  };
+  RecoveryProcedure(window);
+  ExpectEndedByFault(
+      "The interface library failed in corvane_special_features (exception C0000005). Restart "
+      "the application.");
+  EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(window.message_passes, 2);
+}
+
+}  // namespace

@@ -1,0 +1,486 @@
+// Tests of the START procedure against a scripted library and a recording window.
+#include "recovery_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "recovery_doubles.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char* const kCountLines[10] = {nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     "Number of USB Veyras = ",
+                                     "Number of PC Serial Ports = ",
+                                     "Number of USB Pendrel Vell/Ormo = ",
+                                     "Number of Ethernet Pendrel Vell/Ormos = ",
+                                     "Number of Quillon USB Devices = ",
+                                     "Number of Quillon Ethernet Devices = ",
+                                     "Number of Ostrel USB Devices = "};
+
+const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
+
+class RecoveryTest : public ::testing::Test {
+ protected:
+  Journal journal;
+  ScriptedLibrary library{journal};
+  ScriptedWindow window{journal};
+
+  void SetUp() override {
+    StopRequested = 0;
+    // What the window shows before START: the lines of a successful library load.
+    window.lines() = {"", "unit_kelm.DLL library loaded.", "", ""};
+  }
+
+  void Run() { RecoveryProcedure(window); }
+
+  // The report for the scripted version and counts, with the double's descriptor texts.
+  Lines ExpectedReport() const {
+    Lines lines = {library.version, " ", " "};
+    for (std::uint32_t type = 3; type <= 9; ++type) {
+      if (type > 3) lines.push_back(" ");
+      const std::uint32_t count = library.counts[type];
+      lines.push_back(kCountLines[type] + HexWord(static_cast<std::uint16_t>(count)));
+      if (count == 0) lines.push_back("       None.");
+      for (std::uint32_t i = 1; i <= count; ++i) {
+        lines.push_back("       port " + std::to_string(type) + "/" + std::to_string(i));
+      }
+    }
+    return lines;
+  }
+
+  // The whole log expected after a run: the report, then the given lines, then the empty
+  // current line.
+  Lines ReportThen(const Lines& after) const {
+    Lines lines = ExpectedReport();
+    lines.insert(lines.end(), after.begin(), after.end());
+    lines.push_back("");
+    return lines;
+  }
+
+  // Library calls only, in order.
+  Lines Calls() const {
+    Lines calls;
+    for (const auto& entry : journal) {
+      if (entry.find('(') != std::string::npos && entry.rfind("line ", 0) != 0) {
+        calls.push_back(entry);
+      }
+    }
+    return calls;
+  }
+
+  // Library calls after the report's last one.
+  Lines CallsAfterReport() const {
+    Lines calls = Calls();
+    std::size_t report = 2;
+    for (std::uint32_t type = 3; type <= 9; ++type) report += 1 + library.counts[type];
+    return Lines(calls.begin() + static_cast<std::ptrdiff_t>(report), calls.end());
+  }
+
+  // The journal from the procedure's last library call on.
+  Lines JournalFromLastCall() const {
+    auto last = std::find_if(journal.rbegin(), journal.rend(), [](const std::string& entry) {
+      return entry.find('(') != std::string::npos && entry.rfind("line ", 0) != 0;
+    });
+    return Lines(last.base() - 1, journal.end());
+  }
+
+  void ExpectIdleButtonsRestoredLast() const {
+    EXPECT_TRUE(window.start_enabled);
+    EXPECT_FALSE(window.stop_enabled);
+    ASSERT_GE(journal.size(), 4u);
+    EXPECT_EQ(Lines(journal.begin(), journal.begin() + 2), (Lines{"START off", "STOP on"}));
+    EXPECT_EQ(Lines(journal.end() - 2, journal.end()), (Lines{"START on", "STOP off"}));
+  }
+};
+
+using RecoveryReport = RecoveryTest;
+using RecoveryConnection = RecoveryTest;
+using RecoveryHaltLoop = RecoveryTest;
+using RecoveryVersions = RecoveryTest;
+
+TEST_F(RecoveryReport, NothingAttachedGivesSevenNoneBlocksAndShowHardwareEndsThere) {
+  Run();
+  EXPECT_EQ(window.lines(), (Lines{"Interface library 4.56",
+                                   " ",
+                                   " ",
+                                   "Number of USB Veyras = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of PC Serial Ports = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of USB Pendrel Vell/Ormo = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of Ethernet Pendrel Vell/Ormos = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of Quillon USB Devices = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of Quillon Ethernet Devices = 0000",
+                                   "       None.",
+                                   " ",
+                                   "Number of Ostrel USB Devices = 0000",
+                                   "       None.",
+                                   ""}));
+  EXPECT_EQ(Calls(),
+            (Lines{"version()", "reenumerate_all_port_types()", "get_enumerated_number_of_ports(3)",
+                   "get_enumerated_number_of_ports(4)", "get_enumerated_number_of_ports(5)",
+                   "get_enumerated_number_of_ports(6)", "get_enumerated_number_of_ports(7)",
+                   "get_enumerated_number_of_ports(8)", "get_enumerated_number_of_ports(9)"}));
+  // The log is cleared before anything is asked of the library; the version is asked before
+  // the first separator and the re-enumeration comes between the two separators.
+  EXPECT_EQ(Lines(journal.begin(), journal.begin() + 8),
+            (Lines{"START off", "STOP on", "clear", "version()", "line Interface library 4.56",
+                   "line  ", "reenumerate_all_port_types()", "line  "}));
+  EXPECT_EQ(JournalFromLastCall(),
+            (Lines{"get_enumerated_number_of_ports(9)", "line Number of Ostrel USB Devices = 0000",
+                   "line        None.", "read hardwaretype", "START on", "STOP off"}));
+  EXPECT_EQ(window.label, "?.??");
+  EXPECT_EQ(window.message_passes, 0);
+  ExpectIdleButtonsRestoredLast();
+}
+
+TEST_F(RecoveryReport, CountsOfTwoAndTwentySixListEveryPortInOrder) {
+  library.counts[4] = 2;
+  library.counts[8] = 26;
+  Run();
+  EXPECT_EQ(window.lines(), ReportThen({}));
+  const Lines& lines = window.lines();
+  EXPECT_EQ(Lines(lines.begin() + 6, lines.begin() + 9),
+            (Lines{"Number of PC Serial Ports = 0002", "       port 4/1", "       port 4/2"}));
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Number of Quillon Ethernet Devices = 001A"),
+            lines.end());
+  const Lines calls = Calls();
+  EXPECT_EQ(Lines(calls.begin() + 3, calls.begin() + 6),
+            (Lines{"get_enumerated_number_of_ports(4)", "get_port_descriptor(4,1)",
+                   "get_port_descriptor(4,2)"}));
+  EXPECT_EQ(calls.size(), 9u + 2u + 26u);
+}
+
+TEST_F(RecoveryReport, CountOf65536ShowsItsLowBitsAndListsEveryPort) {
+  library.counts[9] = 65536;
+  Run();
+  const Lines& lines = window.lines();
+  ASSERT_EQ(lines.size(), 3u + 7u * 2u + 6u - 1u + 65536u + 1u);
+  EXPECT_EQ(lines[21], "Number of Ostrel USB Devices = 0000");
+  EXPECT_EQ(lines[22], "       port 9/1");
+  EXPECT_EQ(lines[22 + 65535], "       port 9/65536");
+  EXPECT_EQ(lines.back(), "");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "       None."), 6);
+
+  const Lines calls = Calls();
+  ASSERT_EQ(calls.size(), 9u + 65536u);
+  for (std::uint32_t i = 1; i <= 65536; ++i) {
+    ASSERT_EQ(calls[8 + i], "get_port_descriptor(9," + std::to_string(i) + ")");
+  }
+}
+
+TEST_F(RecoveryReport, LibraryTextsAreCopiedNullReadsAsEmptyAndLinesAreCutAt255) {
+  library.version = std::string(300, 'v');
+  library.counts[3] = 4;
+  const std::string exactly_fits(248, 'a');
+  const std::string one_too_many(249, 'b');
+  const std::string very_long(1000, 'c');
+  library.descriptor = [&](std::uint32_t, std::uint32_t index) -> const char* {
+    switch (index) {
+      case 1: return nullptr;
+      case 2: return exactly_fits.c_str();
+      case 3: return one_too_many.c_str();
+      default: return very_long.c_str();
+    }
+  };
+  Run();
+  const Lines& lines = window.lines();
+  EXPECT_EQ(lines[0], std::string(255, 'v'));
+  EXPECT_EQ(lines[3], "Number of USB Veyras = 0004");
+  EXPECT_EQ(lines[4], "       ");
+  EXPECT_EQ(lines[5], "       " + exactly_fits);
+  EXPECT_EQ(lines[6], "       " + std::string(248, 'b'));
+  EXPECT_EQ(lines[7], "       " + std::string(248, 'c'));
+  EXPECT_EQ(lines[8], " ");
+}
+
+TEST_F(RecoveryConnection, ShowHardwareAndItemsOutsideTheGroupConnectToNothing) {
+  library.counts[3] = 1;
+  for (int item : {0, -1, 8}) {
+    journal.clear();
+    window.hardware_index = item;
+    Run();
+    EXPECT_EQ(window.lines(), ReportThen({})) << "item " << item;
+    EXPECT_TRUE(CallsAfterReport().empty()) << "item " << item;
+    EXPECT_EQ(window.label, "?.??");
+    ExpectIdleButtonsRestoredLast();
+  }
+}
+
+struct ItemMessages {
+  int item;
+  const char* not_attached;
+  const char* open_failure;
+};
+
+const ItemMessages kItemMessages[] = {
+    {1, "No USB Veyra Cables Detected", "Error connecting to USB Veyra."},
+    {2, "No Serial Ports Detected.", "Error opening serial port."},
+    {3, "No Pendrel Vell units detected on USB bus.", "Error connecting to Pendrel Vell via USB."},
+    {4, "No Pendrel Vell units detected on ethernet bus.",
+     "Error connecting to Pendrel Vell via Ethernet."},
+    {5, "No Quillon Devices Detected via USB", "Error connecting to Quillon USB."},
+    {6, "No Quillon Devices Detected on Ethernet", "Error connecting to Quillon Ethernet."},
+    {7, "No Ostrel Cables Detected via USB", "Error connecting to Ostrel USB."},
+};
+
+TEST_F(RecoveryConnection, NothingAttachedWritesTheItemsMessageAndMakesNoPortCall) {
+  StopRequested = 1;
+  for (const ItemMessages& expected : kItemMessages) {
+    journal.clear();
+    window.hardware_index = expected.item;
+    Run();
+    const std::string type = std::to_string(expected.item + 2);
+    EXPECT_EQ(window.lines(), ReportThen({expected.not_attached}));
+    EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + type + ")"}));
+    ExpectIdleButtonsRestoredLast();
+  }
+  EXPECT_EQ(window.label, "?.??");
+  EXPECT_EQ(StopRequested, 1);
+}
+
+TEST_F(RecoveryConnection, TheCountIsAskedAgainRatherThanTakenFromTheReport) {
+  window.hardware_index = 3;
+  library.counts[5] = 1;
+  library.count = [this](std::uint32_t type, int ask) {
+    return ask == 1 ? library.counts[type] : 0u;
+  };
+  Run();
+  EXPECT_EQ(window.lines(), ReportThen({"No Pendrel Vell units detected on USB bus."}));
+  EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(5)"}));
+}
+
+TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort) {
+  // Only the low byte answers: 0x100 is a failure.
+  library.open_result = 0x100;
+  for (const ItemMessages& expected : kItemMessages) {
+    journal.clear();
+    library.counts = {};
+    const std::uint32_t type = static_cast<std::uint32_t>(expected.item + 2);
+    library.counts[type] = 2;
+    window.hardware_index = expected.item;
+    Run();
+    const std::string t = std::to_string(type);
+    EXPECT_EQ(window.lines(), ReportThen({expected.open_failure}));
+    EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + t + ")",
+                                         "open_port(" + t + ",1)", "close_port()"}));
+    EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
+    ExpectIdleButtonsRestoredLast();
+  }
+  EXPECT_EQ(window.label, "?.??");
+}
+
+TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessageThenCloses) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.mode_result = 0x200;
+  StopRequested = 1;
+  Run();
+  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", " ",
+                                        "Unable to set communications mode to SWD."}));
+  EXPECT_EQ(CallsAfterReport(),
+            (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)",
+                   "corvane_special_features(0x44000001,1,0,0,0,null,0)", "close_port()"}));
+  EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
+
+  journal.clear();
+  window.communication_index = 1;
+  Run();
+  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via JTAG", " ", " ",
+                                        "Unable to set communications mode to JTAG."}));
+  EXPECT_EQ(CallsAfterReport(),
+            (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)",
+                   "corvane_special_features(0x44000001,1,1,0,0,null,0)", "close_port()"}));
+  EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
+  EXPECT_EQ(window.label, "?.??");
+  EXPECT_EQ(StopRequested, 1);
+}
+
+TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenCloses) {
+  library.counts[9] = 1;
+  window.hardware_index = 7;
+  library.critical_error = 0xFFFFFF01u;
+  Run();
+  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", "  ",
+                                        "Error resetting hardware interface !!!!!!!!!!!"}));
+  EXPECT_EQ(CallsAfterReport(),
+            (Lines{"get_enumerated_number_of_ports(9)", "open_port(9,1)",
+                   "corvane_special_features(0x44000001,1,0,0,0,null,0)",
+                   "reset_hardware_interface()", "check_critical_error()", "close_port()"}));
+  EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
+  EXPECT_EQ(window.label, "?.??");
+  EXPECT_EQ(window.message_passes, 0);
+}
+
+TEST_F(RecoveryHaltLoop, HaltedOnTheFirstAttemptAfterOneAttemptExactly) {
+  library.counts[6] = 1;
+  window.hardware_index = 4;
+  Run();
+  EXPECT_EQ(window.lines(),
+            ReportThen({" ", "Communication via SWD", " ", "Cable Version is 291",
+                        "Continuously attempting to halt processor.",
+                        "Please try power cycling your board until this operation is successful",
+                        "Success. Processor halted."}));
+  EXPECT_EQ(CallsAfterReport(),
+            (Lines{"get_enumerated_number_of_ports(6)", "open_port(6,1)",
+                   "corvane_special_features(0x44000001,1,0,0,0,null,0)",
+                   "reset_hardware_interface()", "check_critical_error()", "get_dll_version()",
+                   "get_dll_version()", "get_dll_version()", "get_cable_version()", kHaltAttempt}));
+  // Messages are processed only inside the loop, once per attempt, and the port stays open.
+  EXPECT_EQ(
+      JournalFromLastCall(),
+      (Lines{kHaltAttempt, "messages", "line Success. Processor halted.", "START on", "STOP off"}));
+  EXPECT_EQ(window.label, "1.23");
+  EXPECT_EQ(library.status_on_entry, (std::vector<std::uint8_t>{0}));
+  ExpectIdleButtonsRestoredLast();
+}
+
+TEST_F(RecoveryHaltLoop, HaltedAfterManyAttemptsKeepsTheStatusTheLibraryLastWrote) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = [](int attempt, std::uint8_t& status) {
+    if (attempt == 1) status = 0x12;
+    if (attempt == 250) status = 0xFF;
+  };
+  Run();
+  ASSERT_EQ(library.halt_attempts(), 250);
+  EXPECT_EQ(window.message_passes, 250);
+  EXPECT_EQ(library.status_on_entry[0], 0);
+  EXPECT_EQ(library.status_on_entry[1], 0x12);
+  EXPECT_EQ(library.status_on_entry[249], 0x12);
+  EXPECT_NE(library.status_addresses[0], nullptr);
+  EXPECT_EQ(std::count(library.status_addresses.begin(), library.status_addresses.end(),
+                       library.status_addresses[0]),
+            250);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+}
+
+TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  const std::vector<std::uint8_t> statuses = {0x00, 0x01, 0x7F, 0x80, 0xFE};
+  for (bool library_writes : {false, true}) {
+    journal.clear();
+    window.message_passes = 0;
+    library.status_addresses.clear();
+    library.halt = [&](int attempt, std::uint8_t& status) {
+      if (library_writes) status = statuses[static_cast<std::size_t>(attempt) % statuses.size()];
+    };
+    window.on_messages = [](int pass) {
+      if (pass == 40) StopRequested = 1;
+    };
+    Run();
+    EXPECT_EQ(library.halt_attempts(), 40);
+    const Lines& lines = window.lines();
+    EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+              (Lines{"Please try power cycling your board until this operation is successful",
+                     "Stopped by user.", ""}));
+    ExpectIdleButtonsRestoredLast();
+  }
+}
+
+TEST_F(RecoveryHaltLoop, HaltAndStopInTheSameAttemptWriteBothLines) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = HaltsAt(3);
+  window.on_messages = [](int pass) {
+    if (pass == 3) StopRequested = 1;
+  };
+  Run();
+  EXPECT_EQ(library.halt_attempts(), 3);
+  const Lines& lines = window.lines();
+  EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+            (Lines{"Success. Processor halted.", "Stopped by user.", ""}));
+  EXPECT_EQ(StopRequested, 1);
+}
+
+TEST_F(RecoveryHaltLoop, AStopFlagLeftFromBeforeTheLoopIsCleared) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = HaltsAt(3);
+  StopRequested = 1;
+  Run();
+  EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(StopRequested, 0);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+  EXPECT_EQ(std::count(window.lines().begin(), window.lines().end(), "Stopped by user."), 0);
+}
+
+TEST_F(RecoveryHaltLoop, ASecondStartRepeatsTheReportAndOpensAgainWithoutClosing) {
+  library.counts[7] = 1;
+  window.hardware_index = 5;
+  library.halt = [](int attempt, std::uint8_t& status) {
+    if (attempt == 2 || attempt == 5) status = 0xFF;
+  };
+  Run();
+  const Lines first_log = window.lines();
+  Run();
+  EXPECT_EQ(window.lines(), first_log);
+  EXPECT_EQ(window.lines().front(), "Interface library 4.56");
+  const Lines calls = Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "version()"), 2);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "reenumerate_all_port_types()"), 2);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "open_port(7,1)"), 2);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "close_port()"), 0);
+  // Each START has its own status byte, 0 when START is pressed.
+  EXPECT_EQ(library.halt_attempts(), 5);
+  EXPECT_EQ(library.status_on_entry[2], 0);
+  EXPECT_EQ(std::count(journal.begin(), journal.end(), "clear"), 2);
+}
+
+TEST_F(RecoveryVersions, LabelShowsTheLibraryVersionInHundredths) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  const std::pair<std::uint32_t, const char*> cases[] = {
+      {0xDEAD007Bu, "1.23"}, {0xDEAD0005u, "0.05"},  {0xDEAD0000u, "0.00"},
+      {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"}};
+  for (const auto& [version, label] : cases) {
+    library.dll_versions = {version, version, version};
+    Run();
+    EXPECT_EQ(window.label, label) << std::hex << version;
+  }
+  const Lines calls = CallsAfterReport();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "get_dll_version()"), 18);
+}
+
+TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.dll_versions = {456, 123, 789};
+  Run();
+  EXPECT_EQ(window.label, "4.29");
+  library.dll_versions = {1234, 5, 6};
+  Run();
+  EXPECT_EQ(window.label, "12.06");
+}
+
+TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  for (const auto& [version, line] :
+       {std::pair<std::uint32_t, const char*>{0xFFFF0000u, "Cable Version is 0"},
+        {0x0001FFFFu, "Cable Version is 65535"},
+        {0x00000007u, "Cable Version is 7"}}) {
+    library.cable_version = version;
+    Run();
+    const Lines& lines = window.lines();
+    EXPECT_EQ(lines[lines.size() - 5], line);
+  }
+}
+
+}  // namespace
