@@ -245,7 +245,11 @@ void TMainform::ProcessMessages() {
 }
 
 void TMainform::Button1Click() {
-  // START: the recovery procedure is wired in here when it joins the program.
+  procedure_running_ = true;
+  RecoveryProcedure(*this);
+  procedure_running_ = false;
+  // A close asked for while the procedure ran goes ahead now, from the message loop.
+  if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TMainform::FormShow() {
@@ -330,6 +334,15 @@ void TMainform::OnSetFocus() {
 }
 
 void TMainform::OnClose() {
+  if (procedure_running_) {
+    // The library is not unloaded under the running procedure: its halt loop, the only place
+    // where a close can arrive, is asked to end as STOP asks it, and the window closes once the
+    // START handler has returned.
+    close_pending_ = true;
+    Button2Click();
+    return;
+  }
+  close_pending_ = false;
   FormClose();
   DestroyWindow(Handle());
 }

@@ -82,6 +82,8 @@ class TMainform final : public Window, public RecoveryWindow {
   HINSTANCE instance_;
   GdiObject<HFONT> font_;
   HWND saved_focus_ = nullptr;
+  bool procedure_running_ = false;
+  bool close_pending_ = false;
 };
 
 // The program's one main window, set by start-up.
