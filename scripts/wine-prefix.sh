@@ -4,7 +4,8 @@
 # start [--window-manager]: creates the prefix once, makes Wine's own fonts available in it,
 # turns off Wine's crash dialog (a crashing program would wait on it until its test times out),
 # and starts the prefix's wineserver and one program with no terminal attached, so that Wine's
-# background processes never hold the pipes of ctest. Wine draws the window frames itself, as a
+# background processes never hold the pipes of ctest; a server still running from an earlier run
+# is ended first. Wine draws the window frames itself, as a
 # virtual display has no window manager; with --window-manager the desktop's manager draws them.
 # stop: ends that prefix's wineserver and every program still running in it.
 set -euo pipefail
@@ -31,6 +32,10 @@ case "${1:-}" in
     if [ "${2:-}" = "--window-manager" ]; then
       managed=Y
     fi
+    # A server left from an earlier run (and every program it still runs, a stray testz.exe among
+    # them) goes first: the new one belongs to this run's display.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     wineserver -p </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       </dev/null >/dev/null 2>&1
