@@ -114,6 +114,10 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   OnSize(client.right, client.bottom);
 }
 
+TMainform::~TMainform() {
+  Destroy();
+}
+
 HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                             const Bounds& bounds, HWND parent, int id) {
   HWND child =

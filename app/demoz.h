@@ -29,6 +29,7 @@ class TMainform final : public Window, public RecoveryWindow {
  public:
   // Creates the window and all its controls; the window is not visible yet.
   explicit TMainform(HINSTANCE instance);
+  ~TMainform() override;
 
   // The first show: FormShow runs, then the window is centred on the screen and becomes visible.
   void Show(int show_command);

@@ -2,10 +2,15 @@
 #include "window.h"
 
 Window::~Window() {
-  if (handle_ == nullptr || !IsWindow(handle_)) return;
-  // Detached first: the derived object is gone, so the window's last messages go to the system.
+  Destroy();
+}
+
+void Window::Destroy() {
+  if (handle_ == nullptr) return;
+  // Detached first: the object is going, so the window's last messages go to the system.
   SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-  DestroyWindow(handle_);
+  if (IsWindow(handle_)) DestroyWindow(handle_);
+  handle_ = nullptr;
 }
 
 bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC procedure,

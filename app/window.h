@@ -23,6 +23,10 @@ class Window {
   Window() = default;
   virtual ~Window();
 
+  // Detaches the object and destroys its window, if it still exists. A derived object calls it
+  // in its own destructor, before its members (fonts the controls use) are gone.
+  void Destroy();
+
   // The procedure of every class whose windows are Window objects.
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 

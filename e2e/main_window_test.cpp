@@ -2,6 +2,7 @@
 // outside, through the window system, as a user would see it.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,6 +95,21 @@ TEST_F(MainWindow, WithTheLibraryItOpensWithTheLoadedLineAndEveryControlInItsFir
   for (const char* label : {"Test", "unit_kelm.DLL", "VERSION", "?.??"}) {
     EXPECT_TRUE(ui::IsVisible(Find("Static", label))) << label;
   }
+}
+
+TEST_F(MainWindow, TheControlsStandInTheirCreationOrder) {
+  Launch(L"complete.dll");
+  const std::vector<HWND> top = ui::Children(window_);
+  ASSERT_EQ(top.size(), 2u);
+  EXPECT_EQ(ui::ClassName(top[0]), "ListBox");
+  EXPECT_EQ(top[1], Panel());
+
+  Lines panel;
+  for (HWND child : ui::Children(Panel())) panel.push_back(ui::Text(child));
+  Lines expected{"Test", "unit_kelm.DLL", "VERSION", "?.??", "START", "Test Hardware"};
+  expected.insert(expected.end(), std::begin(kHardwareItems), std::end(kHardwareItems));
+  expected.insert(expected.end(), {"Communication", "SWD", "JTAG", "STOP"});
+  EXPECT_EQ(panel, expected);
 }
 
 TEST_F(MainWindow, WithoutTheLibraryTheFailureLineStandsInTheLogAndStartStaysDisabled) {

@@ -281,6 +281,15 @@ std::vector<HWND> FindControls(HWND root, const std::string& class_name) {
   return search.found;
 }
 
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
 HWND FindControl(HWND root, const std::string& class_name, const std::string& text) {
   for (HWND control : FindControls(root, class_name)) {
     if (Text(control) == text) return control;

@@ -82,6 +82,9 @@ class Program {
 // Controls, searched among all descendants of `root` in the window system's order. Class names
 // compare without regard to case ("Button" and "BUTTON" are one class).
 std::vector<HWND> FindControls(HWND root, const std::string& class_name);
+// The direct children of `parent`, in creation order (the window system's order, and the order
+// in which tabbing and screen readers go through them).
+std::vector<HWND> Children(HWND parent);
 HWND FindControl(HWND root, const std::string& class_name, const std::string& text);
 
 std::string ClassName(HWND window);
