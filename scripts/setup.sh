@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-  imagemagick)
+  imagemagick x11-utils)
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
