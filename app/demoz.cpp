@@ -65,11 +65,6 @@ int RadioGroup::ItemIndex() const {
   return -1;
 }
 
-void RadioGroup::SetEnabled(bool enabled) const {
-  EnableWindow(frame, enabled);
-  for (HWND item : items) EnableWindow(item, enabled);
-}
-
 void RadioGroup::FollowSelection(HWND item) const {
   bool ours = false;
   for (HWND candidate : items) ours = ours || candidate == item;

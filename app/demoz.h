@@ -19,7 +19,6 @@ struct RadioGroup {
 
   // The checked item, or -1 when none is.
   int ItemIndex() const;
-  void SetEnabled(bool enabled) const;
   // After a click on `item`: the checked item becomes the group's tab stop, so that Tab comes
   // back to the selection.
   void FollowSelection(HWND item) const;
