@@ -1,0 +1,57 @@
+// What the simulator needs from the operating system: environment, files and guarded memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A file name as the system's file functions take it.
+#if defined(_WIN32)
+using NativePath = std::wstring;
+#else
+using NativePath = std::string;
+#endif
+
+// The variable's value; nothing when it is unset or empty.
+std::optional<std::string> EnvironmentVariable(const char* name);
+
+// Under Wine a name that starts with "/" is a Unix file name, and is turned into the DOS name
+// that reaches that file; every other name is used as it is.
+NativePath ToNativePath(const std::string& name);
+
+bool ReadWholeFile(const NativePath& path, std::string& contents);
+bool FileExists(const NativePath& path);
+
+// A file written at given offsets, straight to the system with no buffer of its own, so that
+// whatever was written survives the process ending abruptly. Opening keeps what it holds.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&& other) noexcept;
+  ~OutputFile();
+
+  bool Open(const NativePath& path);
+  std::uint64_t Size() const;
+  void WriteAt(std::uint64_t offset, std::string_view bytes);
+
+ private:
+  void Close();
+  std::intptr_t handle_ = -1;
+};
+
+// size bytes (at most a page) that end right before an inaccessible page, so that reading one
+// byte past them faults; null when the system refuses the memory.
+char* AllocateBeforeGuardPage(std::size_t size);
+void FreeBeforeGuardPage(char* bytes, std::size_t size);
+
+// True where an export can be made to remove its own arguments on return (32-bit Windows).
+#if defined(_WIN32) && defined(__i386__)
+inline constexpr bool kCalleePopsTakesEffect = true;
+#else
+inline constexpr bool kCalleePopsTakesEffect = false;
+#endif

@@ -1,0 +1,358 @@
+// The simulated interface library's behaviour behind its exports, driven by the scenario.
+#include "simulator.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "platform.h"
+#include "trace.h"
+
+std::uint8_t simulator_callee_pops[kExportCount] = {};
+
+namespace {
+
+constexpr std::uint32_t kSetCommMode = 0x44000001u;
+constexpr std::uint32_t kHaltAttempt = 0x44000100u;
+constexpr std::uint8_t kHalted = 0xFF;
+constexpr std::size_t kUnterminatedLength = 255;
+constexpr const char* kMessagePrefix = "unit_kelm.DLL SIMULATOR: ";
+
+// Generated descriptors name the kind of interface, by port type from 3.
+constexpr std::array<const char*, kPortTypeCount> kKindNames = {
+    "USB Veyra cable",          "PC serial port",     "Pendrel Vell on USB",
+    "Pendrel Vell on Ethernet", "Quillon USB device", "Quillon Ethernet device",
+    "Ostrel USB cable"};
+
+using Clock = std::chrono::steady_clock;
+
+struct State {
+  Scenario scenario;
+  std::optional<Trace> trace;
+  NativePath halt_file;
+  std::array<std::uint64_t, kExportCount> calls{};
+  // A run of halt attempts lasts until any other call.
+  bool in_halt_run = false;
+  std::uint32_t run_attempts = 0;
+  Clock::time_point run_start;
+  char* unterminated = nullptr;
+  std::string generated;
+};
+
+State& TheState() {
+  static State state;
+  return state;
+}
+
+std::size_t Index(Export e) {
+  return static_cast<std::size_t>(e);
+}
+
+std::string Hex(std::uintptr_t value) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%08" PRIXPTR, value);
+  return digits;
+}
+
+// Stands in for a round trip to the hardware; a busy wait, as a library polling its device.
+void Wait(std::uint32_t microseconds) {
+  if (microseconds == 0) return;
+  const Clock::time_point until = Clock::now() + std::chrono::microseconds(microseconds);
+  while (Clock::now() < until) {
+  }
+}
+
+volatile bool keep_recursing = true;
+
+// Every frame stays in use until the call below it returns, so the recursion cannot become a loop.
+std::uint32_t Recurse(const volatile char* caller_frame) {
+  volatile char frame[512];
+  frame[0] = caller_frame[0];
+  if (keep_recursing) Recurse(frame);
+  return static_cast<std::uint32_t>(frame[0]);
+}
+
+void CommitFault(FaultKind kind) {
+  switch (kind) {
+    case FaultKind::access_violation: {
+      volatile std::uintptr_t address = 8;
+      *reinterpret_cast<volatile std::uint32_t*>(address) = 0;
+      break;
+    }
+    case FaultKind::illegal_instruction: __builtin_trap();
+    case FaultKind::divide_by_zero: {
+      volatile std::uint32_t dividend = 1;
+      volatile std::uint32_t zero = 0;
+      volatile std::uint32_t quotient = dividend / zero;
+      static_cast<void>(quotient);
+      break;
+    }
+    case FaultKind::stack_overflow: {
+      const volatile char start = 0;
+      Recurse(&start);
+      break;
+    }
+    case FaultKind::callee_pops:
+    case FaultKind::none: break;
+  }
+}
+
+// One call of an export: counted, delayed and traced as the scenario says; a fault the scenario
+// puts here is committed after the call is traced.
+class Call {
+ public:
+  Call(Export e, std::initializer_list<std::uintptr_t> args, bool halt_attempt = false)
+      : state_(TheState()), export_(e), arg_count_(args.size()) {
+    std::copy(args.begin(), args.end(), args_.begin());
+    ++state_.calls[Index(e)];
+    if (!halt_attempt) state_.in_halt_run = false;
+    pops_ = simulator_callee_pops[Index(e)] != 0;
+    Wait(state_.scenario.delay_us);
+    const Fault& fault = state_.scenario.faults[Index(e)];
+    if (fault.kind != FaultKind::none && fault.kind != FaultKind::callee_pops &&
+        state_.calls[Index(e)] > fault.after_calls) {
+      if (state_.trace) state_.trace->Line(Text() + " fault " + FaultName(fault.kind));
+      CommitFault(fault.kind);
+    }
+  }
+
+  std::uint32_t Returns(std::uint32_t result) {
+    if (state_.trace) state_.trace->Line(Text() + " = " + Hex(result) + PopsNote());
+    return Ends(result);
+  }
+
+  const char* Returns(const char* text) {
+    if (state_.trace) state_.trace->Line(Text() + PopsNote());
+    return Ends(text);
+  }
+
+  // Consecutive calls with the same arguments share one counted trace line.
+  std::uint32_t ReturnsRepeated(std::uint32_t result) {
+    if (state_.trace) state_.trace->Repeated(Text() + " = " + Hex(result) + PopsNote());
+    return Ends(result);
+  }
+
+ private:
+  std::string Text() const {
+    std::string text = ExportName(export_);
+    text += '(';
+    for (std::size_t i = 0; i < arg_count_; ++i) text += (i == 0 ? "" : ", ") + Hex(args_[i]);
+    return text + ')';
+  }
+
+  std::string PopsNote() const { return pops_ ? " fault callee_pops" : ""; }
+
+  // Decides whether the next call of this export removes its own arguments.
+  template <typename T>
+  T Ends(T result) {
+    const Fault& fault = state_.scenario.faults[Index(export_)];
+    simulator_callee_pops[Index(export_)] = kCalleePopsTakesEffect &&
+                                            fault.kind == FaultKind::callee_pops &&
+                                            state_.calls[Index(export_)] >= fault.after_calls;
+    return result;
+  }
+
+  State& state_;
+  Export export_;
+  std::array<std::uintptr_t, 7> args_{};
+  std::size_t arg_count_;
+  bool pops_ = false;
+};
+
+const char* UnterminatedText() {
+  State& state = TheState();
+  if (state.unterminated == nullptr) {
+    state.unterminated = AllocateBeforeGuardPage(kUnterminatedLength);
+    if (state.unterminated == nullptr) return nullptr;
+    const std::string_view word = "unterminated ";
+    for (std::size_t i = 0; i < kUnterminatedLength; ++i) {
+      state.unterminated[i] = word[i % word.size()];
+    }
+  }
+  return state.unterminated;
+}
+
+const char* TextOf(const SimulatedText& text) {
+  switch (text.kind) {
+    case SimulatedText::Kind::null: return nullptr;
+    case SimulatedText::Kind::unterminated: return UnterminatedText();
+    case SimulatedText::Kind::text: break;
+  }
+  return text.text.c_str();
+}
+
+const SimulatedPorts* PortsOf(std::uint32_t port_type) {
+  if (port_type < kFirstPortType || port_type > kLastPortType) return nullptr;
+  return &TheState().scenario.ports[port_type - kFirstPortType];
+}
+
+bool HaltedAtThisAttempt(State& state) {
+  if (!state.in_halt_run) {
+    state.in_halt_run = true;
+    state.run_attempts = 0;
+    state.run_start = Clock::now();
+  }
+  if (state.run_attempts < UINT32_MAX) ++state.run_attempts;
+  const HaltBehaviour& halt = state.scenario.halt;
+  switch (halt.kind) {
+    case HaltBehaviour::Kind::never: return false;
+    case HaltBehaviour::Kind::attempts: return state.run_attempts >= halt.amount;
+    case HaltBehaviour::Kind::milliseconds:
+      return Clock::now() - state.run_start >= std::chrono::milliseconds(halt.amount);
+    case HaltBehaviour::Kind::file: return FileExists(state.halt_file);
+  }
+  return false;
+}
+
+// Reads the named scenario file, or the demo when none is named.
+std::optional<Scenario> LoadScenario(const std::optional<std::string>& file_name,
+                                     const std::string& source, std::string& error) {
+  if (!file_name) return ParseScenario(kDemoScenarioText, source, error);
+  std::string text;
+  if (!ReadWholeFile(ToNativePath(*file_name), text)) {
+    error = "cannot read the scenario file " + *file_name;
+    return std::nullopt;
+  }
+  std::optional<Scenario> scenario = ParseScenario(text, source, error);
+  if (!scenario) error = "bad scenario " + error;
+  return scenario;
+}
+
+}  // namespace
+
+void SimulatorAttach() {
+  State& state = TheState();
+  const std::optional<std::string> trace_name = EnvironmentVariable(kTraceVariable);
+  const std::optional<std::string> scenario_name = EnvironmentVariable(kScenarioVariable);
+  const std::string source = scenario_name.value_or(kDemoScenarioSource);
+
+  std::string error;
+  if (trace_name) {
+    OutputFile file;
+    if (file.Open(ToNativePath(*trace_name))) {
+      state.trace.emplace(std::move(file));
+      state.trace->Line("attach scenario " + source);
+    } else {
+      error = "cannot open the trace file " + *trace_name;
+    }
+  }
+  std::optional<Scenario> scenario;
+  if (error.empty()) scenario = LoadScenario(scenario_name, source, error);
+  if (scenario) {
+    state.scenario = std::move(*scenario);
+  } else {
+    state.scenario = ErrorScenario(source, kMessagePrefix + error);
+    if (state.trace) state.trace->Line(state.scenario.version.text);
+  }
+  if (state.scenario.halt.kind == HaltBehaviour::Kind::file) {
+    state.halt_file = ToNativePath(state.scenario.halt.file);
+  }
+  for (std::size_t e = 0; e < kExportCount; ++e) {
+    const Fault& fault = state.scenario.faults[e];
+    simulator_callee_pops[e] =
+        kCalleePopsTakesEffect && fault.kind == FaultKind::callee_pops && fault.after_calls == 0;
+  }
+}
+
+void SimulatorDetach() {
+  State& state = TheState();
+  if (state.trace) state.trace->Line("detach");
+  state.trace.reset();
+  if (state.unterminated != nullptr) FreeBeforeGuardPage(state.unterminated, kUnterminatedLength);
+  state.unterminated = nullptr;
+}
+
+const char* SimulatedVersion() {
+  Call call(Export::version, {});
+  return call.Returns(TextOf(TheState().scenario.version));
+}
+
+std::uint32_t SimulatedDllVersion() {
+  Call call(Export::get_dll_version, {});
+  return call.Returns(TheState().scenario.dll_version);
+}
+
+std::uint32_t SimulatedReenumerateAllPortTypes() {
+  Call call(Export::reenumerate_all_port_types, {});
+  return call.Returns(0u);
+}
+
+std::uint32_t SimulatedNumberOfPorts(std::uint32_t port_type) {
+  Call call(Export::get_enumerated_number_of_ports, {port_type});
+  const SimulatedPorts* ports = PortsOf(port_type);
+  return call.Returns(ports != nullptr ? ports->count : 0u);
+}
+
+const char* SimulatedPortDescriptor(std::uint32_t port_type, std::uint32_t port_number) {
+  Call call(Export::get_port_descriptor, {port_type, port_number});
+  const SimulatedPorts* ports = PortsOf(port_type);
+  if (ports == nullptr || port_number == 0 || port_number > ports->count) {
+    return call.Returns(static_cast<const char*>(nullptr));
+  }
+  if (const auto listed = ports->listed.find(port_number); listed != ports->listed.end()) {
+    return call.Returns(TextOf(listed->second));
+  }
+  if (ports->every) return call.Returns(TextOf(*ports->every));
+  std::string& generated = TheState().generated;
+  generated = std::string("Simulated ") + kKindNames[port_type - kFirstPortType] + " " +
+              std::to_string(port_number);
+  return call.Returns(generated.c_str());
+}
+
+std::uint32_t SimulatedOpenPort(std::uint32_t port_type, std::uint32_t port_number) {
+  Call call(Export::open_port, {port_type, port_number});
+  return call.Returns(TheState().scenario.open_port);
+}
+
+std::uint32_t SimulatedClosePort() {
+  Call call(Export::close_port, {});
+  return call.Returns(0u);
+}
+
+std::uint32_t SimulatedResetHardwareInterface() {
+  Call call(Export::reset_hardware_interface, {});
+  return call.Returns(0u);
+}
+
+std::uint32_t SimulatedCheckCriticalError() {
+  Call call(Export::check_critical_error, {});
+  return call.Returns(TheState().scenario.check_critical_error);
+}
+
+std::uint32_t SimulatedCableVersion() {
+  Call call(Export::get_cable_version, {});
+  return call.Returns(TheState().scenario.cable_version);
+}
+
+std::uint32_t SimulatedSpecialFeatures(std::uint32_t feature, std::uint32_t arg2,
+                                       std::uint32_t mode, std::uint32_t arg4, std::uint32_t arg5,
+                                       std::uint8_t* status, std::uint32_t arg7) {
+  const bool attempt = feature == kHaltAttempt;
+  Call call(Export::corvane_special_features,
+            {feature, arg2, mode, arg4, arg5, reinterpret_cast<std::uintptr_t>(status), arg7},
+            attempt);
+  State& state = TheState();
+  if (!attempt) {
+    std::uint32_t result = 0;
+    if (feature == kSetCommMode && mode == 0) result = state.scenario.mode_swd;
+    if (feature == kSetCommMode && mode == 1) result = state.scenario.mode_jtag;
+    return call.Returns(result);
+  }
+  const bool halted = HaltedAtThisAttempt(state);
+  if (status != nullptr && halted) *status = kHalted;
+  if (status != nullptr && !halted && state.scenario.not_halted_status) {
+    *status = *state.scenario.not_halted_status;
+  }
+  return call.ReturnsRepeated(0u);
+}
+
+std::uint32_t SimulatedUncalled(Export e) {
+  Call call(e, {});
+  return call.Returns(0u);
+}
