@@ -186,12 +186,22 @@ void TMainform::FitLabelToText(HWND label) {
   InvalidateRect(label, nullptr, TRUE);
 }
 
-void TMainform::EnableControl(HWND control, bool enabled) {
-  if (!enabled && GetFocus() == control) {
-    HWND next = GetNextDlgTabItem(Handle(), control, FALSE);
-    SetFocus(next != control ? next : Handle());
+void TMainform::EnableButton(HWND button, bool enabled) {
+  HWND other = button == Button1 ? Button2 : Button1;
+  if (!enabled && GetFocus() == button) {
+    // The focus leaves a button being disabled: to the other button when that one is enabled,
+    // otherwise to the next control in the tab order, where it waits for the other button.
+    HWND next = IsWindowEnabled(other) ? other : GetNextDlgTabItem(Handle(), button, FALSE);
+    SetFocus(next != nullptr && next != button ? next : Handle());
+    parked_focus_ = GetFocus();
   }
-  EnableWindow(control, enabled);
+  EnableWindow(button, enabled);
+  // A button enabled while the focus still waits where the other one left it takes the focus:
+  // as a run starts START hands it to STOP, and as the run ends STOP hands it back.
+  if (enabled && parked_focus_ != nullptr && GetFocus() == parked_focus_) {
+    SetFocus(button);
+    parked_focus_ = nullptr;
+  }
 }
 
 void TMainform::CentreOnScreen() {
@@ -214,11 +224,11 @@ void TMainform::Show(int show_command) {
 }
 
 void TMainform::SetStartEnabled(bool enabled) {
-  EnableControl(Button1, enabled);
+  EnableButton(Button1, enabled);
 }
 
 void TMainform::SetStopEnabled(bool enabled) {
-  EnableControl(Button2, enabled);
+  EnableButton(Button2, enabled);
 }
 
 ListControl& TMainform::Log() {
@@ -260,7 +270,7 @@ void TMainform::FormShow() {
     LogWriteLine(ListBox1, "");
     LogWriteLine(ListBox1, kLibraryFailed);
     LogWriteLine(ListBox1, "");
-    EnableControl(Button1, false);
+    EnableButton(Button1, false);
   }
 }
 

@@ -66,9 +66,8 @@ class TMainform final : public Window, public RecoveryWindow {
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    const Bounds& bounds, HWND parent, int id);
   void FitLabelToText(HWND label);
-  // Enables or disables a control; a control that loses its enabled state also gives up the
-  // keyboard focus to the next control in the tab order.
-  void EnableControl(HWND control, bool enabled);
+  // Enables or disables START or STOP; the keyboard focus follows from one to the other.
+  void EnableButton(HWND button, bool enabled);
   void CentreOnScreen();
 
   void OnSize(int client_width, int client_height);
@@ -82,6 +81,7 @@ class TMainform final : public Window, public RecoveryWindow {
   HINSTANCE instance_;
   GdiObject<HFONT> font_;
   HWND saved_focus_ = nullptr;
+  HWND parked_focus_ = nullptr;  // where a disabled button left the focus
   bool procedure_running_ = false;
   bool close_pending_ = false;
 };

@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "testz_test.h"
 #include "ui_driver.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
 constexpr char kLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
@@ -26,56 +24,17 @@ constexpr const char* kHardwareItems[] = {
     "QuillonEthernet",      "OstrelUSB",
 };
 
-std::wstring Payload(const std::wstring& name) {
-  return ui::ProgramFolder() + L"\\payload\\" + name;
-}
-
 ui::Box Rect(int left, int top, int width, int height) {
   return ui::Box{left, top, width, height};
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public TestzTest {
  protected:
-  // Starts testz.exe alone in a fresh folder named after the test, with `library` from the
-  // payload beside it as unit_kelm.DLL (no library at all when empty), and waits for its window.
-  void Launch(const std::wstring& library) {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = ui::ProgramFolder() + L"\\work\\" +
-              ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());
-    std::vector<ui::FileCopy> files{{Payload(L"testz.exe"), L"testz.exe"}};
-    if (!library.empty()) files.push_back({Payload(library), L"unit_kelm.DLL"});
-    std::string error;
-    ASSERT_TRUE(ui::PrepareFolder(folder_, files, &error)) << error;
-    program_ = ui::Program::Start(folder_ + L"\\testz.exe", folder_, {}, &error);
-    ASSERT_TRUE(program_.Running()) << error;
-    window_ = program_.WaitForWindow(kCaption);
-    ASSERT_NE(window_, nullptr) << "testz.exe showed no window captioned " << kCaption;
-  }
-
-  HWND Find(const char* class_name, const char* text) {
-    HWND control = ui::FindControl(window_, class_name, text);
-    EXPECT_NE(control, nullptr) << "no " << class_name << " \"" << text << "\"";
-    return control;
-  }
-  HWND List() {
-    const std::vector<HWND> lists = ui::FindControls(window_, "ListBox");
-    EXPECT_EQ(lists.size(), 1u);
-    return lists.empty() ? nullptr : lists.front();
-  }
-  // The panel is the parent of the START button.
-  HWND Panel() { return GetParent(Find("Button", "START")); }
-
-  void ExpectStartUpLog(const char* message) {
-    EXPECT_EQ(ui::ListLines(List()), (Lines{"", message, "", ""}));
-  }
-
-  ui::Program program_;
-  HWND window_ = nullptr;
-  std::wstring folder_;
+  void ExpectStartUpLog(const char* message) { EXPECT_EQ(Log(), (Lines{"", message, "", ""})); }
 };
 
 TEST_F(MainWindow, WithTheLibraryItOpensWithTheLoadedLineAndEveryControlInItsFirstState) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   ExpectStartUpLog(kLoaded);
   EXPECT_TRUE(ui::IsEnabled(Find("Button", "START")));
   EXPECT_FALSE(ui::IsEnabled(Find("Button", "STOP")));
@@ -98,7 +57,7 @@ TEST_F(MainWindow, WithTheLibraryItOpensWithTheLoadedLineAndEveryControlInItsFir
 }
 
 TEST_F(MainWindow, TheControlsStandInTheirCreationOrder) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   const std::vector<HWND> top = ui::Children(window_);
   ASSERT_EQ(top.size(), 2u);
   EXPECT_EQ(ui::ClassName(top[0]), "ListBox");
@@ -113,7 +72,7 @@ TEST_F(MainWindow, TheControlsStandInTheirCreationOrder) {
 }
 
 TEST_F(MainWindow, WithoutTheLibraryTheFailureLineStandsInTheLogAndStartStaysDisabled) {
-  Launch(L"");
+  Launch(Library::kNone);
   ExpectStartUpLog(kFailed);
   EXPECT_EQ(ui::ListLines(List())[1].size(), 147u);
   HWND start = Find("Button", "START");
@@ -123,20 +82,22 @@ TEST_F(MainWindow, WithoutTheLibraryTheFailureLineStandsInTheLogAndStartStaysDis
 }
 
 TEST_F(MainWindow, ALibraryLackingOneExportFailsLikeAMissingOne) {
-  Launch(L"without_get_block.dll");
+  Launch(Library::kSimulatorWithoutGetBlock);
   ExpectStartUpLog(kFailed);
   EXPECT_FALSE(ui::IsEnabled(Find("Button", "START")));
   EXPECT_FALSE(ui::IsEnabled(Find("Button", "STOP")));
 }
 
-TEST_F(MainWindow, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
-  Launch(L"complete.dll");
+TEST_F(MainWindow, ClosingTheWindowUnloadsTheLibraryAndEndsTheProgramWithExitCodeZero) {
+  Launch(Library::kSimulator);
+  ASSERT_EQ(Trace(), (Lines{"attach scenario built-in demo"}));
   ui::Close(window_);
   EXPECT_EQ(program_.WaitForExit(), 0u);
+  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach"}));
 }
 
 TEST_F(MainWindow, OpensCentredAtItsOuterSizeWithThePanelDockedLeftAndTheListFillingTheRest) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   const ui::Box outer = ui::ScreenBounds(window_);
   EXPECT_EQ(outer.width, 614);
   EXPECT_EQ(outer.height, 436);
@@ -162,7 +123,7 @@ TEST_F(MainWindow, OpensCentredAtItsOuterSizeWithThePanelDockedLeftAndTheListFil
 }
 
 TEST_F(MainWindow, AfterAResizeThePanelKeepsItsWidthAndTheListTakesTheRest) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   HWND panel = Panel();
   HWND list = List();
   HWND start = Find("Button", "START");
@@ -179,7 +140,7 @@ TEST_F(MainWindow, AfterAResizeThePanelKeepsItsWidthAndTheListTakesTheRest) {
 }
 
 TEST_F(MainWindow, TabShiftTabAndTheArrowKeysMoveTheFocusAsAKeyboardUserExpects) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   HWND list = List();
   HWND start = Find("Button", "START");
   HWND show_hardware = Find("Button", "Show Hardware");
@@ -221,7 +182,7 @@ TEST_F(MainWindow, TabShiftTabAndTheArrowKeysMoveTheFocusAsAKeyboardUserExpects)
 }
 
 TEST_F(MainWindow, TheScreenShowsLabel6InPureBlueOnTheButtonFace) {
-  Launch(L"complete.dll");
+  Launch(Library::kSimulator);
   const ui::Box frame = ui::ScreenBounds(window_);
   const ui::Box label = ui::ScreenBounds(Find("Static", "?.??"));
   const ui::Box panel = ui::ScreenBounds(Panel());

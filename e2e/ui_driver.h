@@ -38,6 +38,11 @@ struct FileCopy {
 bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& files,
                    std::string* error);
 
+// Writes `bytes` as the whole content of a file; reads a file's lines (without their line ends),
+// also while another program has it open for writing. Empty when it cannot be read.
+bool WriteTextFile(const std::wstring& path, const std::string& bytes);
+std::vector<std::string> ReadLines(const std::wstring& path);
+
 struct Variable {
   std::string name;
   std::string value;
