@@ -368,20 +368,23 @@ bool Click(HWND button) {
 }
 
 std::vector<std::string> ListLines(HWND list_box) {
+  // LB_GETTEXT takes no buffer size, and a line may grow between asking its length and reading
+  // it while the program runs: the buffer leaves room far beyond any line the program writes.
+  constexpr std::size_t kRoom = 65536;
   std::vector<std::string> lines;
+  std::wstring buffer;
   const LRESULT count = SendWithTimeout(list_box, LB_GETCOUNT, 0, 0).value_or(0);
   for (LRESULT i = 0; i < count; ++i) {
     const auto index = static_cast<WPARAM>(i);
     const LRESULT length = SendWithTimeout(list_box, LB_GETTEXTLEN, index, 0).value_or(LB_ERR);
     if (length == LB_ERR) break;
+    buffer.assign(std::max(static_cast<std::size_t>(length) + 1, kRoom), L'\0');
     // The W message: across processes the list box converts only the UTF-16 form.
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const LRESULT copied =
-        SendWithTimeout(list_box, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))
+        SendWithTimeout(list_box, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()))
             .value_or(LB_ERR);
     if (copied == LB_ERR) break;
-    text.resize(static_cast<std::size_t>(copied));
-    lines.push_back(ToAnsi(text));
+    lines.push_back(ToAnsi(buffer.substr(0, static_cast<std::size_t>(copied))));
   }
   return lines;
 }
