@@ -81,11 +81,15 @@ TEST_F(MainWindow, WithoutTheLibraryTheFailureLineStandsInTheLogAndStartStaysDis
   EXPECT_FALSE(ui::Click(start));
 }
 
-TEST_F(MainWindow, ALibraryLackingOneExportFailsLikeAMissingOne) {
+TEST_F(MainWindow, ALibraryLackingOneExportFailsLikeAMissingOneAndStaysLoadedUntilTheClose) {
   Launch(Library::kSimulatorWithoutGetBlock);
   ExpectStartUpLog(kFailed);
   EXPECT_FALSE(ui::IsEnabled(Find("Button", "START")));
   EXPECT_FALSE(ui::IsEnabled(Find("Button", "STOP")));
+  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo"})) << "loaded, and never called";
+  ui::Close(window_);
+  EXPECT_EQ(program_.WaitForExit(), 0u);
+  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach"}));
 }
 
 TEST_F(MainWindow, ClosingTheWindowUnloadsTheLibraryAndEndsTheProgramWithExitCodeZero) {
