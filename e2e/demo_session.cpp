@@ -1,6 +1,6 @@
-// The demo without a screen: runs testz.exe in a prepared folder, drives a short session as a
-// user would (choose an interface kind, press START, wait for the outcome), prints what the
-// window shows and saves a screenshot of it.
+// The demo without a screen: a short session of testz.exe driven through the UI driver.
+// It runs the program in a prepared folder, chooses an interface kind, presses START, waits for
+// the outcome, prints what the window shows and saves a screenshot of it.
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -1,5 +1,4 @@
-// End-to-end tests of the main window: testz.exe runs in a folder of its own and is read from
-// outside, through the window system, as a user would see it.
+// End-to-end tests of the main window, read from outside as a user would see it.
 #include <gtest/gtest.h>
 
 #include <iterator>

@@ -1,5 +1,4 @@
-// End-to-end tests of START and STOP in the window: the report as the log shows it, the halt loop
-// stopped by STOP or by closing the window, and the buttons pressed from the keyboard.
+// End-to-end tests of START and STOP: the report, the halt loop and its ends, the keyboard.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// The fixture of the end-to-end tests: testz.exe in a fresh folder of its own beside the
-// simulator library.
+// The end-to-end tests' fixture: testz.exe in a fresh folder beside the simulator library.
 #include "testz_test.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-// The fixture of the end-to-end tests: testz.exe in a fresh folder of its own beside the
-// simulator library, and what a test reads of its window and of the library's trace.
+// The end-to-end tests' fixture: testz.exe in a fresh folder beside the simulator library.
+// A test reads the program's window and the library's trace through it.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// Drives a running program from another process through the window system, reading what a user
-// would see: window captions, control texts, list box lines, button and radio button states.
+// Drives a running program from another process and reads what a user would see of it.
+// Window captions, control texts, list box lines, button and radio button states, pixels.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
-// Tests of the main window in the test's own process: its list box as the log's list control,
-// the first show, STOP, the keyboard in the pass over pending messages, and closing the window
-// while the halt loop runs.
+// Tests of the main window in the test's own process, with its real controls and messages.
+// Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
+// pending messages, and closing the window while the halt loop runs.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
