@@ -1,10 +1,51 @@
 #!/bin/bash
-# The main job: builds the program and runs it beside the simulator library.
+# The main job: builds testz.exe and the simulator library, puts them side by side in build/demo
+# and runs the program there on the simulator's default scenario. With a display the window
+# opens for the user; without one (a server, CI) it runs on a virtual display, a short session is
+# driven (an interface kind, START, the outcome), the log is printed and a screenshot is saved as
+# build/demo/screenshot.png.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-if [ ! -f app/CMakeLists.txt ] || [ ! -f simulator/CMakeLists.txt ]; then
-  echo "run.sh: the window program and the simulator library are not part of this checkout yet;" >&2
-  echo "run.sh: only the portable core is built so far (scripts/test.sh tests it)." >&2
-  exit 1
+scripts/setup.sh
+cmake --preset windows-i686 >/dev/null
+cmake --build --preset windows-i686 --target testz simulator demo_session
+
+# The demo folder holds the program and the simulator as unit_kelm.DLL, and nothing else.
+demo=build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+cp build/windows-i686/app/testz.exe "$demo/"
+cp build/windows-i686/simulator/unit_kelm.DLL "$demo/"
+
+source scripts/wine-env.sh
+# The simulator's built-in demo scenario, with no trace.
+unset UNIT_KELM_SCENARIO UNIT_KELM_TRACE
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Opening the window on $DISPLAY; close it to end."
+  scripts/wine-prefix.sh start --window-manager
+  trap 'scripts/wine-prefix.sh stop' EXIT
+  (cd "$demo" && wine testz.exe)
+  exit 0
 fi
+
+echo "No display: running the window on a virtual display and driving a short session."
+source scripts/xvfb.sh
+cleanup() {
+  scripts/wine-prefix.sh stop
+  stop_xvfb
+}
+trap cleanup EXIT
+start_xvfb
+scripts/wine-prefix.sh start
+status=0
+# The session's console output comes with Windows line ends.
+wine build/windows-i686/e2e/demo_session.exe "$(winepath -w "$demo")" \
+  "$(winepath -w "$demo/screenshot.bmp")" | tr -d '\r' || status=$?
+if [ -f "$demo/screenshot.bmp" ]; then
+  convert "$demo/screenshot.bmp" "$demo/screenshot.png"
+  rm "$demo/screenshot.bmp"
+  echo "Screenshot: $demo/screenshot.png"
+fi
+exit "$status"

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-  imagemagick clang libclang-rt-14-dev)
+  imagemagick x11-utils clang libclang-rt-14-dev)
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,9 +1,12 @@
 #!/bin/bash
 # Prepares (start) or shuts down (stop) the project's Wine prefix around a run of Windows programs.
 #
-# start: creates the prefix once, turns off Wine's crash dialog (a crashing program would wait on
-# it until its test times out), and starts the prefix's wineserver and one program with no
-# terminal attached, so that Wine's background processes never hold the pipes of ctest.
+# start [--window-manager]: creates the prefix once, makes Wine's own fonts available in it,
+# turns off Wine's crash dialog (a crashing program would wait on it until its test times out),
+# and starts the prefix's wineserver and one program with no terminal attached, so that Wine's
+# background processes never hold the pipes of ctest; a server still running from an earlier run
+# is ended first. Wine draws the window frames itself, as a
+# virtual display has no window manager; with --window-manager the desktop's manager draws them.
 # stop: ends that prefix's wineserver and every program still running in it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -17,8 +20,26 @@ case "${1:-}" in
       # The registry files are written when the prefix's wineserver exits.
       wineserver -w </dev/null >/dev/null 2>&1
     fi
+    # Wine's own fonts (the classic dialog faces and the caption-button symbols) are not always on
+    # its search path; in the prefix's font folder they are found by name.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ]; then
+      for font in /usr/share/wine/fonts/*; do
+        ln -sf "$font" "$fonts/"
+      done
+    fi
+    managed=N
+    if [ "${2:-}" = "--window-manager" ]; then
+      managed=Y
+    fi
+    # A server left from an earlier run (and every program it still runs, a stray testz.exe among
+    # them) goes first: the new one belongs to this run's display.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     wineserver -p </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
       </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
@@ -26,7 +47,7 @@ case "${1:-}" in
     wineserver -k </dev/null >/dev/null 2>&1 || true
     ;;
   *)
-    echo "usage: $0 start|stop" >&2
+    echo "usage: $0 start [--window-manager] | stop" >&2
     exit 2
     ;;
 esac

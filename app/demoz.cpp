@@ -1,0 +1,361 @@
+// The main window TMainform: its controls, its four handlers and the global Mainform.
+#include "demoz.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "message_loop.h"
+#include "unit_library_api_kelm.h"
+#include "window_font.h"
+
+TMainform* Mainform = nullptr;
+
+namespace {
+
+constexpr char kMainFormClass[] = "TMainform";
+constexpr char kPanelClass[] = "TMainformPanel";
+
+constexpr char kLibraryFileName[] = "unit_kelm.DLL";
+constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
+constexpr char kLibraryFailed[] =
+    "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
+    "(or SysWow64 on 64-bit systems) and restart application.";
+
+constexpr COLORREF kPureBlue = 0x00FF0000;  // 0x00bbggrr: red 0, green 0, blue 255
+
+// Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
+// IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
+int ControlId(ControlName name) {
+  return 100 + static_cast<int>(name);
+}
+int RadioItemId(ControlName group, int index) {
+  return 1000 + 10 * static_cast<int>(group) + index;
+}
+
+HBRUSH ButtonFaceBackground() {
+  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+}
+
+// The panel draws its raised one-pixel edge and passes its children's notifications and colour
+// requests on to the main window.
+LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(panel, &paint);
+      RECT edge;
+      GetClientRect(panel, &edge);
+      DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+      EndPaint(panel, &paint);
+      return 0;
+    }
+  }
+  return DefWindowProcA(panel, message, w, l);
+}
+
+}  // namespace
+
+int RadioGroup::ItemIndex() const {
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (SendMessageA(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void RadioGroup::FollowSelection(HWND item) const {
+  bool ours = false;
+  for (HWND candidate : items) ours = ours || candidate == item;
+  if (!ours) return;
+  for (HWND candidate : items) {
+    const LONG_PTR style = GetWindowLongPtrA(candidate, GWL_STYLE);
+    const bool checked = SendMessageA(candidate, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SetWindowLongPtrA(candidate, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
+}
+
+TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
+  if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
+                               ButtonFaceBackground()) ||
+      !RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
+                               ButtonFaceBackground())) {
+    throw std::runtime_error("the window classes could not be registered");
+  }
+  font_ = CreateWindowFont(kFontPoints, kDesignDpi);
+  // Placed at the origin for now; the first show centres it.
+  if (Create(instance, kMainFormClass, kMainFormCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
+             0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
+    throw std::runtime_error("the main window could not be created");
+  }
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  for (const ControlLayout& layout : kMainFormLayout) {
+    switch (layout.name) {
+      case ControlName::ListBox1: ListBox1 = ListBoxControl(CreateControl(layout)); break;
+      case ControlName::Panel1: Panel1 = CreateControl(layout); break;
+      case ControlName::Label8: Label8 = CreateControl(layout); break;
+      case ControlName::Label1: Label1 = CreateControl(layout); break;
+      case ControlName::Label5: Label5 = CreateControl(layout); break;
+      case ControlName::Label6: Label6 = CreateControl(layout); break;
+      case ControlName::Button1: Button1 = CreateControl(layout); break;
+      case ControlName::hardwaretype: hardwaretype = CreateRadioGroup(layout); break;
+      case ControlName::communicationtype: communicationtype = CreateRadioGroup(layout); break;
+      case ControlName::Button2: Button2 = CreateControl(layout); break;
+    }
+  }
+  RECT client;
+  GetClientRect(Handle(), &client);
+  OnSize(client.right, client.bottom);
+}
+
+TMainform::~TMainform() {
+  Destroy();
+}
+
+HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
+                            const Bounds& bounds, HWND parent, int id) {
+  HWND child =
+      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
+                      bounds.top, bounds.width, bounds.height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (child == nullptr)
+    throw std::runtime_error(std::string("a control could not be created: ") + window_class);
+  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  return child;
+}
+
+HWND TMainform::CreateControl(const ControlLayout& layout) {
+  HWND parent = layout.in_panel ? Panel1 : Handle();
+  const int id = ControlId(layout.name);
+  // Every control in the panel starts a group of its own, which ends the radio group before it.
+  const DWORD group = layout.in_panel ? WS_GROUP : 0;
+  const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
+  switch (layout.kind) {
+    case ControlKind::kListBox: {
+      HWND list = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+                              WS_EX_CLIENTEDGE, layout.bounds, parent, id);
+      SendMessageA(list, LB_SETITEMHEIGHT, 0, kDesignTextHeight);
+      return list;
+    }
+    case ControlKind::kPanel:
+      // Not clipping its children: the radio frames are transparent and show the panel's face.
+      return CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, layout.bounds, parent, id);
+    case ControlKind::kLabel: {
+      HWND label = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0,
+                               layout.bounds, parent, id);
+      FitLabelToText(label);
+      return label;
+    }
+    case ControlKind::kPushButton:
+      return CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                         layout.bounds, parent, id);
+    case ControlKind::kRadioGroup: break;
+  }
+  throw std::logic_error("radio groups are made by CreateRadioGroup");
+}
+
+RadioGroup TMainform::CreateRadioGroup(const ControlLayout& layout) {
+  const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
+  RadioGroup group;
+  group.frame = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0,
+                            layout.bounds, Panel1, ControlId(layout.name));
+  for (int i = 0; i < layout.items.count; ++i) {
+    const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    group.items.push_back(
+        CreateChild("BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0,
+                    RadioItemBounds(layout.bounds, layout.items.count, i, kDesignTextHeight),
+                    Panel1, RadioItemId(layout.name, i)));
+  }
+  SendMessageA(group.items.front(), BM_SETCHECK, BST_CHECKED, 0);
+  return group;
+}
+
+void TMainform::FitLabelToText(HWND label) {
+  const int length = GetWindowTextLengthA(label);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowTextA(label, text.data(), length + 1);
+  HDC dc = GetDC(label);
+  HGDIOBJ previous = SelectObject(dc, font_.Get());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), length, &size);
+  SelectObject(dc, previous);
+  ReleaseDC(label, dc);
+  // Labels grow to the right: the top-left corner stays.
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(label, nullptr, TRUE);
+}
+
+void TMainform::EnableButton(HWND button, bool enabled) {
+  HWND other = button == Button1 ? Button2 : Button1;
+  if (!enabled && GetFocus() == button) {
+    // The focus leaves a button being disabled: to the other button when that one is enabled,
+    // otherwise to the next control in the tab order, where it waits for the other button.
+    HWND next = IsWindowEnabled(other) ? other : GetNextDlgTabItem(Handle(), button, FALSE);
+    SetFocus(next != nullptr && next != button ? next : Handle());
+    parked_focus_ = GetFocus();
+  }
+  EnableWindow(button, enabled);
+  // A button enabled while the focus still waits where the other one left it takes the focus:
+  // as a run starts START hands it to STOP, and as the run ends STOP hands it back.
+  if (enabled && parked_focus_ != nullptr && GetFocus() == parked_focus_) {
+    SetFocus(button);
+    parked_focus_ = nullptr;
+  }
+}
+
+void TMainform::CentreOnScreen() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& screen = monitor.rcMonitor;
+  RECT window;
+  GetWindowRect(Handle(), &window);
+  const int left = screen.left + (screen.right - screen.left - (window.right - window.left)) / 2;
+  const int top = screen.top + (screen.bottom - screen.top - (window.bottom - window.top)) / 2;
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainform::Show(int show_command) {
+  FormShow();
+  CentreOnScreen();
+  ShowWindow(Handle(), show_command);
+  UpdateWindow(Handle());
+}
+
+void TMainform::SetStartEnabled(bool enabled) {
+  EnableButton(Button1, enabled);
+}
+
+void TMainform::SetStopEnabled(bool enabled) {
+  EnableButton(Button2, enabled);
+}
+
+ListControl& TMainform::Log() {
+  return ListBox1;
+}
+
+int TMainform::HardwareTypeIndex() {
+  return hardwaretype.ItemIndex();
+}
+
+int TMainform::CommunicationTypeIndex() {
+  return communicationtype.ItemIndex();
+}
+
+void TMainform::SetVersionLabel(std::string_view text) {
+  SetWindowTextA(Label6, std::string(text).c_str());
+  FitLabelToText(Label6);
+  UpdateWindow(Label6);
+}
+
+void TMainform::ProcessMessages() {
+  ProcessPendingMessages(Handle());
+}
+
+void TMainform::Button1Click() {
+  procedure_running_ = true;
+  RecoveryProcedure(*this);
+  procedure_running_ = false;
+  // A close asked for while the procedure ran goes ahead now, from the message loop.
+  if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TMainform::FormShow() {
+  if (LoadInterfaceLibrary(kLibraryFileName)) {
+    LogWriteLine(ListBox1, "");
+    LogWriteLine(ListBox1, kLibraryLoaded);
+    LogWriteLine(ListBox1, "");
+  } else {
+    LogWriteLine(ListBox1, "");
+    LogWriteLine(ListBox1, kLibraryFailed);
+    LogWriteLine(ListBox1, "");
+    EnableButton(Button1, false);
+  }
+}
+
+void TMainform::FormClose() {
+  UnloadInterfaceLibrary();
+}
+
+void TMainform::Button2Click() {
+  StopRequested = 1;
+}
+
+LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)); return 0;
+    case WM_CTLCOLORSTATIC: return OnCtlColorStatic(w, l);
+    case WM_ACTIVATE: OnActivate(w); break;
+    case WM_SETFOCUS: OnSetFocus(); return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+  }
+  return DefWindowProcA(Handle(), message, w, l);
+}
+
+void TMainform::OnSize(int client_width, int client_height) {
+  if (Panel1 == nullptr) return;  // the controls are not made yet
+  const DockedBounds docked = ArrangeDocked(client_width, client_height);
+  MoveWindow(Panel1, docked.panel.left, docked.panel.top, docked.panel.width, docked.panel.height,
+             TRUE);
+  MoveWindow(ListBox1.Handle(), docked.list.left, docked.list.top, docked.list.width,
+             docked.list.height, TRUE);
+}
+
+void TMainform::OnCommand(int id, int code, HWND control) {
+  if (code != BN_CLICKED) return;
+  // Enter, when no button is the default one, arrives as IDOK: it presses the focused button.
+  if (id == IDOK && control == nullptr) control = GetFocus();
+  hardwaretype.FollowSelection(control);
+  communicationtype.FollowSelection(control);
+  // A disabled button takes no click, whoever sends it.
+  if (control == nullptr || !IsWindowEnabled(control)) return;
+  if (control == Button1) Button1Click();
+  if (control == Button2) Button2Click();
+}
+
+LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {
+  if (reinterpret_cast<HWND>(l) != Label6) {
+    return DefWindowProcA(Handle(), WM_CTLCOLORSTATIC, w, l);
+  }
+  HDC dc = reinterpret_cast<HDC>(w);
+  SetTextColor(dc, kPureBlue);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TMainform::OnActivate(WPARAM w) {
+  // Leaving: remember which control had the focus, to give it back on return.
+  if (LOWORD(w) != WA_INACTIVE) return;
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(Handle(), focus)) saved_focus_ = focus;
+}
+
+void TMainform::OnSetFocus() {
+  HWND target = saved_focus_;
+  if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) ||
+      !IsWindowVisible(target)) {
+    target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+  }
+  if (target != nullptr) SetFocus(target);
+}
+
+void TMainform::OnClose() {
+  if (procedure_running_) {
+    // The library is not unloaded under the running procedure: its halt loop, the only place
+    // where a close can arrive, is asked to end as STOP asks it, and the window closes once the
+    // START handler has returned.
+    close_pending_ = true;
+    Button2Click();
+    return;
+  }
+  close_pending_ = false;
+  FormClose();
+  DestroyWindow(Handle());
+}
+
+void TMainform::OnDestroy() {
+  PostQuitMessage(0);
+}

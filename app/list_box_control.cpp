@@ -1,0 +1,54 @@
+// The output log's list control realised by a standard list box of 8-bit text.
+#include "list_box_control.h"
+
+#include <vector>
+
+namespace {
+
+LRESULT Send(HWND list_box, UINT message, WPARAM w, const std::string& text) {
+  return SendMessageA(list_box, message, w, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace
+
+int ListBoxControl::Count() const {
+  return static_cast<int>(SendMessageA(list_box_, LB_GETCOUNT, 0, 0));
+}
+
+void ListBoxControl::Add(std::string_view text) {
+  Send(list_box_, LB_ADDSTRING, 0, std::string(text));
+}
+
+std::string ListBoxControl::Read(int index) const {
+  const auto item = static_cast<WPARAM>(index);
+  const LRESULT length = SendMessageA(list_box_, LB_GETTEXTLEN, item, 0);
+  if (length == LB_ERR) return {};
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied =
+      SendMessageA(list_box_, LB_GETTEXT, item, reinterpret_cast<LPARAM>(buffer.data()));
+  if (copied == LB_ERR) return {};
+  return std::string(buffer.data(), static_cast<std::size_t>(copied));
+}
+
+void ListBoxControl::Replace(int index, std::string_view text) {
+  const auto item = static_cast<WPARAM>(index);
+  const LRESULT top = SendMessageA(list_box_, LB_GETTOPINDEX, 0, 0);
+  const bool selected = SendMessageA(list_box_, LB_GETCURSEL, 0, 0) == index;
+  // The list box has no replace of its own: the line is taken out and put back at its place.
+  SendMessageA(list_box_, LB_DELETESTRING, item, 0);
+  Send(list_box_, LB_INSERTSTRING, item, std::string(text));
+  if (selected) SendMessageA(list_box_, LB_SETCURSEL, item, 0);
+  SendMessageA(list_box_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+}
+
+void ListBoxControl::Clear() {
+  SendMessageA(list_box_, LB_RESETCONTENT, 0, 0);
+}
+
+void ListBoxControl::SetFirstVisible(int index) {
+  SendMessageA(list_box_, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+void ListBoxControl::RedrawNow() {
+  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+}

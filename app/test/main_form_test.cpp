@@ -1,0 +1,217 @@
+// Tests of the main window in the test's own process, with its real controls and messages.
+// Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
+// pending messages, and closing the window while the halt loop runs.
+#include "demoz.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "message_loop.h"
+#include "recovery_doubles.h"
+#include "unit_library_api_kelm.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr char kFailed[] =
+    "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
+    "(or SysWow64 on 64-bit systems) and restart application.";
+
+// Handles every message waiting for this thread; a WM_QUIT among them is taken and dropped.
+void DrainMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) DispatchMessageA(&message);
+  }
+}
+
+// Should the message loop under test never see its WM_QUIT, this one ends it with code 99 after
+// a few seconds, so that the test fails instead of hanging.
+void CALLBACK QuitAfterTimeout(HWND, UINT, UINT_PTR, DWORD) {
+  PostQuitMessage(99);
+}
+
+class MainForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DrainMessages();
+    StopRequested = 0;
+  }
+  void TearDown() override { DrainMessages(); }
+
+  Lines LogLines() const {
+    Lines lines;
+    for (int i = 0; i < form.ListBox1.Count(); ++i) lines.push_back(form.ListBox1.Read(i));
+    return lines;
+  }
+  int RunMessageLoopAtMostSeconds(int seconds) {
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, &QuitAfterTimeout);
+    const int exit_code = RunMessageLoop(form.Handle());
+    KillTimer(nullptr, timer);
+    return exit_code;
+  }
+  static std::string Text(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+
+  TMainform form{GetModuleHandleA(nullptr)};
+};
+
+TEST_F(MainForm, TheListBoxKeepsEveryByteOfAnEightBitTextAndReplacesLinesInPlace) {
+  ListControl& list = form.ListBox1;
+  std::string every_byte;
+  for (int c = 1; c < 256; ++c) every_byte += static_cast<char>(c);
+  list.Add("first");
+  list.Add(every_byte);
+  list.Add("last");
+  EXPECT_EQ(list.Read(1), every_byte);
+
+  SendMessageA(form.ListBox1.Handle(), LB_SETCURSEL, 1, 0);
+  list.Replace(1, "caf\xE9 \x80\x9F\xFF");
+  EXPECT_EQ(LogLines(), (Lines{"first", "caf\xE9 \x80\x9F\xFF", "last"}));
+  EXPECT_EQ(SendMessageA(form.ListBox1.Handle(), LB_GETCURSEL, 0, 0), 1) << "selection kept";
+
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(MainForm, WritingManyLinesKeepsTheNewestInViewAndAReplaceDoesNotScroll) {
+  for (int i = 0; i < 100; ++i) LogWriteLine(form.ListBox1, "line " + std::to_string(i));
+  HWND list = form.ListBox1.Handle();
+  RECT client;
+  GetClientRect(list, &client);
+  const int visible = client.bottom / static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+  EXPECT_GT(top, 0);
+  EXPECT_GE(top + visible, form.ListBox1.Count()) << "the current line is in view";
+
+  SendMessageA(list, LB_SETTOPINDEX, 10, 0);
+  form.ListBox1.Replace(50, "replaced");
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 10);
+  EXPECT_EQ(form.ListBox1.Read(50), "replaced");
+}
+
+// Records, as the window is about to become visible, how many log lines there are and where
+// the window stands.
+struct FirstShow {
+  HWND window = nullptr;
+  const ListControl* log = nullptr;
+  int lines = -1;
+  RECT bounds{};
+};
+FirstShow* watched_show = nullptr;
+
+LRESULT CALLBACK WatchShow(int code, WPARAM w, LPARAM l) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(l);
+  if (code == HC_ACTION && watched_show != nullptr && call->hwnd == watched_show->window &&
+      call->message == WM_SHOWWINDOW && call->wParam != 0 && watched_show->lines < 0) {
+    watched_show->lines = watched_show->log->Count();
+    GetWindowRect(call->hwnd, &watched_show->bounds);
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+TEST_F(MainForm, TheFirstShowWritesTheStartUpLinesAndCentresBeforeTheWindowBecomesVisible) {
+  // No unit_kelm.DLL lies beside the test program: the load fails.
+  FirstShow show{form.Handle(), &form.ListBox1};
+  watched_show = &show;
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchShow, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  form.Show(SW_SHOWNORMAL);
+  UnhookWindowsHookEx(hook);
+  watched_show = nullptr;
+
+  EXPECT_EQ(show.lines, 4);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& screen = monitor.rcMonitor;
+  EXPECT_EQ(show.bounds.left, (screen.right - screen.left - 614) / 2);
+  EXPECT_EQ(show.bounds.top, (screen.bottom - screen.top - 436) / 2);
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  EXPECT_EQ(LogLines(), (Lines{"", kFailed, "", ""}));
+  EXPECT_FALSE(IsWindowEnabled(form.Button1));
+}
+
+TEST_F(MainForm, StopSetsStopRequestedAndChangesNothingElse) {
+  form.SetStopEnabled(true);
+  LogWriteLine(form.ListBox1, "a line");
+  const Lines before = LogLines();
+  SendMessageA(form.Button2, BM_CLICK, 0, 0);
+  EXPECT_EQ(StopRequested, 1);
+  EXPECT_EQ(LogLines(), before);
+  EXPECT_TRUE(IsWindowEnabled(form.Button1));
+  EXPECT_TRUE(IsWindowEnabled(form.Button2));
+  EXPECT_EQ(Text(form.Label6), "?.??");
+  EXPECT_EQ(form.HardwareTypeIndex(), 0);
+}
+
+TEST_F(MainForm, ADisabledButtonIgnoresAClickSentToIt) {
+  // Wine reports BM_CLICK on a disabled button as a click; the window does not act on it.
+  ASSERT_FALSE(IsWindowEnabled(form.Button2));
+  SendMessageA(form.Button2, BM_CLICK, 0, 0);
+  EXPECT_EQ(StopRequested, 0);
+}
+
+TEST_F(MainForm, ThePassOverPendingMessagesHandlesSpaceEnterAndArrowKeys) {
+  form.Show(SW_SHOWNORMAL);
+  form.SetStopEnabled(true);
+  SetFocus(form.Button2);
+  PostMessageA(form.Button2, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(form.Button2, WM_KEYUP, VK_SPACE, 0);
+  form.ProcessMessages();
+  EXPECT_EQ(StopRequested, 1) << "Space presses the focused button";
+
+  StopRequested = 0;
+  PostMessageA(form.Button2, WM_KEYDOWN, VK_RETURN, 0);
+  form.ProcessMessages();
+  EXPECT_EQ(StopRequested, 1) << "Enter presses the focused button";
+
+  SetFocus(form.hardwaretype.items[0]);
+  PostMessageA(form.hardwaretype.items[0], WM_KEYDOWN, VK_DOWN, 0);
+  form.ProcessMessages();
+  EXPECT_EQ(form.HardwareTypeIndex(), 1);
+  EXPECT_EQ(GetFocus(), form.hardwaretype.items[1]);
+}
+
+TEST_F(MainForm, APassThatMeetsTheQuitMessageLeavesItForTheMessageLoop) {
+  form.Show(SW_SHOWNORMAL);
+  SetFocus(form.hardwaretype.items[0]);
+  PostMessageA(form.hardwaretype.items[0], WM_KEYDOWN, VK_DOWN, 0);
+  PostQuitMessage(7);
+  form.ProcessMessages();
+  EXPECT_EQ(form.HardwareTypeIndex(), 1) << "what waited before the quit is handled";
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 7);
+}
+
+TEST_F(MainForm, ClosingDuringTheHaltLoopEndsTheLoopThenClosesAndUnloads) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  HWND window = form.Handle();
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 3) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (attempt == 1000) status = kHaltStatusHalted;  // a loop the close did not end stops here
+  };
+  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1, BM_CLICK, 0, 0);  // returns when the procedure has ended
+
+  EXPECT_EQ(library.halt_attempts(), 3) << "the close ended the loop after its attempt";
+  const Lines lines = LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
+  EXPECT_TRUE(IsWindow(window)) << "the window stays until the START handler has returned";
+  EXPECT_NE(EntryPointTable[0], nullptr) << "the library is not unloaded under the procedure";
+
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(EntryPointTable[0], nullptr) << "closing unloads the library";
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+// The program's entry: creates the main window, shows it and runs the message loop to the end.
+#include <windows.h>
+
+#include <exception>
+
+#include "demoz.h"
+#include "message_loop.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  try {
+    TMainform form(instance);
+    Mainform = &form;
+    Mainform->Show(show_command);
+    const int exit_code = RunMessageLoop(Mainform->Handle());
+    Mainform = nullptr;
+    return exit_code;
+  } catch (const std::exception& error) {
+    // No window to write into: the reason goes to a debugger and the exit code says it failed.
+    OutputDebugStringA(error.what());
+    return 1;
+  }
+}

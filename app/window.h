@@ -1,0 +1,70 @@
+// A window whose messages go to one C++ object, and the owner of a GDI object.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Registers a window class once per process; true when it is registered.
+bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC procedure,
+                             UINT style, HBRUSH background);
+
+// The object behind one window of a registered class: the class's procedure hands every message
+// to HandleMessage. The object must outlive its window; destroying the object first detaches it
+// and then destroys the window.
+class Window {
+ public:
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  HWND Handle() const { return handle_; }
+
+ protected:
+  Window() = default;
+  virtual ~Window();
+
+  // Detaches the object and destroys its window, if it still exists. A derived object calls it
+  // in its own destructor, before its members (fonts the controls use) are gone.
+  void Destroy();
+
+  // The procedure of every class whose windows are Window objects.
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+
+  // Creates the window; Handle() is set before its first message is handled.
+  HWND Create(HINSTANCE instance, const char* class_name, const char* caption, DWORD style,
+              DWORD ex_style, int left, int top, int width, int height, HWND parent);
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) = 0;
+
+ private:
+  HWND handle_ = nullptr;
+};
+
+// Owns one GDI object (a font, a brush) and deletes it when it goes.
+template <typename Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(Handle handle) : handle_(handle) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+
+  Handle Get() const { return handle_; }
+
+ private:
+  void Reset() {
+    if (handle_ != nullptr) DeleteObject(handle_);
+    handle_ = nullptr;
+  }
+
+  Handle handle_ = nullptr;
+};

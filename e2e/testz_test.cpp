@@ -1,0 +1,71 @@
+// The end-to-end tests' fixture: testz.exe in a fresh folder beside the simulator library.
+#include "testz_test.h"
+
+#include <algorithm>
+
+namespace {
+
+std::wstring Payload(const std::wstring& name) {
+  return ui::ProgramFolder() + L"\\payload\\" + name;
+}
+
+}  // namespace
+
+void TestzTest::Launch(Library library, const std::string& scenario) {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder_ = ui::ProgramFolder() + L"\\work\\" +
+            ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());
+  std::vector<ui::FileCopy> files{{Payload(L"testz.exe"), L"testz.exe"}};
+  if (library == Library::kSimulator) {
+    files.push_back({Payload(L"libraries\\simulator.dll"), L"unit_kelm.DLL"});
+  } else if (library == Library::kSimulatorWithoutGetBlock) {
+    files.push_back({Payload(L"libraries\\simulator_without_get_block.dll"), L"unit_kelm.DLL"});
+  }
+  std::string error;
+  ASSERT_TRUE(ui::PrepareFolder(folder_, files, &error)) << error;
+  std::vector<ui::Variable> variables{{"UNIT_KELM_TRACE", ui::ToAnsi(folder_ + L"\\trace.txt")},
+                                      {"UNIT_KELM_SCENARIO", ""}};
+  if (!scenario.empty()) {
+    const std::wstring scenario_file = folder_ + L"\\scenario.txt";
+    ASSERT_TRUE(ui::WriteTextFile(scenario_file, scenario));
+    variables.back().value = ui::ToAnsi(scenario_file);
+  }
+  program_ = ui::Program::Start(folder_ + L"\\testz.exe", folder_, variables, &error);
+  ASSERT_TRUE(program_.Running()) << error;
+  window_ = program_.WaitForWindow(kCaption);
+  ASSERT_NE(window_, nullptr) << "testz.exe showed no window captioned " << kCaption;
+}
+
+HWND TestzTest::Find(const char* class_name, const char* text) {
+  HWND control = ui::FindControl(window_, class_name, text);
+  EXPECT_NE(control, nullptr) << "no " << class_name << " \"" << text << "\"";
+  return control;
+}
+
+HWND TestzTest::List() {
+  const std::vector<HWND> lists = ui::FindControls(window_, "ListBox");
+  EXPECT_EQ(lists.size(), 1u);
+  return lists.empty() ? nullptr : lists.front();
+}
+
+HWND TestzTest::Panel() {
+  return GetParent(Find("Button", "START"));
+}
+
+Lines TestzTest::Trace() {
+  return ui::ReadLines(folder_ + L"\\trace.txt");
+}
+
+bool TestzTest::WaitForLogLine(const std::string& line) {
+  return ui::WaitUntil([&] {
+    const Lines log = Log();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  });
+}
+
+bool TestzTest::WaitForProcedureEnd(const Lines& before) {
+  HWND start = Find("Button", "START");
+  HWND stop = Find("Button", "STOP");
+  return ui::WaitUntil(
+      [&] { return ui::IsEnabled(start) && !ui::IsEnabled(stop) && Log() != before; });
+}

@@ -1,0 +1,43 @@
+// The end-to-end tests' fixture: testz.exe in a fresh folder beside the simulator library.
+// A test reads the program's window and the library's trace through it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui_driver.h"
+
+using Lines = std::vector<std::string>;
+
+inline constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
+
+// What lies beside testz.exe as unit_kelm.DLL.
+enum class Library { kNone, kSimulator, kSimulatorWithoutGetBlock };
+
+class TestzTest : public ::testing::Test {
+ protected:
+  // Starts testz.exe in build/.../e2e/work/<Suite.Case>/ with `library` beside it and waits for
+  // its window. The simulator reads `scenario` (its built-in demo when empty) and traces every
+  // call into trace.txt in that folder.
+  void Launch(Library library, const std::string& scenario = "");
+
+  // A control of the window by class and text; the test fails when there is none.
+  HWND Find(const char* class_name, const char* text);
+  HWND List();
+  // The panel: the parent of the START button.
+  HWND Panel();
+  Lines Log() { return ui::ListLines(List()); }
+  // The simulator's trace so far.
+  Lines Trace();
+  // Waits until the log holds `line` (true), or a few seconds have passed (false).
+  bool WaitForLogLine(const std::string& line);
+  // Waits until START and STOP are back in their idle states with the log changed from
+  // `before`: the START procedure has ended.
+  bool WaitForProcedureEnd(const Lines& before);
+
+  ui::Program program_;
+  HWND window_ = nullptr;
+  std::wstring folder_;
+};

@@ -1,0 +1,534 @@
+// Drives a running program from another process through the window system.
+#include "ui_driver.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <thread>
+#include <utility>
+
+namespace ui {
+
+namespace {
+
+// No single message to the program waits longer than this, so a hung program cannot hang a test.
+constexpr UINT kMessageTimeoutMs = 5000;
+
+// Sends a message to another program's window with a time limit; nothing when it timed out.
+std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM w, LPARAM l) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG | SMTO_BLOCK, kMessageTimeoutMs,
+                          &result) == 0) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+std::wstring Lowercase(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return text;
+}
+
+std::string LastError(const std::string& what) {
+  return what + " failed (error " + std::to_string(GetLastError()) + ")";
+}
+
+// The environment block of this process with `variables` set, sorted by name as Windows wants.
+std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
+  std::map<std::wstring, std::wstring> entries;
+  LPWCH strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring line(entry);
+    const std::size_t equals = line.find(L'=', 1);  // names like "=C:" start with '='
+    if (equals == std::wstring::npos) continue;
+    entries[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  FreeEnvironmentStringsW(strings);
+  for (const Variable& variable : variables) {
+    const std::wstring name = ToWide(variable.name);
+    // Names are not case-sensitive: an existing spelling of the same name is replaced.
+    for (auto it = entries.begin(); it != entries.end();) {
+      it = Lowercase(it->first) == Lowercase(name) ? entries.erase(it) : std::next(it);
+    }
+    entries[name] = ToWide(variable.value);
+  }
+  std::wstring block;
+  for (const auto& [name, value] : entries) block += name + L"=" + value + L'\0';
+  block += L'\0';
+  return block;
+}
+
+bool RemoveFolderContents(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  bool ok = true;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = folder + L"\\" + name;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = RemoveFolderContents(path) && RemoveDirectoryW(path.c_str()) && ok;
+    } else {
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ok = DeleteFileW(path.c_str()) && ok;
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return ok;
+}
+
+bool MakeFolders(const std::wstring& folder) {
+  if (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+    return true;
+  }
+  const std::size_t slash = folder.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash == 0) return false;
+  return MakeFolders(folder.substr(0, slash)) &&
+         (CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+struct WindowSearch {
+  DWORD process_id;
+  std::wstring caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM l) {
+  auto* search = reinterpret_cast<WindowSearch*>(l);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process_id || !IsWindowVisible(window)) return TRUE;
+  wchar_t caption[256] = {};
+  GetWindowTextW(window, caption, 256);
+  if (search->caption != caption) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+struct ControlSearch {
+  std::wstring class_name;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM l) {
+  auto* search = reinterpret_cast<ControlSearch*>(l);
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  if (Lowercase(name) == search->class_name) search->found.push_back(window);
+  return TRUE;
+}
+
+void TypeKey(std::vector<INPUT>& inputs, WORD virtual_key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtual_key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  inputs.push_back(input);
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(Milliseconds(10));
+  }
+  return true;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), size, result.data(), length, nullptr, nullptr);
+  return result;
+}
+
+std::wstring ToWide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring result(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(), length);
+  return result;
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& files,
+                   std::string* error) {
+  if (!MakeFolders(folder)) {
+    *error = LastError("creating the folder " + ToAnsi(folder));
+    return false;
+  }
+  if (!RemoveFolderContents(folder)) {
+    *error = LastError("emptying the folder " + ToAnsi(folder));
+    return false;
+  }
+  for (const FileCopy& file : files) {
+    const std::wstring target = folder + L"\\" + file.name;
+    if (!CopyFileW(file.source.c_str(), target.c_str(), FALSE)) {
+      *error = LastError("copying " + ToAnsi(file.source) + " to " + ToAnsi(target));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const auto size = static_cast<DWORD>(bytes.size());
+  const bool ok = WriteFile(file, bytes.data(), size, &written, nullptr) && written == size;
+  CloseHandle(file);
+  return ok;
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    content.append(buffer, read);
+  }
+  CloseHandle(file);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+Program Program::Start(const std::wstring& exe, const std::wstring& folder,
+                       const std::vector<Variable>& variables, std::string* error) {
+  Program program;
+  program.job_ = CreateJobObjectW(nullptr, nullptr);
+  if (program.job_ != nullptr) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(program.job_, JobObjectExtendedLimitInformation, &limits,
+                            sizeof(limits));
+  }
+  std::wstring environment = EnvironmentBlock(variables);
+  std::wstring command_line = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                      CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                      folder.c_str(), &startup, &started)) {
+    *error = LastError("starting " + ToAnsi(exe));
+    return program;
+  }
+  // The job is a safety net only: where it is not available the destructor still kills.
+  if (program.job_ != nullptr) AssignProcessToJobObject(program.job_, started.hProcess);
+  ResumeThread(started.hThread);
+  CloseHandle(started.hThread);
+  program.process_ = started.hProcess;
+  program.id_ = started.dwProcessId;
+  return program;
+}
+
+Program::Program(Program&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)),
+      job_(std::exchange(other.job_, nullptr)),
+      id_(std::exchange(other.id_, 0)) {}
+
+Program& Program::operator=(Program&& other) noexcept {
+  if (this != &other) {
+    Release();
+    process_ = std::exchange(other.process_, nullptr);
+    job_ = std::exchange(other.job_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+Program::~Program() {
+  Release();
+}
+
+void Program::Release() {
+  Kill();
+  if (process_ != nullptr) CloseHandle(process_);
+  if (job_ != nullptr) CloseHandle(job_);
+  process_ = nullptr;
+  job_ = nullptr;
+  id_ = 0;
+}
+
+bool Program::Running() const {
+  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) const {
+  WindowSearch search{id_, ToWide(caption), nullptr};
+  WaitUntil(
+      [&] {
+        if (!Running()) return true;  // it will not show a window any more
+        EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeout);
+  return search.found;
+}
+
+std::optional<DWORD> Program::WaitForExit(Milliseconds timeout) {
+  if (process_ == nullptr) return std::nullopt;
+  if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void Program::Kill() {
+  if (!Running()) return;
+  TerminateProcess(process_, 1);
+  WaitForSingleObject(process_, static_cast<DWORD>(kDefaultTimeout.count()));
+}
+
+std::vector<HWND> FindControls(HWND root, const std::string& class_name) {
+  ControlSearch search{Lowercase(ToWide(class_name)), {}};
+  EnumChildWindows(root, &MatchControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+HWND FindControl(HWND root, const std::string& class_name, const std::string& text) {
+  for (HWND control : FindControls(root, class_name)) {
+    if (Text(control) == text) return control;
+  }
+  return nullptr;
+}
+
+std::string ClassName(HWND window) {
+  wchar_t name[256] = {};
+  const int length = GetClassNameW(window, name, 256);
+  return ToAnsi(std::wstring(name, static_cast<std::size_t>(std::max(length, 0))));
+}
+
+std::string Text(HWND window) {
+  const std::optional<LRESULT> length = SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0);
+  if (!length || *length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(*length) + 1, L'\0');
+  const std::optional<LRESULT> copied =
+      SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  if (!copied) return {};
+  text.resize(static_cast<std::size_t>(std::max<LRESULT>(*copied, 0)));
+  return ToAnsi(text);
+}
+
+bool IsEnabled(HWND window) {
+  return IsWindowEnabled(window) != FALSE;
+}
+
+bool IsVisible(HWND window) {
+  return IsWindowVisible(window) != FALSE;
+}
+
+bool IsChecked(HWND button) {
+  return SendWithTimeout(button, BM_GETCHECK, 0, 0).value_or(BST_UNCHECKED) == BST_CHECKED;
+}
+
+bool Click(HWND button) {
+  if (!IsEnabled(button)) return false;
+  return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+std::vector<std::string> ListLines(HWND list_box) {
+  // LB_GETTEXT takes no buffer size, and a line may grow between asking its length and reading
+  // it while the program runs: the buffer leaves room far beyond any line the program writes.
+  constexpr std::size_t kRoom = 65536;
+  std::vector<std::string> lines;
+  std::wstring buffer;
+  const LRESULT count = SendWithTimeout(list_box, LB_GETCOUNT, 0, 0).value_or(0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto index = static_cast<WPARAM>(i);
+    const LRESULT length = SendWithTimeout(list_box, LB_GETTEXTLEN, index, 0).value_or(LB_ERR);
+    if (length == LB_ERR) break;
+    buffer.assign(std::max(static_cast<std::size_t>(length) + 1, kRoom), L'\0');
+    // The W message: across processes the list box converts only the UTF-16 form.
+    const LRESULT copied =
+        SendWithTimeout(list_box, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()))
+            .value_or(LB_ERR);
+    if (copied == LB_ERR) break;
+    lines.push_back(ToAnsi(buffer.substr(0, static_cast<std::size_t>(copied))));
+  }
+  return lines;
+}
+
+int ListTopIndex(HWND list_box) {
+  return static_cast<int>(SendWithTimeout(list_box, LB_GETTOPINDEX, 0, 0).value_or(LB_ERR));
+}
+
+int ListItemHeight(HWND list_box) {
+  return static_cast<int>(SendWithTimeout(list_box, LB_GETITEMHEIGHT, 0, 0).value_or(LB_ERR));
+}
+
+namespace {
+
+Box BoxOf(const RECT& rect) {
+  return Box{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace
+
+Box BoundsIn(HWND window, HWND parent) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&bounds), 2);
+  return BoxOf(bounds);
+}
+
+SIZE ClientSize(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return SIZE{client.right - client.left, client.bottom - client.top};
+}
+
+Box ScreenBounds(HWND window) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  return BoxOf(bounds);
+}
+
+HWND FocusedControl(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool PressKey(HWND window, WORD virtual_key, bool shift) {
+  SetForegroundWindow(window);
+  if (!WaitUntil([&] { return GetForegroundWindow() == window; })) return false;
+  std::vector<INPUT> inputs;
+  if (shift) TypeKey(inputs, VK_SHIFT, false);
+  TypeKey(inputs, virtual_key, false);
+  TypeKey(inputs, virtual_key, true);
+  if (shift) TypeKey(inputs, VK_SHIFT, true);
+  const UINT count = static_cast<UINT>(inputs.size());
+  return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
+void Resize(HWND window, int width, int height) {
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Close(HWND window) {
+  PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+std::optional<Screenshot> Capture(HWND window) {
+  const Box bounds = ScreenBounds(window);
+  Screenshot shot;
+  shot.width = bounds.width;
+  shot.height = bounds.height;
+  if (shot.width <= 0 || shot.height <= 0) return std::nullopt;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, shot.width, shot.height, screen, bounds.left, bounds.top,
+                             SRCCOPY) != FALSE;
+  SelectObject(memory, previous);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = shot.width;
+  header.biHeight = -shot.height;  // rows from the top
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  std::vector<DWORD> rows(static_cast<std::size_t>(shot.width) *
+                          static_cast<std::size_t>(shot.height));
+  const bool read =
+      copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(shot.height), rows.data(),
+                          reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == shot.height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!read) return std::nullopt;
+  shot.pixels.reserve(rows.size());
+  for (DWORD pixel : rows) {  // 0x00rrggbb in a DIB, 0x00bbggrr in a COLORREF
+    shot.pixels.push_back(RGB(GetBValue(pixel), GetGValue(pixel), GetRValue(pixel)));
+  }
+  return shot;
+}
+
+COLORREF Screenshot::At(int x, int y) const {
+  return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                static_cast<std::size_t>(x)];
+}
+
+bool Screenshot::SaveBmp(const std::wstring& bmp_path) const {
+  // 24 bits per pixel, rows bottom-up and padded to four bytes, as BMP files hold them.
+  const DWORD row_bytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD image_bytes = row_bytes * static_cast<DWORD>(height);
+  std::vector<BYTE> image(image_bytes, 0);
+  for (int y = 0; y < height; ++y) {
+    BYTE* row = image.data() + static_cast<std::size_t>(height - 1 - y) * row_bytes;
+    for (int x = 0; x < width; ++x) {
+      const COLORREF pixel = At(x, y);
+      row[3 * x] = GetBValue(pixel);
+      row[3 * x + 1] = GetGValue(pixel);
+      row[3 * x + 2] = GetRValue(pixel);
+    }
+  }
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = image_bytes;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + image_bytes;
+  HANDLE output = CreateFileW(bmp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (output == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(output, &file, sizeof(file), &written, nullptr) && written == sizeof(file);
+  ok = ok && WriteFile(output, &header, sizeof(header), &written, nullptr) &&
+       written == sizeof(header);
+  ok = ok && WriteFile(output, image.data(), image_bytes, &written, nullptr) &&
+       written == image_bytes;
+  CloseHandle(output);
+  return ok;
+}
+
+}  // namespace ui
