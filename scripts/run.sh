@@ -31,14 +31,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 echo "No display: running the window on a virtual display and driving a short session."
-source scripts/xvfb.sh
-cleanup() {
-  scripts/wine-prefix.sh stop
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb
-scripts/wine-prefix.sh start
+source scripts/wine-session.sh
+start_wine_session
 status=0
 # The session's console output comes with Windows line ends.
 wine build/windows-i686/e2e/demo_session.exe "$(winepath -w "$demo")" \

@@ -11,14 +11,8 @@ for preset in "${presets[@]}" fuzz; do
   cmake --build --preset "$preset"
 done
 
-source scripts/xvfb.sh
-cleanup() {
-  scripts/wine-prefix.sh stop
-  stop_xvfb
-}
-trap cleanup EXIT
-start_xvfb
-scripts/wine-prefix.sh start
+source scripts/wine-session.sh
+start_wine_session
 
 summary=()
 failed=0

@@ -31,17 +31,26 @@ class OutputFile {
   OutputFile() = default;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
-  OutputFile(OutputFile&& other) noexcept;
-  OutputFile& operator=(OutputFile&& other) noexcept;
-  ~OutputFile();
+  OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoFile; }
+  OutputFile& operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = kNoFile;
+    }
+    return *this;
+  }
+  ~OutputFile() { Close(); }
 
   bool Open(const NativePath& path);
   std::uint64_t Size() const;
   void WriteAt(std::uint64_t offset, std::string_view bytes);
 
  private:
+  static constexpr std::intptr_t kNoFile = -1;
+  // Closes the file if one is open; the system's part, one for each platform.
   void Close();
-  std::intptr_t handle_ = -1;
+  std::intptr_t handle_ = kNoFile;
 };
 
 // size bytes (at most a page) that end right before an inaccessible page, so that reading one

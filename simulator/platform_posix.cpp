@@ -36,26 +36,9 @@ bool FileExists(const NativePath& path) {
   return stat(path.c_str(), &status) == 0;
 }
 
-OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-OutputFile::~OutputFile() {
-  Close();
-}
-
 void OutputFile::Close() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-  handle_ = -1;
+  if (handle_ != kNoFile) close(static_cast<int>(handle_));
+  handle_ = kNoFile;
 }
 
 bool OutputFile::Open(const NativePath& path) {

@@ -78,26 +78,9 @@ bool FileExists(const NativePath& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-OutputFile::~OutputFile() {
-  Close();
-}
-
 void OutputFile::Close() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-  handle_ = -1;
+  if (handle_ != kNoFile) CloseHandle(AsHandle(handle_));
+  handle_ = kNoFile;
 }
 
 bool OutputFile::Open(const NativePath& path) {
@@ -112,12 +95,12 @@ bool OutputFile::Open(const NativePath& path) {
 
 std::uint64_t OutputFile::Size() const {
   LARGE_INTEGER size{};
-  if (handle_ == -1 || !GetFileSizeEx(AsHandle(handle_), &size)) return 0;
+  if (handle_ == kNoFile || !GetFileSizeEx(AsHandle(handle_), &size)) return 0;
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 void OutputFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
-  while (handle_ != -1 && !bytes.empty()) {
+  while (handle_ != kNoFile && !bytes.empty()) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
