@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "message_loop.h"
+#include "product.h"
 #include "unit_library_api_kelm.h"
 #include "window_dpi.h"
 #include "window_font.h"
@@ -106,6 +107,7 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SetIcons();
   RECT client;
   GetClientRect(Handle(), &client);
   const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
@@ -223,6 +225,17 @@ void TMainform::PlacePanelControls(const MainFormPlaces& places) {
     MoveTo(group->frame, place.bounds);
     for (std::size_t i = 0; i < group->items.size(); ++i) MoveTo(group->items[i], place.items[i]);
   }
+}
+
+void TMainform::SetIcons() {
+  // Shared: the system keeps them. Without the resource (a test program) the window has none.
+  const auto icon = [this](int width_metric, int height_metric) {
+    return reinterpret_cast<LPARAM>(LoadImageA(
+        instance_, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(TESTZ_ICON)), IMAGE_ICON,
+        GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), LR_SHARED));
+  };
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
 }
 
 void TMainform::EnableButton(HWND button, bool enabled) {

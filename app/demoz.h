@@ -68,6 +68,8 @@ class TMainform final : public Window, public RecoveryWindow {
   void FitLabelToText(HWND label);
   // Moves and sizes every control inside the panel to its place, labels sized to their texts.
   void PlacePanelControls(const MainFormPlaces& places);
+  // The program's icon in the title bar and the task switcher.
+  void SetIcons();
   // Enables or disables START or STOP; the keyboard focus follows from one to the other.
   void EnableButton(HWND button, bool enabled);
   void CentreOnScreen();
