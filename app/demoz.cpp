@@ -3,9 +3,12 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "message_loop.h"
+#include "product.h"
 #include "unit_library_api_kelm.h"
+#include "window_dpi.h"
 #include "window_font.h"
 
 TMainform* Mainform = nullptr;
@@ -30,6 +33,15 @@ int ControlId(ControlName name) {
 }
 int RadioItemId(ControlName group, int index) {
   return 1000 + 10 * static_cast<int>(group) + index;
+}
+
+void MoveTo(HWND control, const Bounds& bounds) {
+  MoveWindow(control, bounds.left, bounds.top, bounds.width, bounds.height, TRUE);
+}
+
+BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
+  SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+  return TRUE;
 }
 
 HBRUSH ButtonFaceBackground() {
@@ -83,30 +95,39 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
                                ButtonFaceBackground())) {
     throw std::runtime_error("the window classes could not be registered");
   }
-  font_ = CreateWindowFont(kFontPoints, kDesignDpi);
-  // Placed at the origin for now; the first show centres it.
+  // Placed at the origin for now, on the screen where the first show centres it.
   if (Create(instance, kMainFormClass, kMainFormCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
              0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
     throw std::runtime_error("the main window could not be created");
   }
+  // Sized and laid out for that screen's DPI.
+  dpi_ = WindowDpi(Handle());
+  font_ = CreateWindowFont(kFontPoints, dpi_);
+  line_height_ = LineHeight(font_.Get());
+  SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
+               ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  for (const ControlLayout& layout : kMainFormLayout) {
-    switch (layout.name) {
-      case ControlName::ListBox1: ListBox1 = ListBoxControl(CreateControl(layout)); break;
-      case ControlName::Panel1: Panel1 = CreateControl(layout); break;
-      case ControlName::Label8: Label8 = CreateControl(layout); break;
-      case ControlName::Label1: Label1 = CreateControl(layout); break;
-      case ControlName::Label5: Label5 = CreateControl(layout); break;
-      case ControlName::Label6: Label6 = CreateControl(layout); break;
-      case ControlName::Button1: Button1 = CreateControl(layout); break;
-      case ControlName::hardwaretype: hardwaretype = CreateRadioGroup(layout); break;
-      case ControlName::communicationtype: communicationtype = CreateRadioGroup(layout); break;
-      case ControlName::Button2: Button2 = CreateControl(layout); break;
-    }
-  }
+  SetIcons();
   RECT client;
   GetClientRect(Handle(), &client);
-  OnSize(client.right, client.bottom);
+  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
+  for (const ControlLayout& layout : kMainFormLayout) {
+    const ControlPlace& place = PlaceOf(places, layout.name);
+    switch (layout.name) {
+      case ControlName::ListBox1: ListBox1 = ListBoxControl(CreateControl(layout, place)); break;
+      case ControlName::Panel1: Panel1 = CreateControl(layout, place); break;
+      case ControlName::Label8: Label8 = CreateControl(layout, place); break;
+      case ControlName::Label1: Label1 = CreateControl(layout, place); break;
+      case ControlName::Label5: Label5 = CreateControl(layout, place); break;
+      case ControlName::Label6: Label6 = CreateControl(layout, place); break;
+      case ControlName::Button1: Button1 = CreateControl(layout, place); break;
+      case ControlName::hardwaretype: hardwaretype = CreateRadioGroup(layout, place); break;
+      case ControlName::communicationtype:
+        communicationtype = CreateRadioGroup(layout, place);
+        break;
+      case ControlName::Button2: Button2 = CreateControl(layout, place); break;
+    }
+  }
 }
 
 TMainform::~TMainform() {
@@ -125,7 +146,7 @@ HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD st
   return child;
 }
 
-HWND TMainform::CreateControl(const ControlLayout& layout) {
+HWND TMainform::CreateControl(const ControlLayout& layout, const ControlPlace& place) {
   HWND parent = layout.in_panel ? Panel1 : Handle();
   const int id = ControlId(layout.name);
   // Every control in the panel starts a group of its own, which ends the radio group before it.
@@ -134,38 +155,37 @@ HWND TMainform::CreateControl(const ControlLayout& layout) {
   switch (layout.kind) {
     case ControlKind::kListBox: {
       HWND list = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                              WS_EX_CLIENTEDGE, layout.bounds, parent, id);
-      SendMessageA(list, LB_SETITEMHEIGHT, 0, kDesignTextHeight);
+                              WS_EX_CLIENTEDGE, place.bounds, parent, id);
+      SendMessageA(list, LB_SETITEMHEIGHT, 0, line_height_);
       return list;
     }
     case ControlKind::kPanel:
       // Not clipping its children: the radio frames are transparent and show the panel's face.
-      return CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, layout.bounds, parent, id);
+      return CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, place.bounds, parent, id);
     case ControlKind::kLabel: {
       HWND label = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0,
-                               layout.bounds, parent, id);
+                               place.bounds, parent, id);
       FitLabelToText(label);
       return label;
     }
     case ControlKind::kPushButton:
       return CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                         layout.bounds, parent, id);
+                         place.bounds, parent, id);
     case ControlKind::kRadioGroup: break;
   }
   throw std::logic_error("radio groups are made by CreateRadioGroup");
 }
 
-RadioGroup TMainform::CreateRadioGroup(const ControlLayout& layout) {
+RadioGroup TMainform::CreateRadioGroup(const ControlLayout& layout, const ControlPlace& place) {
   const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
   RadioGroup group;
   group.frame = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0,
-                            layout.bounds, Panel1, ControlId(layout.name));
+                            place.bounds, Panel1, ControlId(layout.name));
   for (int i = 0; i < layout.items.count; ++i) {
     const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
     group.items.push_back(
         CreateChild("BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0,
-                    RadioItemBounds(layout.bounds, layout.items.count, i, kDesignTextHeight),
-                    Panel1, RadioItemId(layout.name, i)));
+                    place.items[static_cast<std::size_t>(i)], Panel1, RadioItemId(layout.name, i)));
   }
   SendMessageA(group.items.front(), BM_SETCHECK, BST_CHECKED, 0);
   return group;
@@ -184,6 +204,38 @@ void TMainform::FitLabelToText(HWND label) {
   // Labels grow to the right: the top-left corner stays.
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
+}
+
+void TMainform::PlacePanelControls(const MainFormPlaces& places) {
+  const std::pair<ControlName, HWND> labels[] = {{ControlName::Label8, Label8},
+                                                 {ControlName::Label1, Label1},
+                                                 {ControlName::Label5, Label5},
+                                                 {ControlName::Label6, Label6}};
+  for (const auto& [name, label] : labels) {
+    MoveTo(label, PlaceOf(places, name).bounds);
+    FitLabelToText(label);
+  }
+  MoveTo(Button1, PlaceOf(places, ControlName::Button1).bounds);
+  MoveTo(Button2, PlaceOf(places, ControlName::Button2).bounds);
+  const std::pair<ControlName, const RadioGroup*> groups[] = {
+      {ControlName::hardwaretype, &hardwaretype},
+      {ControlName::communicationtype, &communicationtype}};
+  for (const auto& [name, group] : groups) {
+    const ControlPlace& place = PlaceOf(places, name);
+    MoveTo(group->frame, place.bounds);
+    for (std::size_t i = 0; i < group->items.size(); ++i) MoveTo(group->items[i], place.items[i]);
+  }
+}
+
+void TMainform::SetIcons() {
+  // Shared: the system keeps them. Without the resource (a test program) the window has none.
+  const auto icon = [this](int width_metric, int height_metric) {
+    return reinterpret_cast<LPARAM>(LoadImageA(
+        instance_, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(TESTZ_ICON)), IMAGE_ICON,
+        GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), LR_SHARED));
+  };
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
 }
 
 void TMainform::EnableButton(HWND button, bool enabled) {
@@ -285,6 +337,7 @@ void TMainform::Button2Click() {
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)); return 0;
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(w, l);
     case WM_ACTIVATE: OnActivate(w); break;
@@ -297,11 +350,28 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 
 void TMainform::OnSize(int client_width, int client_height) {
   if (Panel1 == nullptr) return;  // the controls are not made yet
-  const DockedBounds docked = ArrangeDocked(client_width, client_height);
-  MoveWindow(Panel1, docked.panel.left, docked.panel.top, docked.panel.width, docked.panel.height,
-             TRUE);
-  MoveWindow(ListBox1.Handle(), docked.list.left, docked.list.top, docked.list.width,
-             docked.list.height, TRUE);
+  const MainFormPlaces places = LayOutMainForm(client_width, client_height, dpi_, line_height_);
+  MoveTo(Panel1, PlaceOf(places, ControlName::Panel1).bounds);
+  MoveTo(ListBox1.Handle(), PlaceOf(places, ControlName::ListBox1).bounds);
+}
+
+void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
+  // The window moved to a screen of another DPI (or that screen's scale changed): a new font at
+  // the new size, taken by every control before the old one goes, then the whole layout anew.
+  dpi_ = dpi;
+  GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi_);
+  line_height_ = LineHeight(font.Get());
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
+  font_ = std::move(font);
+  SendMessageA(ListBox1.Handle(), LB_SETITEMHEIGHT, 0, line_height_);
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  OnSize(client.right, client.bottom);  // also when the suggested size was the size it had
+  PlacePanelControls(LayOutMainForm(client.right, client.bottom, dpi_, line_height_));
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TMainform::OnCommand(int id, int code, HWND control) {

@@ -61,16 +61,21 @@ class TMainform final : public Window, public RecoveryWindow {
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
  private:
-  HWND CreateControl(const ControlLayout& layout);
-  RadioGroup CreateRadioGroup(const ControlLayout& layout);
+  HWND CreateControl(const ControlLayout& layout, const ControlPlace& place);
+  RadioGroup CreateRadioGroup(const ControlLayout& layout, const ControlPlace& place);
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    const Bounds& bounds, HWND parent, int id);
   void FitLabelToText(HWND label);
+  // Moves and sizes every control inside the panel to its place, labels sized to their texts.
+  void PlacePanelControls(const MainFormPlaces& places);
+  // The program's icon in the title bar and the task switcher.
+  void SetIcons();
   // Enables or disables START or STOP; the keyboard focus follows from one to the other.
   void EnableButton(HWND button, bool enabled);
   void CentreOnScreen();
 
   void OnSize(int client_width, int client_height);
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void OnCommand(int id, int code, HWND control);
   LRESULT OnCtlColorStatic(WPARAM w, LPARAM l);
   void OnActivate(WPARAM w);
@@ -79,7 +84,9 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnDestroy();
 
   HINSTANCE instance_;
-  GdiObject<HFONT> font_;
+  int dpi_ = kDesignDpi;                 // of the screen the window stands on
+  GdiObject<HFONT> font_;                // the window font at dpi_, on the window and every control
+  int line_height_ = kDesignTextHeight;  // one line of font_
   HWND saved_focus_ = nullptr;
   HWND parked_focus_ = nullptr;  // where a disabled button left the focus
   bool procedure_running_ = false;

@@ -3,6 +3,9 @@
 
 #include <array>
 #include <cstddef>
+#include <vector>
+
+#include "product.h"
 
 // A rectangle as left, top, width and height, relative to the parent's client area.
 struct Bounds {
@@ -86,7 +89,7 @@ inline constexpr std::array<ControlLayout, kControlCount> kMainFormLayout = {{
     {ControlName::Button2, ControlKind::kPushButton, true, {102, 350, 83, 35}, "STOP", false, {}},
 }};
 
-inline constexpr char kMainFormCaption[] = "Corvane Tesmar Recovery Utility v0.02";
+inline constexpr char kMainFormCaption[] = TESTZ_PRODUCT_NAME " v" TESTZ_VERSION_TEXT;
 
 // The window's outer size, frame and title bar included, and the client area the table assumes.
 inline constexpr int kOuterWidth = 614;
@@ -98,18 +101,31 @@ inline constexpr int kDesignClientHeight = 398;
 inline constexpr char kFontFace[] = "MS Sans Serif";
 inline constexpr int kFontPoints = 8;
 inline constexpr int kDesignTextHeight = 13;
+
+// Every size and position above is for a screen of 96 pixels per inch. On a screen of `dpi`
+// pixels per inch a length becomes length * dpi / 96, rounded to the nearest pixel.
 inline constexpr int kDesignDpi = 96;
+int ScaleToDpi(int length, int dpi);
+// A rectangle scaled by its edges, so that controls that meet at 96 pixels per inch still meet.
+Bounds ScaleToDpi(const Bounds& bounds, int dpi);
 
 const ControlLayout& LayoutOf(ControlName name);
 
-// Panel1 keeps its width and spans the whole client height; ListBox1 takes the rest.
-struct DockedBounds {
-  Bounds panel;
-  Bounds list;
+// Where one control goes.
+struct ControlPlace {
+  Bounds bounds;              // relative to the parent's client area
+  std::vector<Bounds> items;  // a radio group's items, top to bottom, relative to the same parent
 };
-DockedBounds ArrangeDocked(int client_width, int client_height);
+using MainFormPlaces = std::array<ControlPlace, kControlCount>;
 
-// Item `index` of a radio group of `count` items in one column inside `group`: the items share
-// the height below the frame's caption evenly and are indented from the frame's edges. The
-// result is relative to the same parent as `group`.
-Bounds RadioItemBounds(const Bounds& group, int count, int index, int text_height);
+inline const ControlPlace& PlaceOf(const MainFormPlaces& places, ControlName name) {
+  return places[static_cast<std::size_t>(name)];
+}
+
+// The whole layout, indexed by ControlName, for a client area of client_width x client_height
+// on a screen of `dpi` pixels per inch where one line of the window font is `text_height` pixels
+// high. Panel1 keeps its scaled width and spans the whole client height; ListBox1 takes the rest.
+// The panel's controls keep their scaled places whatever the client size; labels get their
+// table widths scaled, and the window then sizes them to their texts. A radio group's items
+// share the height below the frame's caption line evenly, indented from the frame's edges.
+MainFormPlaces LayOutMainForm(int client_width, int client_height, int dpi, int text_height);

@@ -1,5 +1,6 @@
 // The program's entry: creates the main window, shows it and runs the message loop to the end.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <exception>
 
@@ -7,6 +8,9 @@
 #include "message_loop.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  // The standard controls from the common controls of the manifest, in the system's style.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   try {
     TMainform form(instance);
     Mainform = &form;

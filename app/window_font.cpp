@@ -1,8 +1,8 @@
 // The window font: the layout's face when the system has it, otherwise the closest installed one.
 #include "window_font.h"
 
-#include <cstring>
-#include <string>
+#include <cstdlib>
+#include <utility>
 
 #include "main_form_layout.h"
 
@@ -15,41 +15,54 @@ constexpr const char* kFaceCandidates[] = {kFontFace, "Microsoft Sans Serif", "T
 // A logical face that the system always maps onto its dialog font.
 constexpr char kLastResortFace[] = "MS Shell Dlg";
 
-int CALLBACK NoteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;  // one match is enough
+HFONT CreateFace(const char* face, int character_height) {
+  LOGFONTA font{};
+  font.lfHeight = -character_height;  // negative: the character height, not the cell's
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+  return CreateFontIndirectA(&font);
 }
 
-bool IsInstalled(HDC screen, const char* face) {
-  LOGFONTA query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(query.lfFaceName, face, LF_FACESIZE - 1);
-  bool found = false;
-  EnumFontFamiliesExA(screen, &query, &NoteFound, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-std::string ChooseWindowFontFace() {
-  HDC screen = GetDC(nullptr);
-  std::string chosen = kLastResortFace;
-  for (const char* face : kFaceCandidates) {
-    if (IsInstalled(screen, face)) {
-      chosen = face;
-      break;
-    }
-  }
-  ReleaseDC(nullptr, screen);
-  return chosen;
+// True when the screen draws `font` in `face` itself at `character_height`, give or take the
+// pixel a scalable face may round by; a bitmap face without that size is drawn at another.
+bool DrawnAsAsked(HDC screen, HFONT font, const char* face, int character_height) {
+  HGDIOBJ previous = SelectObject(screen, font);
+  char drawn_face[LF_FACESIZE] = {};
+  GetTextFaceA(screen, LF_FACESIZE, drawn_face);
+  TEXTMETRICA metrics{};
+  const bool measured = GetTextMetricsA(screen, &metrics) != 0;
+  SelectObject(screen, previous);
+  return measured && lstrcmpiA(drawn_face, face) == 0 &&
+         std::abs(metrics.tmHeight - metrics.tmInternalLeading - character_height) <= 1;
 }
 
 }  // namespace
 
 GdiObject<HFONT> CreateWindowFont(int points, int dpi) {
-  LOGFONTA font{};
-  font.lfHeight = -MulDiv(points, dpi, 72);  // negative: the character height, not the cell's
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  const std::string face = ChooseWindowFontFace();
-  std::strncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-  return GdiObject<HFONT>(CreateFontIndirectA(&font));
+  const int character_height = MulDiv(points, dpi, 72);
+  HDC screen = GetDC(nullptr);
+  GdiObject<HFONT> chosen;
+  for (const char* face : kFaceCandidates) {
+    GdiObject<HFONT> candidate(CreateFace(face, character_height));
+    if (candidate.Get() != nullptr &&
+        DrawnAsAsked(screen, candidate.Get(), face, character_height)) {
+      chosen = std::move(candidate);
+      break;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (chosen.Get() == nullptr)
+    chosen = GdiObject<HFONT>(CreateFace(kLastResortFace, character_height));
+  return chosen;
+}
+
+int LineHeight(HFONT font) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(screen, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(screen, &metrics);
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  return metrics.tmHeight;
 }

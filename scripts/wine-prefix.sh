@@ -1,15 +1,22 @@
 #!/bin/bash
 # Prepares (start) or shuts down (stop) the project's Wine prefix around a run of Windows programs.
 #
-# start [--window-manager]: creates the prefix once, makes Wine's own fonts available in it,
+# start [--window-manager] [--dpi N]: creates the prefix once, makes Wine's own fonts available in it,
 # turns off Wine's crash dialog (a crashing program would wait on it until its test times out),
 # and starts the prefix's wineserver and one program with no terminal attached, so that Wine's
 # background processes never hold the pipes of ctest; a server still running from an earlier run
 # is ended first. Wine draws the window frames itself, as a
 # virtual display has no window manager; with --window-manager the desktop's manager draws them.
+# The screen has 96 pixels per inch, or N with --dpi N (a prefix of its own for that, through
+# TESTZ_WINEPREFIX, so that the other tests keep theirs).
 # stop: ends that prefix's wineserver and every program still running in it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+usage() {
+  echo "usage: $0 start [--window-manager] [--dpi N] | stop" >&2
+  exit 2
+}
 
 case "${1:-}" in
   start)
@@ -29,9 +36,23 @@ case "${1:-}" in
       done
     fi
     managed=N
-    if [ "${2:-}" = "--window-manager" ]; then
-      managed=Y
-    fi
+    dpi=96
+    shift
+    while [ "$#" -gt 0 ]; do
+      case "$1" in
+        --window-manager) managed=Y ;;
+        --dpi)
+          [ "$#" -ge 2 ] || usage
+          dpi="$2"
+          shift
+          ;;
+        *) usage ;;
+      esac
+      shift
+    done
+    case "$dpi" in
+      '' | *[!0-9]*) usage ;;
+    esac
     # A server left from an earlier run (and every program it still runs, a stray testz.exe among
     # them) goes first: the new one belongs to this run's display.
     wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -41,13 +62,12 @@ case "${1:-}" in
       </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
       </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
   stop)
     wineserver -k </dev/null >/dev/null 2>&1 || true
     ;;
-  *)
-    echo "usage: $0 start [--window-manager] | stop" >&2
-    exit 2
-    ;;
+  *) usage ;;
 esac

@@ -1,9 +1,12 @@
-// Tests of the main window's layout rules: the docked panel and list, and the radio items.
+// Tests of the main window's layout: the docked panel and list, the radio items, and scaling to
+// screens of 96, 120, 144 and 192 pixels per inch.
 #include "main_form_layout.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ostream>
+#include <string>
 
 std::ostream& operator<<(std::ostream& out, const Bounds& b) {
   return out << "{" << b.left << ", " << b.top << ", " << b.width << ", " << b.height << "}";
@@ -11,54 +14,167 @@ std::ostream& operator<<(std::ostream& out, const Bounds& b) {
 
 namespace {
 
-TEST(ArrangeDocked, AtTheDesignSizeItGivesTheTablesPanelAndList) {
-  const DockedBounds docked = ArrangeDocked(kDesignClientWidth, kDesignClientHeight);
-  EXPECT_EQ(docked.panel, LayoutOf(ControlName::Panel1).bounds);
-  EXPECT_EQ(docked.list, LayoutOf(ControlName::ListBox1).bounds);
+constexpr ControlName kPanelControls[] = {
+    ControlName::Label8,
+    ControlName::Label1,
+    ControlName::Label5,
+    ControlName::Label6,
+    ControlName::Button1,
+    ControlName::hardwaretype,
+    ControlName::communicationtype,
+    ControlName::Button2,
+};
+
+const Bounds& BoundsOf(const MainFormPlaces& places, ControlName name) {
+  return PlaceOf(places, name).bounds;
 }
 
-TEST(ArrangeDocked, ThePanelKeepsItsWidthAndTheListTakesAllTheRest) {
-  const DockedBounds wide = ArrangeDocked(1000, 700);
-  EXPECT_EQ(wide.panel, (Bounds{0, 0, 201, 700}));
-  EXPECT_EQ(wide.list, (Bounds{201, 0, 799, 700}));
+bool Overlap(const Bounds& a, const Bounds& b) {
+  return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+}
+
+TEST(ScaleToDpi, RoundsToTheNearestPixelAndKeepsMeetingEdgesTogether) {
+  EXPECT_EQ(ScaleToDpi(201, 96), 201);
+  EXPECT_EQ(ScaleToDpi(201, 120), 251);  // 251.25
+  EXPECT_EQ(ScaleToDpi(201, 144), 302);  // 301.5: halves go up
+  EXPECT_EQ(ScaleToDpi(201, 192), 402);
+  EXPECT_EQ(ScaleToDpi(-3, 144), -5);  // and away from zero below it
+  EXPECT_EQ(ScaleToDpi(0, 144), 0);
+
+  // START at 144: the edges 6..89 and 350..385 scale to 9..134 and 525..578.
+  EXPECT_EQ(ScaleToDpi(Bounds{6, 350, 83, 35}, 144), (Bounds{9, 525, 125, 53}));
+  // Two rectangles that meet still meet, whatever the rounding of each width: START's right edge
+  // and a neighbour's left edge at 89.
+  for (int dpi : {120, 144, 168, 192}) {
+    const Bounds left = ScaleToDpi(Bounds{6, 350, 83, 35}, dpi);
+    const Bounds right = ScaleToDpi(Bounds{89, 350, 13, 35}, dpi);
+    EXPECT_EQ(left.Right(), right.left) << dpi;
+  }
+}
+
+TEST(LayOutMainForm, AtTheDesignSizeAndNinetySixDpiEveryControlStandsWhereTheTableSays) {
+  const MainFormPlaces places =
+      LayOutMainForm(kDesignClientWidth, kDesignClientHeight, kDesignDpi, kDesignTextHeight);
+  for (const ControlLayout& layout : kMainFormLayout) {
+    EXPECT_EQ(BoundsOf(places, layout.name), layout.bounds) << layout.text;
+  }
+  // The items of the hardware group: 8 lines of 18 pixels below the caption line.
+  const auto& items = PlaceOf(places, ControlName::hardwaretype).items;
+  ASSERT_EQ(items.size(), 8u);
+  EXPECT_EQ(items.front(), (Bounds{16, 113, 169, 18}));
+  EXPECT_EQ(items.back(), (Bounds{16, 239, 169, 18}));
+}
+
+TEST(LayOutMainForm, ThePanelKeepsItsWidthAndTheListTakesAllTheRest) {
+  const MainFormPlaces wide = LayOutMainForm(1000, 700, 96, 13);
+  EXPECT_EQ(BoundsOf(wide, ControlName::Panel1), (Bounds{0, 0, 201, 700}));
+  EXPECT_EQ(BoundsOf(wide, ControlName::ListBox1), (Bounds{201, 0, 799, 700}));
+  EXPECT_EQ(BoundsOf(wide, ControlName::Button1), (Bounds{6, 350, 83, 35}))
+      << "the panel's controls do not move";
 
   // Narrower than the panel: the list shrinks to nothing rather than to a negative width.
-  const DockedBounds narrow = ArrangeDocked(150, 40);
-  EXPECT_EQ(narrow.panel, (Bounds{0, 0, 201, 40}));
-  EXPECT_EQ(narrow.list, (Bounds{201, 0, 0, 40}));
+  const MainFormPlaces narrow = LayOutMainForm(150, 40, 144, 20);
+  EXPECT_EQ(BoundsOf(narrow, ControlName::Panel1), (Bounds{0, 0, 302, 40}));
+  EXPECT_EQ(BoundsOf(narrow, ControlName::ListBox1), (Bounds{302, 0, 0, 40}));
 
   // A minimised window reports a client area of nothing.
-  const DockedBounds none = ArrangeDocked(0, 0);
-  EXPECT_EQ(none.list.width, 0);
-  EXPECT_EQ(none.panel.height, 0);
+  const MainFormPlaces none = LayOutMainForm(0, 0, 120, 16);
+  EXPECT_EQ(BoundsOf(none, ControlName::ListBox1).width, 0);
+  EXPECT_EQ(BoundsOf(none, ControlName::Panel1).height, 0);
 }
 
-// Every item lies inside its frame below the caption line, the items follow each other top to
-// bottom without overlapping, all of equal height, and they share one column.
-void ExpectOneColumnInsideTheFrame(ControlName group) {
-  const ControlLayout& layout = LayoutOf(group);
-  const Bounds& frame = layout.bounds;
-  const int count = layout.items.count;
-  for (int i = 0; i < count; ++i) {
-    const Bounds item = RadioItemBounds(frame, count, i, kDesignTextHeight);
-    SCOPED_TRACE(layout.items.texts[i]);
-    EXPECT_GT(item.left, frame.left);
-    EXPECT_LT(item.Right(), frame.Right());
-    EXPECT_GT(item.top, frame.top + kDesignTextHeight);  // below the caption
-    EXPECT_LT(item.Bottom(), frame.Bottom());
-    EXPECT_GE(item.height, kDesignTextHeight);  // room for one line of text
-    if (i > 0) {
-      const Bounds above = RadioItemBounds(frame, count, i - 1, kDesignTextHeight);
-      EXPECT_EQ(item.top, above.Bottom());
-      EXPECT_EQ(item.left, above.left);
-      EXPECT_EQ(item.height, above.height);
+// The layout on a screen of GetParam() pixels per inch, in the window's client area at that
+// screen's scale of the design size, with the font's line height at that scale.
+class LayOutAtDpi : public ::testing::TestWithParam<int> {
+ protected:
+  int dpi() const { return GetParam(); }
+  int text_height() const { return ScaleToDpi(kDesignTextHeight, dpi()); }
+  int client_width() const { return ScaleToDpi(kDesignClientWidth, dpi()); }
+  int client_height() const { return ScaleToDpi(kDesignClientHeight, dpi()); }
+  MainFormPlaces places() const {
+    return LayOutMainForm(client_width(), client_height(), dpi(), text_height());
+  }
+};
+
+TEST_P(LayOutAtDpi, EveryControlKeepsItsPlaceInProportionToTheTable) {
+  const MainFormPlaces at_dpi = places();
+  const double scale = dpi() / 96.0;
+  for (ControlName name : kPanelControls) {
+    const Bounds& table = LayoutOf(name).bounds;
+    const Bounds& scaled = BoundsOf(at_dpi, name);
+    SCOPED_TRACE(LayoutOf(name).text);
+    EXPECT_LE(std::abs(scaled.left - table.left * scale), 0.5);
+    EXPECT_LE(std::abs(scaled.top - table.top * scale), 0.5);
+    EXPECT_LE(std::abs(scaled.Right() - table.Right() * scale), 0.5);
+    EXPECT_LE(std::abs(scaled.Bottom() - table.Bottom() * scale), 0.5);
+  }
+  const Bounds& panel = BoundsOf(at_dpi, ControlName::Panel1);
+  const Bounds& list = BoundsOf(at_dpi, ControlName::ListBox1);
+  EXPECT_LE(std::abs(panel.width - 201 * scale), 0.5);
+  EXPECT_EQ(panel.height, client_height());
+  EXPECT_EQ(list, (Bounds{panel.width, 0, client_width() - panel.width, client_height()}));
+}
+
+TEST_P(LayOutAtDpi, ThePanelsControlsFitInsideItsEdgeWithoutOverlapping) {
+  const MainFormPlaces at_dpi = places();
+  const Bounds& panel = BoundsOf(at_dpi, ControlName::Panel1);
+  for (ControlName name : kPanelControls) {
+    const Bounds& control = BoundsOf(at_dpi, name);
+    SCOPED_TRACE(LayoutOf(name).text);
+    EXPECT_GE(control.left, 1);  // inside the panel's one-pixel edge
+    EXPECT_GE(control.top, 1);
+    EXPECT_LE(control.Right(), panel.width - 1);
+    EXPECT_LE(control.Bottom(), panel.height - 1);
+    for (ControlName other : kPanelControls) {
+      if (other != name) {
+        EXPECT_FALSE(Overlap(control, BoundsOf(at_dpi, other))) << LayoutOf(other).text;
+      }
     }
   }
 }
 
-TEST(RadioItemBounds, BothGroupsHoldOneColumnOfItemsInsideTheirFrames) {
-  ExpectOneColumnInsideTheFrame(ControlName::hardwaretype);
-  ExpectOneColumnInsideTheFrame(ControlName::communicationtype);
+// Every item lies inside its frame below the caption line, the items follow each other top to
+// bottom without overlapping, all of equal height with room for a line of text, in one column.
+TEST_P(LayOutAtDpi, RadioItemsStandInOneColumnInsideTheirFramesBelowTheCaption) {
+  const MainFormPlaces at_dpi = places();
+  for (ControlName group : {ControlName::hardwaretype, ControlName::communicationtype}) {
+    const ControlPlace& place = PlaceOf(at_dpi, group);
+    const Bounds& frame = place.bounds;
+    ASSERT_EQ(place.items.size(), static_cast<std::size_t>(LayoutOf(group).items.count));
+    for (std::size_t i = 0; i < place.items.size(); ++i) {
+      const Bounds& item = place.items[i];
+      SCOPED_TRACE(LayoutOf(group).items.texts[i]);
+      EXPECT_GT(item.left, frame.left);
+      EXPECT_LT(item.Right(), frame.Right());
+      EXPECT_GT(item.top, frame.top + text_height());  // below the caption
+      EXPECT_LT(item.Bottom(), frame.Bottom());
+      EXPECT_GE(item.height, text_height());  // room for one line of text
+      if (i > 0) {
+        const Bounds& above = place.items[i - 1];
+        EXPECT_EQ(item.top, above.Bottom());
+        EXPECT_EQ(item.left, above.left);
+        EXPECT_EQ(item.height, above.height);
+      }
+    }
+  }
 }
+
+TEST_P(LayOutAtDpi, ResizingMovesOnlyThePanelsHeightAndTheList) {
+  const MainFormPlaces design = places();
+  const MainFormPlaces larger =
+      LayOutMainForm(client_width() + 300, client_height() + 200, dpi(), text_height());
+  for (ControlName name : kPanelControls) {
+    EXPECT_EQ(BoundsOf(larger, name), BoundsOf(design, name)) << LayoutOf(name).text;
+  }
+  EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).width, BoundsOf(design, ControlName::Panel1).width);
+  EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).height, client_height() + 200);
+  EXPECT_EQ(BoundsOf(larger, ControlName::ListBox1).width,
+            BoundsOf(design, ControlName::ListBox1).width + 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, LayOutAtDpi, ::testing::Values(96, 120, 144, 192),
+                         [](const ::testing::TestParamInfo<int>& screen) {
+                           return std::to_string(screen.param) + "Dpi";
+                         });
 
 }  // namespace

@@ -1,0 +1,9 @@
+// The pixels per inch of the screen a window stands on.
+#pragma once
+
+#include <windows.h>
+
+// The window's own DPI where the system keeps one per window (Windows 10 from version 1607, and
+// Wine); the system's DPI on older systems. The window then learns of a move to a screen of
+// another DPI through WM_DPICHANGED.
+int WindowDpi(HWND window);
