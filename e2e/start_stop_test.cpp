@@ -78,7 +78,7 @@ TEST_F(StartStop, ClosingDuringTheHaltLoopEndsTheLoopThenUnloadsAndExitsWithCode
   ASSERT_EQ(program_.WaitForExit(), 0u);
   const Lines trace = Trace();
   ASSERT_GE(trace.size(), 2u);
-  EXPECT_EQ(trace.back(), "detach");
+  EXPECT_EQ(trace.back(), "detach unload");
   // The halt attempts were the library's last calls.
   EXPECT_EQ(trace[trace.size() - 2].rfind("corvane_special_features(44000100,", 0), 0u)
       << trace[trace.size() - 2];
