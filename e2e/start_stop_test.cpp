@@ -21,19 +21,7 @@ constexpr char kNeverHalts[] =
     "cable_version = 7\n"
     "halt = never\n";
 
-class StartStop : public TestzTest {
- protected:
-  // Chooses the interface kind, presses START and waits until the halt loop runs.
-  void StartHaltLoop(const char* kind) {
-    HWND choice = Find("Button", kind);
-    ASSERT_TRUE(ui::Click(choice));
-    ASSERT_TRUE(ui::WaitUntil([&] { return ui::IsChecked(choice); }));
-    ASSERT_TRUE(ui::Click(Find("Button", "START")));
-    ASSERT_TRUE(WaitForLogLine(kAdvice)) << "the halt loop did not start";
-    ASSERT_TRUE(ui::IsEnabled(Find("Button", "STOP")));
-    ASSERT_FALSE(ui::IsEnabled(Find("Button", "START")));
-  }
-};
+using StartStop = TestzTest;
 
 TEST_F(StartStop, TheReportShowsEightBitTextsAsTheLibraryReturnedThem) {
   Launch(Library::kSimulator, std::string("version = \"") + kEightBitVersion +
