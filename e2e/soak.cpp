@@ -677,6 +677,7 @@ int Soak::Launch(std::uint32_t launch, int runs_left) {
       case Action::query_end_session: {
         const bool running = ui::IsEnabled(stop);
         stop_sent = ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
+        Check(stop_sent, "the session's end was refused");
         stopped_while_running = running && stop_sent;
         break;
       }
@@ -685,7 +686,8 @@ int Soak::Launch(std::uint32_t launch, int runs_left) {
         stop_sent = true;
         break;
       case Action::end_session:
-        stop_sent = ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
+        Check(ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
+              "the session's end was refused");
         Check(ui::Send(window, WM_ENDSESSION, TRUE, 0).has_value(), "no answer to WM_ENDSESSION");
         stop_sent = true;
         break;
