@@ -302,10 +302,15 @@ void TMainform::SetVersionLabel(std::string_view text) {
 }
 
 void TMainform::ProcessMessages() {
-  ProcessPendingMessages(Handle());
+  // The program is to end (a WM_QUIT, left in the queue for the message loop): the halt loop
+  // ends as STOP ends it.
+  if (ProcessPendingMessages(Handle())) Button2Click();
 }
 
 void TMainform::Button1Click() {
+  // One procedure at a time: a START that reaches here while one runs (a click queued before
+  // START was disabled, a message sent to the window) starts nothing.
+  if (procedure_running_) return;
   procedure_running_ = true;
   RecoveryProcedure(*this);
   procedure_running_ = false;
@@ -343,6 +348,8 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_ACTIVATE: OnActivate(w); break;
     case WM_SETFOCUS: OnSetFocus(); return 0;
     case WM_CLOSE: OnClose(); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
   }
   return DefWindowProcA(Handle(), message, w, l);
@@ -424,6 +431,20 @@ void TMainform::OnClose() {
   close_pending_ = false;
   FormClose();
   DestroyWindow(Handle());
+}
+
+LRESULT TMainform::OnQueryEndSession() {
+  // The session may end: a running halt loop stops as STOP stops it, and nothing is refused.
+  if (procedure_running_) Button2Click();
+  return TRUE;
+}
+
+void TMainform::OnEndSession(bool ending) {
+  if (!ending) return;
+  // The session ends: the window closes as if the user closed it, so the library is freed
+  // properly; under a running procedure the close waits, as any close does, and the library is
+  // not freed before the procedure has ended.
+  OnClose();
 }
 
 void TMainform::OnDestroy() {

@@ -81,6 +81,8 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnActivate(WPARAM w);
   void OnSetFocus();
   void OnClose();
+  LRESULT OnQueryEndSession();
+  void OnEndSession(bool ending);
   void OnDestroy();
 
   HINSTANCE instance_;

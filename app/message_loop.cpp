@@ -13,13 +13,14 @@ int RunMessageLoop(HWND main_window) {
   return static_cast<int>(message.wParam);
 }
 
-void ProcessPendingMessages(HWND main_window) {
+bool ProcessPendingMessages(HWND main_window) {
   MSG message{};
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      return true;
     }
     DispatchWindowMessage(main_window, message);
   }
+  return false;
 }

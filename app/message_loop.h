@@ -11,5 +11,6 @@ void DispatchWindowMessage(HWND main_window, MSG& message);
 int RunMessageLoop(HWND main_window);
 
 // Dispatches every message waiting now and returns when the queue is empty. A WM_QUIT met on the
-// way is posted again and ends the pass, so that the message loop still sees it.
-void ProcessPendingMessages(HWND main_window);
+// way is posted again and ends the pass, so that the message loop still sees it; the result is
+// then true, telling the caller that the program is to end.
+bool ProcessPendingMessages(HWND main_window);

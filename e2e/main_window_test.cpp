@@ -88,7 +88,7 @@ TEST_F(MainWindow, ALibraryLackingOneExportFailsLikeAMissingOneAndStaysLoadedUnt
   EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo"})) << "loaded, and never called";
   ui::Close(window_);
   EXPECT_EQ(program_.WaitForExit(), 0u);
-  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach"}));
+  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach unload"}));
 }
 
 TEST_F(MainWindow, ClosingTheWindowUnloadsTheLibraryAndEndsTheProgramWithExitCodeZero) {
@@ -96,7 +96,7 @@ TEST_F(MainWindow, ClosingTheWindowUnloadsTheLibraryAndEndsTheProgramWithExitCod
   ASSERT_EQ(Trace(), (Lines{"attach scenario built-in demo"}));
   ui::Close(window_);
   EXPECT_EQ(program_.WaitForExit(), 0u);
-  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach"}));
+  EXPECT_EQ(Trace(), (Lines{"attach scenario built-in demo", "detach unload"}));
 }
 
 TEST_F(MainWindow, OpensCentredAtItsOuterSizeWithThePanelDockedLeftAndTheListFillingTheRest) {

@@ -69,3 +69,39 @@ bool TestzTest::WaitForProcedureEnd(const Lines& before) {
   return ui::WaitUntil(
       [&] { return ui::IsEnabled(start) && !ui::IsEnabled(stop) && Log() != before; });
 }
+
+void TestzTest::Choose(const char* item) {
+  HWND choice = Find("Button", item);
+  ASSERT_TRUE(ui::Click(choice));
+  ASSERT_TRUE(ui::WaitUntil([&] { return ui::IsChecked(choice); }));
+}
+
+void TestzTest::StartHaltLoop(const char* kind) {
+  Choose(kind);
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(
+      WaitForLogLine("Please try power cycling your board until this operation is successful"))
+      << "the halt loop did not start";
+  ASSERT_TRUE(ui::IsEnabled(Find("Button", "STOP")));
+  ASSERT_FALSE(ui::IsEnabled(Find("Button", "START")));
+}
+
+std::string TestzTest::Masked(const std::string& line) {
+  const std::string attempt = "corvane_special_features(44000100, ";
+  if (line.rfind(attempt, 0) != 0) return line;
+  // The status address is the sixth argument.
+  std::size_t start = 0;
+  for (int comma = 0; comma < 5 && start != std::string::npos; ++comma) {
+    start = line.find(", ", start + 1);
+  }
+  if (start == std::string::npos) return line;
+  const std::size_t end = line.find(',', start + 2);
+  if (end == std::string::npos) return line;
+  return line.substr(0, start + 2) + "&HaltStatus" + line.substr(end);
+}
+
+Lines TestzTest::Masked(const Lines& lines) {
+  Lines masked;
+  for (const std::string& line : lines) masked.push_back(Masked(line));
+  return masked;
+}

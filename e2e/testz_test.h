@@ -36,6 +36,15 @@ class TestzTest : public ::testing::Test {
   // Waits until START and STOP are back in their idle states with the log changed from
   // `before`: the START procedure has ended.
   bool WaitForProcedureEnd(const Lines& before);
+  // Chooses the interface kind, presses START and waits until the halt loop runs.
+  void StartHaltLoop(const char* kind);
+  // Chooses an item of the "Test Hardware" group and waits until it shows checked.
+  void Choose(const char* item);
+
+  // A trace line with the address of the status byte of a halt attempt replaced by
+  // "&HaltStatus", as tests cannot know it; other lines as they are.
+  static std::string Masked(const std::string& line);
+  static Lines Masked(const Lines& lines);
 
   ui::Program program_;
   HWND window_ = nullptr;

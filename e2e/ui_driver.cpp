@@ -367,6 +367,41 @@ bool Click(HWND button) {
   return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 
+std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w, LPARAM l) {
+  return SendWithTimeout(window, message, w, l);
+}
+
+bool PostQuit(HWND window, int exit_code) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  return thread != 0 && PostThreadMessageW(thread, WM_QUIT, static_cast<WPARAM>(exit_code), 0);
+}
+
+bool DoubleClick(HWND button) {
+  HWND top = GetAncestor(button, GA_ROOT);
+  SetForegroundWindow(top);
+  if (!WaitUntil([&] { return GetForegroundWindow() == top; })) return false;
+  RECT bounds{};
+  GetWindowRect(button, &bounds);
+  // Absolute mouse positions run from 0 to 65535 across the primary screen.
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+  const LONG x = ((bounds.left + bounds.right) / 2) * 65535 / (screen_width - 1);
+  const LONG y = ((bounds.top + bounds.bottom) / 2) * 65535 / (screen_height - 1);
+  std::vector<INPUT> inputs;
+  for (DWORD flags :
+       {DWORD{MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE}, DWORD{MOUSEEVENTF_LEFTDOWN},
+        DWORD{MOUSEEVENTF_LEFTUP}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    inputs.push_back(input);
+  }
+  const UINT count = static_cast<UINT>(inputs.size());
+  return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
 std::vector<std::string> ListLines(HWND list_box) {
   // LB_GETTEXT takes no buffer size, and a line may grow between asking its length and reading
   // it while the program runs: the buffer leaves room far beyond any line the program writes.

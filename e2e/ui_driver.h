@@ -104,6 +104,18 @@ bool IsChecked(HWND button);
 // takes effect when the program next reads its messages, so wait for its effect.
 bool Click(HWND button);
 
+// Brings the window of `button` to the front and double-clicks the button with the mouse, as a
+// hasty user does: two presses in quick succession. Wait for their effect.
+bool DoubleClick(HWND button);
+
+// Sends a message to a window of the program and returns its answer; nothing when the program
+// did not answer within a few seconds.
+std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0);
+
+// Posts WM_QUIT with `exit_code` to the thread that owns `window`, as a task manager may end a
+// program.
+bool PostQuit(HWND window, int exit_code);
+
 // The lines of a list box, in order, and the index of its first visible line.
 std::vector<std::string> ListLines(HWND list_box);
 int ListTopIndex(HWND list_box);

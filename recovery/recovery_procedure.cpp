@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <exception>
+#include <functional>
 #include <string>
 
 #include "guarded_call.h"
@@ -260,6 +262,22 @@ std::string FaultLine(const LibraryFault& fault) {
          "). Restart the application.";
 }
 
+// The line for any other failure that ends the procedure (running out of memory, ...). The
+// library itself did not fail, so START may be pressed again.
+std::string InternalErrorLine(std::string_view what) {
+  return "The procedure stopped on an internal error (" + std::string(what) +
+         "). Press START to try again.";
+}
+
+// The procedure's last line, when it ends on a failure. Should even that line fail to be
+// written, the procedure still ends with the buttons in their proper state.
+void WriteLastLine(RecoveryWindow& window, const std::function<std::string()>& line) noexcept {
+  try {
+    WriteLine(window, line());
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void RecoveryProcedure(RecoveryWindow& window) {
@@ -271,6 +289,10 @@ void RecoveryProcedure(RecoveryWindow& window) {
     // The library's state is unknown: it is never called again, nor freed.
     AbandonInterfaceLibrary();
     running.KeepStartDisabled();
-    WriteLine(window, FaultLine(fault));
+    WriteLastLine(window, [&] { return FaultLine(fault); });
+  } catch (const std::exception& error) {
+    WriteLastLine(window, [&] { return InternalErrorLine(error.what()); });
+  } catch (...) {
+    WriteLastLine(window, [] { return InternalErrorLine("unknown"); });
   }
 }

@@ -3,6 +3,7 @@
 // Built once per variant: SIMULATOR_WITHOUT_GET_BLOCK and SIMULATOR_WITHOUT_VERSION leave one
 // export out, SIMULATOR_GET_BLOCK_IN_OTHER_CASE names one export Get_Block.
 #include <cstdint>
+#include <cstdlib>
 
 #include "simulator.h"
 
@@ -113,21 +114,44 @@ EXPORT_WITH_ARGUMENTS(corvane_special_features, 33, u32,
                       (feature, arg2, mode, arg4, arg5, status, arg7), SimulatedSpecialFeatures)
 
 #if defined(_WIN32)
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+// The reserved argument of a detach is null when the program frees the library and not null
+// when the process is exiting.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) SimulatorAttach();
-  if (reason == DLL_PROCESS_DETACH) SimulatorDetach();
+  if (reason == DLL_PROCESS_DETACH) {
+    SimulatorDetach(reserved == nullptr ? DetachKind::unload : DetachKind::process_exit);
+  }
   return TRUE;
 }
 #else
 namespace {
 
-// Constructed when the shared object is loaded, destroyed when it is unloaded.
-struct Lifetime {
-  Lifetime() { SimulatorAttach(); }
-  ~Lifetime() { SimulatorDetach(); }
-  Lifetime(const Lifetime&) = delete;
-  Lifetime& operator=(const Lifetime&) = delete;
-} lifetime;
+// A shared object has no detach reason, so the two ways out are told apart by their order. When
+// the process exits, its exit handlers (the one below among them) run before the objects'
+// finalisers; when the object is unloaded, its finaliser runs first and the exit handlers it
+// registered after it. Whichever comes first writes the detach line.
+bool detached = false;
+
+void DetachOnce(DetachKind kind) {
+  if (detached) return;
+  detached = true;
+  SimulatorDetach(kind);
+}
+
+void OnProcessExit() {
+  DetachOnce(DetachKind::process_exit);
+}
+
+// Registered after the attach, so that at exit it runs before the simulator's own state goes.
+__attribute__((constructor)) void OnLoad() {
+  detached = false;
+  SimulatorAttach();
+  std::atexit(&OnProcessExit);
+}
+
+__attribute__((destructor)) void OnUnload() {
+  DetachOnce(DetachKind::unload);
+}
 
 }  // namespace
 #endif

@@ -260,9 +260,9 @@ void SimulatorAttach() {
   }
 }
 
-void SimulatorDetach() {
+void SimulatorDetach(DetachKind kind) {
   State& state = TheState();
-  if (state.trace) state.trace->Line("detach");
+  if (state.trace) state.trace->Line(kind == DetachKind::unload ? "detach unload" : "detach exit");
   state.trace.reset();
   if (state.unterminated != nullptr) FreeBeforeGuardPage(state.unterminated, kUnterminatedLength);
   state.unterminated = nullptr;

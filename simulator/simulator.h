@@ -9,9 +9,14 @@
 inline constexpr const char* kScenarioVariable = "UNIT_KELM_SCENARIO";
 inline constexpr const char* kTraceVariable = "UNIT_KELM_TRACE";
 
-// At load: opens the trace and reads the scenario, once. At unload: closes the trace.
+// How the library leaves the process: freed by the program while the process goes on, or still
+// loaded when the process exits.
+enum class DetachKind { unload, process_exit };
+
+// At load: opens the trace and reads the scenario, once. At unload or exit: traces which of the
+// two it is, then closes the trace.
 void SimulatorAttach();
-void SimulatorDetach();
+void SimulatorDetach(DetachKind kind);
 
 // The exports the program calls, with the arguments it passes.
 const char* SimulatedVersion();

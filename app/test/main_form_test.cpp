@@ -1,10 +1,12 @@
 // Tests of the main window in the test's own process, with its real controls and messages.
 // Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
-// pending messages, and closing the window while the halt loop runs.
+// pending messages, and what arrives while the halt loop runs: a close, a quit, the end of the
+// session, a second START.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -212,6 +214,108 @@ TEST_F(MainForm, ClosingDuringTheHaltLoopEndsTheLoopThenClosesAndUnloads) {
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(EntryPointTable[0], nullptr) << "closing unloads the library";
+}
+
+// A journal entry counts as a START when the procedure asks for the library's version.
+int Starts(const Journal& journal) {
+  return static_cast<int>(std::count(journal.begin(), journal.end(), "version()"));
+}
+
+TEST_F(MainForm, AQuitMetInTheHaltLoopEndsItAndIsLeftForTheMessageLoop) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 3) PostQuitMessage(5);
+    if (attempt == 1000) status = kHaltStatusHalted;  // a loop the quit did not end stops here
+  };
+  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1, BM_CLICK, 0, 0);
+
+  EXPECT_EQ(library.halt_attempts(), 3);
+  const Lines lines = LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
+  EXPECT_TRUE(IsWindowEnabled(form.Button1));
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 5);
+}
+
+TEST_F(MainForm, StartRunsNoSecondProcedureInsideTheFirstWhateverTheRoute) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  HWND window = form.Handle();
+  HWND start = form.Button1;
+  const WPARAM start_clicked = MAKEWPARAM(GetDlgCtrlID(start), BN_CLICKED);
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    // Even with START enabled, by a click sent to it or a notification posted for it.
+    if (attempt == 2) {
+      EnableWindow(start, TRUE);
+      SendMessageA(start, BM_CLICK, 0, 0);
+      PostMessageA(window, WM_COMMAND, start_clicked, reinterpret_cast<LPARAM>(start));
+    }
+    if (attempt >= 4) status = kHaltStatusHalted;
+  };
+  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
+  SendMessageA(start, BM_CLICK, 0, 0);
+
+  EXPECT_EQ(Starts(journal), 1);
+  EXPECT_EQ(library.halt_attempts(), 4);
+  EXPECT_EQ(LogLines()[LogLines().size() - 2], "Success. Processor halted.");
+  EXPECT_TRUE(IsWindowEnabled(start));
+  EXPECT_FALSE(IsWindowEnabled(form.Button2));
+
+  // Idle again, START runs the next procedure.
+  SendMessageA(start, BM_CLICK, 0, 0);
+  EXPECT_EQ(Starts(journal), 2);
+}
+
+TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterTheProcedure) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  HWND window = form.Handle();
+  LRESULT may_end = FALSE;
+  bool loaded_after_end_session = false;
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 3) {
+      may_end = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
+      SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+      loaded_after_end_session = EntryPointTable[0] != nullptr;
+    }
+    if (attempt == 1000) status = kHaltStatusHalted;
+  };
+  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1, BM_CLICK, 0, 0);
+
+  EXPECT_EQ(may_end, TRUE);
+  EXPECT_TRUE(loaded_after_end_session) << "the library is not freed under the procedure";
+  EXPECT_EQ(library.halt_attempts(), 3);
+  const Lines lines = LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_NE(EntryPointTable[0], nullptr);
+
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(EntryPointTable[0], nullptr);
+}
+
+TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  HWND window = form.Handle();
+  EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageA(window, WM_ENDSESSION, FALSE, 0);  // another program refused: nothing happens
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_NE(EntryPointTable[0], nullptr);
+  EXPECT_EQ(StopRequested, 0);
+
+  SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(EntryPointTable[0], nullptr);
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
 }
 
 }  // namespace

@@ -234,7 +234,7 @@ TEST_F(Binding, CalledEntriesPassTheirArgumentsAndAreReadAtTheContractWidths) {
       "00000000) = 00000301",
       "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, " +
           std::string(status_address) + ", 00000000) = 00000000 x 0000000001",
-      "detach",
+      "detach unload",
   };
   EXPECT_EQ(LinesOf(trace), expected);
   std::remove(scenario.c_str());

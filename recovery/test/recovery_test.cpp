@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -481,6 +482,35 @@ TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
     const Lines& lines = window.lines();
     EXPECT_EQ(lines[lines.size() - 5], line);
   }
+}
+
+using RecoveryInternalError = RecoveryTest;
+
+// Any exception other than a library fault (here memory running out in the message pass) ends
+// the procedure with one line and the buttons idle; the library stays in use.
+TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = HaltsAt(5);
+  window.on_messages = [](int pass) {
+    if (pass == 2) throw std::bad_alloc();
+  };
+  Run();
+  EXPECT_EQ(library.halt_attempts(), 2);
+  const Lines& lines = window.lines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+            (Lines{"Please try power cycling your board until this operation is successful",
+                   "The procedure stopped on an internal error (std::bad_alloc). Press START to "
+                   "try again.",
+                   ""}));
+  ExpectIdleButtonsRestoredLast();
+
+  // START works again on the same library.
+  window.on_messages = nullptr;
+  Run();
+  EXPECT_EQ(library.halt_attempts(), 5);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -214,7 +215,7 @@ TEST_F(SimulatorLibrary, TheTraceShowsEveryCallInOrderAndCountsEachRunOfHaltAtte
       "close_port() = 00000000",
       HaltAttemptLine(status, "0000000001"),
       "get_block() = 00000000",
-      "detach",
+      "detach unload",
   };
   EXPECT_EQ(LinesOf(trace_file_), expected);
 }
@@ -264,6 +265,22 @@ TEST_F(SimulatorLibraryDeathTest, AProcessEndingMidRunLeavesTheRightCountAndNoDe
   const std::vector<std::string> lines = LinesOf(trace_file_);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), HaltAttemptLine(status, "0000000007"));
+}
+
+// Freeing the library and exiting with it still loaded are traced differently, so that a reader
+// of the trace can tell whether the program freed it.
+TEST_F(SimulatorLibraryDeathTest, AProcessExitingWithTheLibraryLoadedTracesDetachExit) {
+  UseScenario("");
+  EXPECT_EXIT(
+      {
+        LoadSimulator();
+        Entry<EntrySlot::close_port>()();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(LinesOf(trace_file_),
+            (std::vector<std::string>{"attach scenario " + scenario_file_,
+                                      "close_port() = 00000000", "detach exit"}));
 }
 
 // One death test per program run: under Windows the dying child reruns the whole test first.

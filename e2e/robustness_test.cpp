@@ -1,0 +1,244 @@
+// End-to-end tests of what must not lose the user the window: a library call that faults, odd
+// texts from the library, a close or the session's end while START runs, a quit, a double START.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include "testz_test.h"
+#include "ui_driver.h"
+
+namespace {
+
+constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
+constexpr char kAdvice[] = "Please try power cycling your board until this operation is successful";
+constexpr char kStopped[] = "Stopped by user.";
+constexpr char kNeverHalts[] = "count.3 = 1\nhalt = never\n";
+
+// What the simulator returns for an "unterminated" text: 255 characters and no terminator.
+std::string UnterminatedText(std::size_t length) {
+  std::string text;
+  while (text.size() < length) text += "unterminated ";
+  return text.substr(0, length);
+}
+
+int CountOf(const Lines& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+const std::string kHaltAttempt = "corvane_special_features(44000100, ";
+
+using Robustness = TestzTest;
+
+// A library call that faults ends the procedure with one line; both buttons stay disabled, the
+// window still closes normally, and the faulty library is never freed (it detaches only as the
+// process exits).
+struct Fault {
+  const char* name;
+  const char* scenario;
+  const char* line;
+  const char* faulting_call;  // the trace's last call line
+};
+
+const Fault kFaults[] = {
+    {"OpenPort", "fault.open_port = access_violation\n",
+     "The interface library failed in open_port (exception C0000005). Restart the application.",
+     "open_port(00000003, 00000001) fault access_violation"},
+    {"ModeCall", "fault.corvane_special_features = illegal_instruction\n",
+     "The interface library failed in corvane_special_features (exception C000001D). Restart "
+     "the application.",
+     "corvane_special_features(44000001, 00000001, 00000000, 00000000, 00000000, 00000000, "
+     "00000000) fault illegal_instruction"},
+    {"CheckCriticalError", "fault.check_critical_error = divide_by_zero\n",
+     "The interface library failed in check_critical_error (exception C0000094). Restart the "
+     "application.",
+     "check_critical_error() fault divide_by_zero"},
+    // The mode call is the first of corvane_special_features; the third halt attempt faults.
+    {"ThirdHaltAttempt", "fault.corvane_special_features = access_violation after 3\n",
+     "The interface library failed in corvane_special_features (exception C0000005). Restart "
+     "the application.",
+     "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, &HaltStatus, "
+     "00000000) fault access_violation"},
+    {"HaltAttemptRemovingItsArguments", "fault.corvane_special_features = callee_pops after 1\n",
+     "The interface library failed in corvane_special_features (it returned with the stack "
+     "pointer moved: wrong calling convention). Restart the application.",
+     "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, &HaltStatus, "
+     "00000000) = 00000000 fault callee_pops x 0000000001"},
+};
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+  *out << fault.name;
+}
+
+class LibraryFault : public TestzTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(LibraryFault, EndsTheProcedureWithOneLineAndTheLibraryIsNeverFreed) {
+  const Fault& fault = GetParam();
+  Launch(Library::kSimulator, std::string(kNeverHalts) + fault.scenario);
+  Choose(kVeyra);
+  HWND start = Find("Button", "START");
+  HWND stop = Find("Button", "STOP");
+  ASSERT_TRUE(ui::Click(start));
+  ASSERT_TRUE(WaitForLogLine(fault.line));
+  ASSERT_TRUE(ui::WaitUntil([&] { return !ui::IsEnabled(stop); }));
+  const Lines log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], fault.line) << "the fault line is the last";
+  EXPECT_EQ(log.back(), "");
+  EXPECT_EQ(CountOf(log, fault.line), 1);
+  EXPECT_FALSE(ui::IsEnabled(start));
+  EXPECT_FALSE(ui::Click(start));
+
+  ui::Close(window_);
+  ASSERT_EQ(program_.WaitForExit(), 0u);
+  const Lines trace = Masked(Trace());
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_EQ(trace[trace.size() - 2], fault.faulting_call) << "no call after the fault";
+  EXPECT_EQ(trace.back(), "detach exit");
+  EXPECT_EQ(CountOf(trace, "detach unload"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(InEachCall, LibraryFault, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<Fault>& param_info) {
+                           return std::string(param_info.param.name);
+                         });
+
+TEST_F(Robustness, ANullVersionTextIsAnEmptyLine) {
+  Launch(Library::kSimulator, "version = null\ncount.3 = 1\ndescriptor.3.1 = null\n");
+  const Lines before = Log();
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(WaitForProcedureEnd(before));
+  const Lines log = Log();
+  ASSERT_GE(log.size(), 6u);
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 5),
+            (Lines{"", " ", " ", "Number of USB Veyras = 0001", "       "}));
+  EXPECT_EQ(log[log.size() - 2], "       None.") << "the whole report follows";
+}
+
+TEST_F(Robustness, TextsWithoutATerminatorAreCutAtTheLinesLimitWithoutReadingFurther) {
+  // The simulator places these texts right before an inaccessible page: reading one character
+  // beyond the 255th would fault.
+  Launch(Library::kSimulator,
+         "version = unterminated\ncount.3 = 1\ndescriptor.3.1 = unterminated\n");
+  const Lines before = Log();
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(WaitForProcedureEnd(before));
+  const Lines log = Log();
+  ASSERT_GE(log.size(), 5u);
+  EXPECT_EQ(log[0], UnterminatedText(255));
+  EXPECT_EQ(log[4], "       " + UnterminatedText(248));
+  EXPECT_EQ(log[log.size() - 2], "       None.");
+}
+
+// A close that arrives while the report runs waits in the queue until the halt loop's first pass:
+// the loop then makes one attempt, and the library is freed only after it.
+TEST_F(Robustness, ACloseDuringALongReportEndsTheLoopAfterItsFirstAttemptThenUnloads) {
+  // Every call takes 100 ms: the report alone takes more than a second.
+  Launch(Library::kSimulator, std::string(kNeverHalts) + "delay_us = 100000\n");
+  Choose(kVeyra);
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(ui::WaitUntil([&] { return CountOf(Trace(), "version()") == 1; }));
+  ui::Close(window_);
+  const Lines at_close = Trace();
+  ASSERT_EQ(CountOf(at_close, "get_enumerated_number_of_ports(00000009) = 00000000"), 0)
+      << "the close came after the report";
+
+  ASSERT_EQ(program_.WaitForExit(ui::Milliseconds(20000)), 0u);
+  const Lines trace = Masked(Trace());
+  ASSERT_GE(trace.size(), 4u);
+  EXPECT_EQ(trace[trace.size() - 3], "get_cable_version() = 00000001") << "nothing was cut short";
+  EXPECT_EQ(trace[trace.size() - 2], kHaltAttempt +
+                                         "00000001, 00000000, 00000000, 00000000, &HaltStatus, "
+                                         "00000000) = 00000000 x 0000000001");
+  EXPECT_EQ(trace.back(), "detach unload");
+}
+
+TEST_F(Robustness, ACloseDuringAReportThatEndsThereWaitsForItsEnd) {
+  // "Show Hardware": the procedure ends with the report and never processes messages.
+  Launch(Library::kSimulator, "count.9 = 1\ndelay_us = 100000\n");
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(ui::WaitUntil([&] { return CountOf(Trace(), "version()") == 1; }));
+  ui::Close(window_);
+  ASSERT_EQ(program_.WaitForExit(ui::Milliseconds(20000)), 0u);
+  const Lines trace = Trace();
+  ASSERT_GE(trace.size(), 3u);
+  EXPECT_EQ(trace[trace.size() - 2], "get_port_descriptor(00000009, 00000001)");
+  EXPECT_EQ(trace.back(), "detach unload");
+}
+
+// The session ending: asked first, then ended. The question stops a running halt loop as STOP
+// does and gets a yes; its end closes the program, but not before a running loop has ended.
+TEST_F(Robustness, TheSessionEndingStopsTheHaltLoopAndEndsTheProgramAfterIt) {
+  Launch(Library::kSimulator, kNeverHalts);
+  ASSERT_NO_FATAL_FAILURE(StartHaltLoop(kVeyra));
+  const Lines running = Log();
+  EXPECT_EQ(ui::Send(window_, WM_QUERYENDSESSION, 0, 0), TRUE);
+  ASSERT_TRUE(WaitForProcedureEnd(running));
+  const Lines log = Log();
+  EXPECT_EQ(Lines(log.end() - 3, log.end()), (Lines{kAdvice, kStopped, ""}));
+
+  // Suppose another program refused and the session went on: START works again, and this time
+  // the session's end arrives while the loop runs.
+  ASSERT_TRUE(ui::Send(window_, WM_ENDSESSION, FALSE, 0).has_value());
+  ASSERT_NO_FATAL_FAILURE(StartHaltLoop(kVeyra));
+  ASSERT_TRUE(ui::Send(window_, WM_ENDSESSION, TRUE, 0).has_value());
+  ASSERT_EQ(program_.WaitForExit(), 0u);
+  const Lines trace = Trace();
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_TRUE(StartsWith(trace[trace.size() - 2], kHaltAttempt)) << trace[trace.size() - 2];
+  EXPECT_EQ(trace.back(), "detach unload");
+  EXPECT_EQ(CountOf(trace, "version()"), 2);
+}
+
+// A quit posted to the program (as a task manager may) ends the halt loop; the program then ends
+// with the quit's exit code, and the system frees the library as the process exits.
+TEST_F(Robustness, AQuitDuringTheHaltLoopEndsTheLoopAndTheProgram) {
+  Launch(Library::kSimulator, kNeverHalts);
+  ASSERT_NO_FATAL_FAILURE(StartHaltLoop(kVeyra));
+  ASSERT_TRUE(ui::PostQuit(window_, 7));
+  ASSERT_EQ(program_.WaitForExit(), 7u);
+  const Lines trace = Trace();
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_TRUE(StartsWith(trace[trace.size() - 2], kHaltAttempt)) << trace[trace.size() - 2];
+  EXPECT_EQ(trace.back(), "detach exit");
+}
+
+// Two START clicks queued before the first is handled, and a double click with the mouse: one
+// procedure runs; the second click meets a disabled START and is lost, not deferred.
+TEST_F(Robustness, ADoubleStartRunsOneProcedure) {
+  Launch(Library::kSimulator, kNeverHalts);
+  HWND start = Find("Button", "START");
+  HWND stop = Find("Button", "STOP");
+  Choose(kVeyra);
+  const auto one_run_then_stop = [&](int expected_runs) {
+    ASSERT_TRUE(ui::WaitUntil([&] {
+      const Lines log = Log();
+      return CountOf(Trace(), "version()") >= expected_runs && ui::IsEnabled(stop) &&
+             CountOf(log, kAdvice) == 1 && log.size() >= 2 && log[log.size() - 2] == kAdvice;
+    })) << "the halt loop did not start";
+    ASSERT_TRUE(ui::Click(stop));
+    ASSERT_TRUE(ui::WaitUntil([&] { return ui::IsEnabled(start) && !ui::IsEnabled(stop); }));
+    // Time for a deferred second START to show, were there one.
+    std::this_thread::sleep_for(ui::Milliseconds(500));
+    EXPECT_EQ(CountOf(Trace(), "version()"), expected_runs);
+    EXPECT_TRUE(ui::IsEnabled(start));
+    const Lines log = Log();
+    EXPECT_EQ(log[log.size() - 2], kStopped);
+    EXPECT_EQ(CountOf(log, kAdvice), 1);
+  };
+
+  ASSERT_TRUE(PostMessageW(start, BM_CLICK, 0, 0));
+  ASSERT_TRUE(PostMessageW(start, BM_CLICK, 0, 0));
+  ASSERT_NO_FATAL_FAILURE(one_run_then_stop(1));
+
+  ASSERT_TRUE(ui::DoubleClick(start));
+  ASSERT_NO_FATAL_FAILURE(one_run_then_stop(2));
+}
+
+}  // namespace

@@ -1,0 +1,882 @@
+// Randomized end-to-end soak: testz.exe on random simulator scenarios, driven with STOP, closes,
+// the session's end and quits at random moments, every run checked against the library contract.
+//
+//   soak [--seed S] [--runs N] [--launch L]
+//
+// Runs launches of testz.exe (each a fresh scenario and a few STARTs) until N runs are done; the
+// scenario and the actions of launch L come from (S, L) alone, so `--launch L` replays that one
+// launch. After each run: the buttons, the whole log and the version label as the path requires,
+// the trace's calls in the library's order with the scenario's results, a fault exactly where the
+// scenario puts one, nothing called after the library was freed, and the program neither crashed
+// nor hung. Exit code 0 when every run passed.
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui_driver.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
+// How long a run may take before it counts as hung, and how long a halt loop that nobody stops
+// may run before the soak presses STOP itself.
+constexpr ui::Milliseconds kRunLimit{20000};
+constexpr ui::Milliseconds kUnattendedLoop{2500};
+constexpr int kQuitExitCode = 3;
+constexpr int kFailureLimit = 5;
+
+// ---- Randomness: std::mt19937's sequence is fixed by the standard, so a seed replays anywhere.
+
+class Random {
+ public:
+  Random(std::uint32_t seed, std::uint32_t launch) {
+    std::seed_seq sequence{seed, launch};
+    engine_.seed(sequence);
+  }
+  std::uint32_t Word() { return static_cast<std::uint32_t>(engine_()); }
+  unsigned Below(unsigned n) { return Word() % n; }
+  unsigned Between(unsigned low, unsigned high) { return low + Below(high - low + 1); }
+  bool Percent(unsigned percent) { return Below(100) < percent; }
+  template <typename T>
+  T Pick(const std::vector<T>& choices) {
+    return choices[Below(static_cast<unsigned>(choices.size()))];
+  }
+
+ private:
+  std::mt19937 engine_;
+};
+
+std::string Hex8(std::uint32_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
+  return digits;
+}
+
+std::string HexWord(std::uint32_t value) {
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(value & 0xFFFFu));
+  return digits;
+}
+
+// ---- Scenarios
+
+// A text the simulator returns: a string, a null pointer, or 255 characters without a
+// terminator.
+struct LibraryText {
+  enum class Kind { text, null, unterminated } kind = Kind::text;
+  std::string text;
+
+  std::string ScenarioValue() const {
+    switch (kind) {
+      case Kind::null: return "null";
+      case Kind::unterminated: return "unterminated";
+      case Kind::text: break;
+    }
+    return "\"" + text + "\"";
+  }
+  // What the log shows of it where `room` characters are left on the line.
+  std::string Shown(std::size_t room) const {
+    switch (kind) {
+      case Kind::null: return "";
+      case Kind::unterminated: {
+        std::string pattern;
+        while (pattern.size() < room) pattern += "unterminated ";
+        return pattern.substr(0, room);
+      }
+      case Kind::text: break;
+    }
+    return text.substr(0, room);
+  }
+};
+
+struct FaultPlan {
+  std::string export_name;  // empty: no fault
+  std::string kind;
+  unsigned after = 0;  // the first `after` calls behave
+};
+
+struct Scenario {
+  LibraryText version;
+  std::array<unsigned, 7> counts{};  // port types 3 to 9
+  std::array<LibraryText, 7> descriptors;
+  std::uint32_t open_port = 1;
+  std::uint32_t mode_swd = 1;
+  std::uint32_t check_critical_error = 0;
+  std::uint32_t dll_version = 100;
+  std::uint32_t cable_version = 1;
+  bool halt_never = false;
+  unsigned halt_after = 1;
+  std::string not_halted_status;
+  unsigned delay_us = 0;
+  FaultPlan fault;
+
+  std::string FileText() const {
+    std::ostringstream out;
+    out << "version = " << version.ScenarioValue() << "\n";
+    for (unsigned i = 0; i < 7; ++i) {
+      out << "count." << i + 3 << " = " << counts[i] << "\n";
+      out << "descriptor." << i + 3 << " = " << descriptors[i].ScenarioValue() << "\n";
+    }
+    out << "open_port = 0x" << Hex8(open_port) << "\n"
+        << "mode_swd = 0x" << Hex8(mode_swd) << "\n"
+        << "check_critical_error = 0x" << Hex8(check_critical_error) << "\n"
+        << "dll_version = 0x" << Hex8(dll_version) << "\n"
+        << "cable_version = 0x" << Hex8(cable_version) << "\n"
+        << "halt = " << (halt_never ? "never" : "attempts " + std::to_string(halt_after)) << "\n"
+        << "not_halted_status = " << not_halted_status << "\n"
+        << "delay_us = " << delay_us << "\n";
+    if (!fault.export_name.empty()) {
+      out << "fault." << fault.export_name << " = " << fault.kind << " after " << fault.after
+          << "\n";
+    }
+    return out.str();
+  }
+};
+
+// The exports the program calls, and which of them take arguments (only those can be made to
+// remove their own arguments).
+const std::vector<std::string> kCalledExports = {"version",
+                                                 "reenumerate_all_port_types",
+                                                 "get_enumerated_number_of_ports",
+                                                 "get_port_descriptor",
+                                                 "open_port",
+                                                 "close_port",
+                                                 "reset_hardware_interface",
+                                                 "check_critical_error",
+                                                 "get_dll_version",
+                                                 "get_cable_version",
+                                                 "corvane_special_features"};
+
+bool TakesArguments(const std::string& name) {
+  return name == "get_enumerated_number_of_ports" || name == "get_port_descriptor" ||
+         name == "open_port" || name == "corvane_special_features";
+}
+
+Scenario RandomScenario(Random& random, std::uint32_t launch) {
+  Scenario s;
+  const unsigned version_kind = random.Below(100);
+  if (version_kind < 85) {
+    s.version.text =
+        "Soak library " + std::to_string(launch) + "." + std::to_string(random.Below(100));
+  } else {
+    s.version.kind = version_kind < 95 ? LibraryText::Kind::null : LibraryText::Kind::unterminated;
+  }
+  for (unsigned i = 0; i < 7; ++i) {
+    s.counts[i] = random.Percent(35) ? 0 : random.Between(1, 3);
+    const unsigned kind = random.Below(100);
+    if (kind < 80) {
+      s.descriptors[i].text =
+          "Port of type " + std::to_string(i + 3) + " #" + std::to_string(random.Below(1000));
+    } else {
+      s.descriptors[i].kind = kind < 90 ? LibraryText::Kind::null : LibraryText::Kind::unterminated;
+    }
+  }
+  // Yes/no answers with bits above the low byte the program reads.
+  s.open_port = random.Percent(85) ? random.Pick<std::uint32_t>({1, 0xFFFFFF01u})
+                                   : random.Pick<std::uint32_t>({0, 0x100});
+  s.mode_swd = random.Percent(90) ? random.Pick<std::uint32_t>({1, 0x7F000001u})
+                                  : random.Pick<std::uint32_t>({0, 0x300});
+  s.check_critical_error = random.Percent(90) ? random.Pick<std::uint32_t>({0, 0x100, 0xABCD0000u})
+                                              : random.Pick<std::uint32_t>({1, 0xFF});
+  s.dll_version = random.Word();
+  s.cable_version = random.Word();
+  s.delay_us = random.Pick<unsigned>({0, 0, 0, 100, 500});
+  s.halt_never = random.Percent(25);
+  const unsigned most = s.delay_us >= 500 ? 1500 : 3000;
+  s.halt_after = random.Percent(40) ? random.Between(1, 3) : random.Between(10, most);
+  if (random.Percent(30)) {
+    s.not_halted_status = "untouched";
+  } else {
+    s.not_halted_status = std::to_string(random.Below(255));  // anything but 0xFF
+  }
+  if (random.Percent(30)) {
+    // A quarter of them in corvane_special_features: the mode call and the halt attempts.
+    s.fault.export_name =
+        random.Percent(25) ? "corvane_special_features" : random.Pick(kCalledExports);
+    std::vector<std::string> kinds = {"access_violation", "illegal_instruction", "divide_by_zero"};
+    if (TakesArguments(s.fault.export_name)) kinds.push_back("callee_pops");
+    s.fault.kind = random.Pick(kinds);
+    // Mostly within the first START; the mode call is the first corvane_special_features.
+    s.fault.after = random.Percent(70)
+                        ? random.Below(3)
+                        : random.Below(s.fault.export_name == "corvane_special_features" ? 40 : 8);
+  }
+  return s;
+}
+
+// ---- What the soak does during a run
+
+enum class Action { none, stop, query_end_session, close, end_session, quit };
+
+const char* ActionName(Action action) {
+  switch (action) {
+    case Action::none: return "none";
+    case Action::stop: return "STOP";
+    case Action::query_end_session: return "WM_QUERYENDSESSION";
+    case Action::close: return "close";
+    case Action::end_session: return "end of session";
+    case Action::quit: return "WM_QUIT";
+  }
+  return "?";
+}
+
+bool EndsTheProgram(Action action) {
+  return action == Action::close || action == Action::end_session || action == Action::quit;
+}
+
+struct RunPlan {
+  int item = 0;  // of "Test Hardware"
+  Action action = Action::none;
+  int delay_ms = 0;  // after START
+};
+
+RunPlan RandomRun(Random& random) {
+  RunPlan plan;
+  plan.item = random.Percent(15) ? 0 : static_cast<int>(random.Between(1, 7));
+  const unsigned roll = random.Below(100);
+  plan.action = roll < 25   ? Action::none
+                : roll < 60 ? Action::stop
+                : roll < 70 ? Action::query_end_session
+                : roll < 82 ? Action::close
+                : roll < 92 ? Action::end_session
+                            : Action::quit;
+  const unsigned moment = random.Below(100);
+  plan.delay_ms = moment < 30   ? 0
+                  : moment < 70 ? static_cast<int>(random.Between(1, 60))
+                                : static_cast<int>(random.Between(60, 600));
+  return plan;
+}
+
+// ---- The library contract, checked on the trace
+
+const char* const kCountLines[7] = {"Number of USB Veyras = ",
+                                    "Number of PC Serial Ports = ",
+                                    "Number of USB Pendrel Vell/Ormo = ",
+                                    "Number of Ethernet Pendrel Vell/Ormos = ",
+                                    "Number of Quillon USB Devices = ",
+                                    "Number of Quillon Ethernet Devices = ",
+                                    "Number of Ostrel USB Devices = "};
+const char* const kItems[8] = {"Show Hardware",        "USB Veyra (K/ZV/PLEX)",
+                               "PendrelORMO-Serial",   "PendrelORMO-USB",
+                               "PendrelORMO-Ethernet", "QuillonUSB",
+                               "QuillonEthernet",      "OstrelUSB"};
+const char* const kNotAttached[7] = {"No USB Veyra Cables Detected",
+                                     "No Serial Ports Detected.",
+                                     "No Pendrel Vell units detected on USB bus.",
+                                     "No Pendrel Vell units detected on ethernet bus.",
+                                     "No Quillon Devices Detected via USB",
+                                     "No Quillon Devices Detected on Ethernet",
+                                     "No Ostrel Cables Detected via USB"};
+const char* const kOpenFailure[7] = {"Error connecting to USB Veyra.",
+                                     "Error opening serial port.",
+                                     "Error connecting to Pendrel Vell via USB.",
+                                     "Error connecting to Pendrel Vell via Ethernet.",
+                                     "Error connecting to Quillon USB.",
+                                     "Error connecting to Quillon Ethernet.",
+                                     "Error connecting to Ostrel USB."};
+constexpr char kHalted[] = "Success. Processor halted.";
+constexpr char kStopped[] = "Stopped by user.";
+const std::string kModeCall =
+    "corvane_special_features(44000001, 00000001, 00000000, 00000000, "
+    "00000000, 00000000, 00000000)";
+const std::string kAttemptPrefix =
+    "corvane_special_features(44000100, 00000001, 00000000, "
+    "00000000, 00000000, ";
+
+std::string ExceptionCode(const std::string& kind) {
+  if (kind == "access_violation") return "C0000005";
+  if (kind == "illegal_instruction") return "C000001D";
+  if (kind == "divide_by_zero") return "C0000094";
+  return "?";
+}
+
+std::string FaultLine(const std::string& export_name, const std::string& kind) {
+  if (kind == "callee_pops") {
+    return "The interface library failed in " + export_name +
+           " (it returned with the stack pointer moved: wrong calling convention). Restart the "
+           "application.";
+  }
+  return "The interface library failed in " + export_name + " (exception " + ExceptionCode(kind) +
+         "). Restart the application.";
+}
+
+std::string VersionLabel(std::uint32_t word) {
+  const unsigned v = word & 0xFFFFu;
+  return std::to_string(v / 100) + "." + std::to_string(v % 100 / 10) + std::to_string(v % 10);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// What one run came to, as read from the trace.
+struct RunOutcome {
+  std::string path;
+  Lines log;                        // the finished lines the path requires
+  bool stop_line_optional = false;  // halted in the attempt whose pass also saw a stop
+  bool faulted = false;
+};
+
+// Walks the trace of one launch run by run, keeping the calls per export over the library's
+// life (a scenario's fault counts them so).
+class ContractChecker {
+ public:
+  explicit ContractChecker(const Scenario& scenario) : s_(scenario) {}
+
+  // Checks the calls of one run, starting where the last run ended. `stop_sent`: a STOP, close,
+  // session's end or quit may have reached the halt loop. False with the reason in `error`.
+  bool Run(const Lines& trace, int item, bool stop_sent, RunOutcome& outcome, std::string& error) {
+    trace_ = &trace;
+    error_.clear();
+    outcome = RunOutcome{};
+    out_ = &outcome;
+    const bool ok = Walk(item, stop_sent);
+    error = error_;
+    return ok;
+  }
+
+  // Checks that the trace ends right after the runs walked so far with `last` (a detach line), or
+  // there when `last` is empty.
+  bool End(const Lines& trace, const std::string& last, std::string& error) const {
+    const std::size_t expected = pos_ + (last.empty() ? 0 : 1);
+    if (trace.size() != expected || (!last.empty() && trace[pos_] != last)) {
+      error = "the trace should end " +
+              (last.empty() ? std::string("after the run") : "with \"" + last + "\"") +
+              " at line " + std::to_string(pos_ + 1) + "; it has " + std::to_string(trace.size()) +
+              " lines" + (pos_ < trace.size() ? ", there: \"" + trace[pos_] + "\"" : std::string());
+      return false;
+    }
+    return true;
+  }
+
+  // Whether a run began after the last one walked (its first call is the version).
+  bool RunBegan(const Lines& trace) const {
+    return pos_ < trace.size() && trace[pos_].rfind("version()", 0) == 0;
+  }
+
+  void SkipAttach(const Lines& trace) {
+    if (pos_ == 0 && !trace.empty() && trace[0].rfind("attach ", 0) == 0) pos_ = 1;
+  }
+
+  const std::string& label() const { return label_; }
+
+ private:
+  enum class Step { ok, faulted, failed };
+
+  bool Fail(const std::string& why) {
+    error_ = "trace line " + std::to_string(pos_ + 1) + ": " + why;
+    return false;
+  }
+
+  // One call: the line must be the call with the scenario's result, or its fault where the
+  // scenario puts one. `result` empty for the exports that return text.
+  Step Expect(const std::string& call, const std::string& result) {
+    const std::string name = call.substr(0, call.find('('));
+    const std::uint64_t number = ++calls_[name];
+    const bool fault_here = name == s_.fault.export_name && number > s_.fault.after;
+    std::string expected = call + (result.empty() ? "" : " = " + result);
+    if (fault_here) {
+      expected = s_.fault.kind == "callee_pops" ? expected + " fault callee_pops"
+                                                : call + " fault " + s_.fault.kind;
+    }
+    if (pos_ >= trace_->size()) {
+      Fail("the trace ends; expected \"" + expected + "\"");
+      return Step::failed;
+    }
+    if ((*trace_)[pos_] != expected) {
+      Fail("expected \"" + expected + "\", found \"" + (*trace_)[pos_] + "\"");
+      return Step::failed;
+    }
+    ++pos_;
+    if (!fault_here) return Step::ok;
+    Faulted(name, call == kModeCall ? "the mode call" : "");
+    return Step::faulted;
+  }
+
+  void Faulted(const std::string& name, const std::string& where = "") {
+    out_->faulted = true;
+    out_->path = "fault in " + (where.empty() ? name : where);
+    out_->log.push_back(FaultLine(name, s_.fault.kind));
+  }
+
+  void Write(const std::string& line) { out_->log.push_back(line); }
+
+  // Runs Expect and turns its outcome into the walk's: true to go on.
+  bool Call(const std::string& call, const std::string& result, bool& done) {
+    const Step step = Expect(call, result);
+    done = step != Step::ok;
+    return step != Step::failed;
+  }
+
+  bool Walk(int item, bool stop_sent) {
+    bool done = false;
+    if (!Call("version()", "", done)) return false;
+    if (done) return true;
+    Write(s_.version.Shown(255));
+    Write(" ");
+    if (!Call("reenumerate_all_port_types()", Hex8(0), done)) return false;
+    if (done) return true;
+    Write(" ");
+    for (unsigned i = 0; i < 7; ++i) {
+      const std::string type = Hex8(i + 3);
+      if (i > 0) Write(" ");
+      if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[i]), done)) {
+        return false;
+      }
+      if (done) return true;
+      Write(kCountLines[i] + HexWord(s_.counts[i]));
+      if (s_.counts[i] == 0) Write("       None.");
+      for (unsigned port = 1; port <= s_.counts[i]; ++port) {
+        if (!Call("get_port_descriptor(" + type + ", " + Hex8(port) + ")", "", done)) {
+          return false;
+        }
+        if (done) return true;
+        Write("       " + s_.descriptors[i].Shown(248));
+      }
+    }
+    if (item == 0) {
+      out_->path = "report only";
+      return true;
+    }
+    const unsigned index = static_cast<unsigned>(item - 1);
+    const std::string type = Hex8(index + 3);
+    if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[index]), done)) {
+      return false;
+    }
+    if (done) return true;
+    if (s_.counts[index] == 0) {
+      Write(kNotAttached[index]);
+      out_->path = "not attached";
+      return true;
+    }
+    if (!Call("open_port(" + type + ", 00000001)", Hex8(s_.open_port), done)) return false;
+    if (done) return true;
+    if ((s_.open_port & 0xFFu) == 0) {
+      Write(kOpenFailure[index]);
+      out_->path = "open failed";
+      return ClosePort();
+    }
+    Write(" ");
+    Write("Communication via SWD");
+    Write(" ");
+    if (!Call(kModeCall, Hex8(s_.mode_swd), done)) return false;
+    if (done) return true;
+    if ((s_.mode_swd & 0xFFu) == 0) {
+      Write(" ");
+      Write("Unable to set communications mode to SWD.");
+      out_->path = "mode failed";
+      return ClosePort();
+    }
+    if (!Call("reset_hardware_interface()", Hex8(0), done)) return false;
+    if (done) return true;
+    if (!Call("check_critical_error()", Hex8(s_.check_critical_error), done)) return false;
+    if (done) return true;
+    if ((s_.check_critical_error & 0xFFu) != 0) {
+      Write("  ");
+      Write("Error resetting hardware interface !!!!!!!!!!!");
+      out_->path = "reset failed";
+      return ClosePort();
+    }
+    for (int i = 0; i < 3; ++i) {
+      if (!Call("get_dll_version()", Hex8(s_.dll_version), done)) return false;
+      if (done) return true;
+    }
+    label_ = VersionLabel(s_.dll_version);
+    if (!Call("get_cable_version()", Hex8(s_.cable_version), done)) return false;
+    if (done) return true;
+    Write("Cable Version is " + std::to_string(s_.cable_version & 0xFFFFu));
+    Write("Continuously attempting to halt processor.");
+    Write("Please try power cycling your board until this operation is successful");
+    return HaltLoop(stop_sent);
+  }
+
+  bool ClosePort() {
+    bool done = false;
+    return Call("close_port()", Hex8(0), done);
+  }
+
+  // The attempts of one loop: one counted line of attempts that behaved, and then possibly the
+  // attempt that faulted (or removed its own arguments).
+  bool HaltLoop(bool stop_sent) {
+    const std::string name = "corvane_special_features";
+    std::uint64_t& calls = calls_[name];
+    const bool faults = s_.fault.export_name == name;
+    const std::string fault_end = s_.fault.kind == "callee_pops"
+                                      ? ", 00000000) = 00000000 fault callee_pops x 0000000001"
+                                      : ", 00000000) fault " + s_.fault.kind;
+    std::uint64_t attempts = 0;
+    while (pos_ < trace_->size() && (*trace_)[pos_].rfind(kAttemptPrefix, 0) == 0) {
+      const std::string& line = (*trace_)[pos_++];
+      if (faults && EndsWith(line, fault_end)) {
+        if (++calls <= s_.fault.after) return Fail("an attempt faulted too early");
+        Faulted(name, "a halt attempt");
+        return true;
+      }
+      const std::size_t times = line.rfind(" x ");
+      if (attempts != 0 || times == std::string::npos ||
+          !EndsWith(line.substr(0, times), ", 00000000) = 00000000")) {
+        return Fail("unexpected attempt \"" + line + "\"");
+      }
+      attempts = std::strtoull(line.c_str() + times + 3, nullptr, 10);
+      if (attempts == 0) return Fail("a counted line of no attempts");
+      calls += attempts;
+      if (faults && calls > s_.fault.after) return Fail("attempts went on past the fault");
+    }
+    if (attempts == 0) return Fail("the halt loop made no attempt");
+    const bool halted = !s_.halt_never && attempts >= s_.halt_after;
+    if (halted && attempts > s_.halt_after) return Fail("attempts went on after the halt");
+    if (halted) {
+      Write(kHalted);
+      out_->stop_line_optional = stop_sent;
+      out_->path = "halted";
+      return true;
+    }
+    if (!stop_sent) return Fail("the halt loop ended with no halt and no stop");
+    Write(kStopped);
+    out_->path = "stopped";
+    return true;
+  }
+
+  const Scenario& s_;
+  const Lines* trace_ = nullptr;
+  RunOutcome* out_ = nullptr;
+  std::size_t pos_ = 0;
+  std::map<std::string, std::uint64_t> calls_;
+  std::string label_ = "?.??";
+  std::string error_;
+};
+
+// ---- One launch of the program
+
+struct Failure {
+  std::uint32_t launch = 0;
+  int run = 0;
+  std::string reason;
+};
+
+class Soak {
+ public:
+  Soak(std::uint32_t seed, std::wstring payload, std::wstring work)
+      : seed_(seed), payload_(std::move(payload)), work_(std::move(work)) {}
+
+  // Runs one launch: at most `runs_left` runs. Returns the number of runs made.
+  int Launch(std::uint32_t launch, int runs_left);
+
+  const std::map<std::string, int>& paths() const { return paths_; }
+  const std::vector<Failure>& failures() const { return failures_; }
+  int runs_passed() const { return runs_passed_; }
+
+ private:
+  bool Check(bool condition, const std::string& reason) {
+    if (!condition && reason_.empty()) reason_ = reason;
+    return condition;
+  }
+  void Report(std::uint32_t launch, int run, const Scenario& scenario,
+              const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log);
+
+  std::uint32_t seed_;
+  std::wstring payload_;
+  std::wstring work_;
+  std::map<std::string, int> paths_;
+  std::vector<Failure> failures_;
+  int runs_passed_ = 0;
+  std::string reason_;
+};
+
+bool ButtonsIdle(HWND start, HWND stop) {
+  return ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
+
+bool ButtonsAfterFault(HWND start, HWND stop) {
+  return !ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
+
+int Soak::Launch(std::uint32_t launch, int runs_left) {
+  Random random(seed_, launch);
+  const Scenario scenario = RandomScenario(random, launch);
+  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
+  std::vector<RunPlan> plans;
+  for (int i = 0; i < planned; ++i) {
+    plans.push_back(RandomRun(random));
+    if (EndsTheProgram(plans.back().action)) break;
+  }
+
+  reason_.clear();
+  const std::wstring folder = work_ + L"\\soak";
+  const std::wstring trace_file = folder + L"\\trace.txt";
+  const std::wstring scenario_file = folder + L"\\scenario.txt";
+  std::string error;
+  if (!ui::PrepareFolder(folder,
+                         {{payload_ + L"\\testz.exe", L"testz.exe"},
+                          {payload_ + L"\\libraries\\simulator.dll", L"unit_kelm.DLL"}},
+                         &error) ||
+      !ui::WriteTextFile(scenario_file, scenario.FileText())) {
+    failures_.push_back({launch, 0, "cannot prepare the work folder: " + error});
+    return 0;
+  }
+  ui::Program program = ui::Program::Start(folder + L"\\testz.exe", folder,
+                                           {{"UNIT_KELM_TRACE", ui::ToAnsi(trace_file)},
+                                            {"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario_file)}},
+                                           &error);
+  HWND window = program.Running() ? program.WaitForWindow(kCaption, kRunLimit) : nullptr;
+  if (window == nullptr) {
+    failures_.push_back({launch, 0, "testz.exe showed no window " + error});
+    return 0;
+  }
+  HWND start = ui::FindControl(window, "Button", "START");
+  HWND stop = ui::FindControl(window, "Button", "STOP");
+  HWND label6 = ui::FindControl(window, "Static", "?.??");
+  HWND list = nullptr;
+  for (HWND found : ui::FindControls(window, "ListBox")) list = found;
+  if (start == nullptr || stop == nullptr || label6 == nullptr || list == nullptr) {
+    failures_.push_back({launch, 0, "a control is missing from the window"});
+    return 0;
+  }
+
+  ContractChecker checker(scenario);
+  Lines trace;
+  Lines log;
+  int run = 0;
+  bool ended = false;    // the program has ended
+  bool faulted = false;  // the library faulted: it must never be freed
+  for (const RunPlan& plan : plans) {
+    ++run;
+    HWND item = ui::FindControl(window, "Button", kItems[plan.item]);
+    Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
+          std::string("cannot choose ") + kItems[plan.item]);
+    Check(ui::Click(start), "START is not enabled before the run");
+    if (!reason_.empty()) break;
+    const Clock::time_point started = Clock::now();
+    std::this_thread::sleep_for(ui::Milliseconds(plan.delay_ms));
+
+    // A STOP or a WM_QUERYENDSESSION that reached a running procedure must end its loop: the
+    // soak's own STOP for an unattended loop would then be one too many.
+    bool stop_sent = false;
+    bool stopped_while_running = false;
+    switch (plan.action) {
+      case Action::none: break;
+      case Action::stop:
+        stop_sent = ui::Click(stop);
+        stopped_while_running = stop_sent;
+        break;
+      case Action::query_end_session: {
+        const bool running = ui::IsEnabled(stop);
+        stop_sent = ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
+        Check(stop_sent, "the session's end was refused");
+        stopped_while_running = running && stop_sent;
+        break;
+      }
+      case Action::close:
+        ui::Close(window);
+        stop_sent = true;
+        break;
+      case Action::end_session:
+        Check(ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
+              "the session's end was refused");
+        Check(ui::Send(window, WM_ENDSESSION, TRUE, 0).has_value(), "no answer to WM_ENDSESSION");
+        stop_sent = true;
+        break;
+      case Action::quit: stop_sent = ui::PostQuit(window, kQuitExitCode); break;
+    }
+
+    if (EndsTheProgram(plan.action)) {
+      const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
+      const DWORD expected = plan.action == Action::quit ? kQuitExitCode : 0;
+      Check(code.has_value(),
+            std::string("the program did not end after ") + ActionName(plan.action) + ": hung");
+      Check(!code || *code == expected, "exit code " + std::to_string(code.value_or(0)) +
+                                            " after " + ActionName(plan.action) + ", expected " +
+                                            std::to_string(expected));
+      ended = true;
+    } else {
+      // The run has ended once its first call is traced and the buttons are in an end state.
+      bool pressed_stop = false;
+      const bool run_ended = ui::WaitUntil(
+          [&] {
+            if (!program.Running()) return true;
+            trace = ui::ReadLines(trace_file);
+            checker.SkipAttach(trace);
+            if (!checker.RunBegan(trace)) return false;
+            if (ButtonsIdle(start, stop) || ButtonsAfterFault(start, stop)) return true;
+            if (!pressed_stop && Clock::now() - started > kUnattendedLoop) {
+              pressed_stop = ui::Click(stop);  // nobody stops this loop: the soak does
+              stop_sent = stop_sent || pressed_stop;
+            }
+            return false;
+          },
+          kRunLimit);
+      Check(!(pressed_stop && stopped_while_running),
+            std::string("the halt loop went on after ") + ActionName(plan.action));
+      Check(program.Running(), "the program ended by itself (crashed?)");
+      Check(run_ended, "the run did not end: hung");
+    }
+    if (!reason_.empty()) {
+      trace = ui::ReadLines(trace_file);
+      Report(launch, run, scenario, plans, trace, log);
+      return run;
+    }
+
+    trace = ui::ReadLines(trace_file);
+    checker.SkipAttach(trace);
+    RunOutcome outcome;
+    std::string why;
+    if (ended && !checker.RunBegan(trace)) {
+      // The program ended before it handled the START click (a sent WM_ENDSESSION overtakes
+      // the posted click).
+      outcome.path = "ended before START";
+    } else if (!checker.Run(trace, plan.item, stop_sent, outcome, why)) {
+      Check(false, why);
+    }
+    faulted = faulted || outcome.faulted;
+    if (!ended) {
+      log = ui::ListLines(list);
+      Lines expected = outcome.log;
+      expected.push_back("");
+      Lines with_stop = outcome.log;
+      with_stop.push_back(kStopped);
+      with_stop.push_back("");
+      Check(log == expected || (outcome.stop_line_optional && log == with_stop),
+            "the log is not what the path \"" + outcome.path + "\" requires");
+      if (outcome.stop_line_optional && log == with_stop) outcome.path = "halted and stopped";
+      Check(outcome.faulted ? ButtonsAfterFault(start, stop) : ButtonsIdle(start, stop),
+            std::string("the buttons are not ") +
+                (outcome.faulted ? "both disabled after a fault" : "idle after the run"));
+      Check(ui::Text(label6) == checker.label(), "the version label shows \"" + ui::Text(label6) +
+                                                     "\", expected \"" + checker.label() + "\"");
+      Check(checker.End(trace, "", why), why);
+    }
+    if (!reason_.empty()) {
+      Report(launch, run, scenario, plans, trace, log);
+      return run;
+    }
+    ++paths_[outcome.path];
+    if (ended) ++paths_[std::string("program ended by ") + ActionName(plan.action)];
+    ++runs_passed_;
+    if (ended || faulted) break;
+  }
+
+  if (!ended) {
+    // The user closes the window: the program ends with code 0 and frees the library, unless
+    // it faulted, in which case it is left to the process's exit.
+    ui::Close(window);
+    const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
+    Check(code.has_value(), "the program did not end after the close: hung");
+    Check(!code || *code == 0,
+          "exit code " + std::to_string(code.value_or(0)) + " after the close");
+    ++paths_[faulted ? "closed after a fault" : "closed when idle"];
+  }
+  trace = ui::ReadLines(trace_file);
+  const bool quit = !plans.empty() && plans.back().action == Action::quit && ended;
+  std::string why;
+  if (reason_.empty()) {
+    Check(checker.End(trace, faulted || quit ? "detach exit" : "detach unload", why), why);
+  }
+  if (!reason_.empty()) Report(launch, run, scenario, plans, trace, log);
+  return run;
+}
+
+void Soak::Report(std::uint32_t launch, int run, const Scenario& scenario,
+                  const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log) {
+  failures_.push_back({launch, run, reason_});
+  std::printf("FAILED: seed %u launch %u run %d: %s\n", static_cast<unsigned>(seed_),
+              static_cast<unsigned>(launch), run, reason_.c_str());
+  std::printf("  replay: soak --seed %u --launch %u\n  scenario:\n", static_cast<unsigned>(seed_),
+              static_cast<unsigned>(launch));
+  std::istringstream lines(scenario.FileText());
+  for (std::string line; std::getline(lines, line);) std::printf("    %s\n", line.c_str());
+  std::printf("  runs:\n");
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[plans[i].item],
+                ActionName(plans[i].action), plans[i].delay_ms);
+  }
+  std::printf("  trace (last lines):\n");
+  for (std::size_t i = trace.size() > 20 ? trace.size() - 20 : 0; i < trace.size(); ++i) {
+    std::printf("    %s\n", trace[i].c_str());
+  }
+  std::printf("  log (last lines read):\n");
+  for (std::size_t i = log.size() > 12 ? log.size() - 12 : 0; i < log.size(); ++i) {
+    std::printf("    |%s|\n", log[i].c_str());
+  }
+  std::fflush(stdout);
+}
+
+bool ParseNumber(const char* text, std::uint32_t& value) {
+  char* end = nullptr;
+  const unsigned long parsed = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0') return false;
+  value = static_cast<std::uint32_t>(parsed);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::uint32_t seed = 1;
+  std::uint32_t runs = 80;
+  std::optional<std::uint32_t> only_launch;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    std::uint32_t value = 0;
+    if (i + 1 >= argc || !ParseNumber(argv[i + 1], value)) {
+      std::fprintf(stderr, "usage: soak [--seed S] [--runs N] [--launch L]\n");
+      return 2;
+    }
+    ++i;
+    if (option == "--seed") {
+      seed = value;
+    } else if (option == "--runs") {
+      runs = value;
+    } else if (option == "--launch") {
+      only_launch = value;
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", option.c_str());
+      return 2;
+    }
+  }
+
+  const std::wstring folder = ui::ProgramFolder();
+  Soak soak(seed, folder + L"\\payload", folder + L"\\work");
+  const Clock::time_point began = Clock::now();
+  int done = 0;
+  std::uint32_t launches = 0;
+  if (only_launch) {
+    done = soak.Launch(*only_launch, 1000);
+    launches = 1;
+  } else {
+    for (std::uint32_t launch = 1; done < static_cast<int>(runs); ++launch) {
+      done += std::max(1, soak.Launch(launch, static_cast<int>(runs) - done));
+      launches = launch;
+      if (soak.failures().size() >= static_cast<std::size_t>(kFailureLimit)) break;
+    }
+  }
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - began).count();
+
+  const int failed = static_cast<int>(soak.failures().size());
+  std::printf("soak: seed %u, %d runs in %u launches, %lld s\n", static_cast<unsigned>(seed),
+              soak.runs_passed() + failed, static_cast<unsigned>(launches),
+              static_cast<long long>(seconds));
+  std::printf("paths covered:\n");
+  for (const auto& [path, count] : soak.paths()) std::printf("  %-40s %d\n", path.c_str(), count);
+  for (const Failure& failure : soak.failures()) {
+    std::printf("failure: launch %u run %d: %s\n", static_cast<unsigned>(failure.launch),
+                failure.run, failure.reason.c_str());
+  }
+  std::printf("soak: %d passed, %d failed\n", soak.runs_passed(), failed);
+  return failed == 0 ? 0 : 1;
+}
