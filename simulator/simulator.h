@@ -5,11 +5,13 @@
 
 #include "scenario.h"
 
-// The environment variables naming the scenario file and the trace file.
+// The environment variables naming the scenario file, the trace file and the timing file.
 inline constexpr const char* kScenarioVariable = "UNIT_KELM_SCENARIO";
 inline constexpr const char* kTraceVariable = "UNIT_KELM_TRACE";
+inline constexpr const char* kTimingVariable = "UNIT_KELM_TIMING";
 
-// At load: opens the trace and reads the scenario, once. At unload: closes the trace.
+// At load: opens the trace and the timing file and reads the scenario, once. At unload: ends
+// the run of halt attempts in progress and closes both files.
 void SimulatorAttach();
 void SimulatorDetach();
 
