@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "main_form_layout.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
@@ -46,9 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kClassName;
   if (RegisterClassA(&window_class) == 0) return 1;
-  HWND window =
-      CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, 0, 0, kOuterWidth,
+                                kOuterHeight, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   ShowWindow(window, show_command);
   UpdateWindow(window);

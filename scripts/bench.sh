@@ -2,8 +2,9 @@
 # The benchmarks: builds them, runs them natively and under Wine on a virtual display, and prints
 # one table of the program's figures beside those of baseline programs doing the same platform
 # work in the same run. Takes about five minutes; writes only under build/ (build/bench/ holds
-# the raw figures and the stripped programs). Arguments go to the Wine measurements:
-# --rounds R, --attempts N, --ports P,P,..., --themed-ports P (bench/wine_bench.cpp).
+# the raw figures and the table). Arguments go to the Wine measurements:
+# --rounds R, --attempts N, --ports P,P,..., --themed-ports P, --parts core,halt,report,startup
+# (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
@@ -48,12 +49,10 @@ awk -F, '
     printf "row\tsimulator halt attempt with its trace: ns\t\t%.0f\t\t\n", ns["SimulatorHaltAttempt/traced"]
   }' "$out/native.csv" >"$out/native.tsv"
 
-# The footprint: the program stripped, beside the start-up baseline stripped.
-strip=i686-w64-mingw32-strip
-"$strip" -o "$out/testz.exe" build/windows-i686/app/testz.exe
-"$strip" -o "$out/baseline_window.exe" build/windows-i686/bench/baseline_window.exe
-program_bytes=$(stat -c %s "$out/testz.exe")
-baseline_bytes=$(stat -c %s "$out/baseline_window.exe")
+# The footprint: the program as the measurements ran it, stripped, beside the start-up baseline.
+payload=build/windows-i686/bench/payload
+program_bytes=$(stat -c %s "$payload/testz.exe")
+baseline_bytes=$(stat -c %s "$payload/baseline_window.exe")
 awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
   printf "section\tFootprint: stripped executables, statically linked (baseline: the start-up baseline)\n"
   printf "row\ttestz.exe, KiB\t%.1f\t%.1f\t%.2f\t\n", p / 1024, b / 1024, p / b
