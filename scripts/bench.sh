@@ -3,7 +3,7 @@
 # one table of the program's figures beside those of baseline programs doing the same platform
 # work in the same run. Takes about five minutes; writes only under build/ (build/bench/ holds
 # the raw figures and the table). Arguments go to the Wine measurements:
-# --rounds R, --attempts N, --ports P,P,..., --themed-ports P, --parts core,halt,report,startup
+# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --parts core,halt,report,startup
 # (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
