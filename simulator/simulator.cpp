@@ -35,12 +35,16 @@ using Clock = std::chrono::steady_clock;
 struct State {
   Scenario scenario;
   std::optional<Trace> trace;
+  std::optional<Trace> timing;  // one line per run of halt attempts
   NativePath halt_file;
   std::array<std::uint64_t, kExportCount> calls{};
   // A run of halt attempts lasts until any other call.
   bool in_halt_run = false;
   std::uint32_t run_attempts = 0;
   Clock::time_point run_start;
+  // The run's first attempt that halted (0 while none has), and when it was made.
+  std::uint32_t run_halted_at = 0;
+  Clock::time_point run_halted;
   char* unterminated = nullptr;
   std::string generated;
 };
@@ -58,6 +62,25 @@ std::string Hex(std::uintptr_t value) {
   char digits[24];
   std::snprintf(digits, sizeof digits, "%08" PRIXPTR, value);
   return digits;
+}
+
+// Ends the run of halt attempts in progress, if any, with its line in the timing file: how many
+// attempts it made and, once one halted, how long after the first attempt the first halted one
+// came. Both moments are read at the same point of an attempt, so the time spans whole attempts.
+void EndHaltRun(State& state) {
+  if (!state.in_halt_run) return;
+  state.in_halt_run = false;
+  if (!state.timing) return;
+  std::string line = "halt run: " + std::to_string(state.run_attempts) + " attempts, ";
+  if (state.run_halted_at == 0) {
+    line += "none halted";
+  } else {
+    const auto taken =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(state.run_halted - state.run_start);
+    line += "first halted at attempt " + std::to_string(state.run_halted_at) + ", " +
+            std::to_string(taken.count()) + " ns after the first attempt";
+  }
+  state.timing->Line(line);
 }
 
 // Stands in for a round trip to the hardware; a busy wait, as a library polling its device.
@@ -111,7 +134,7 @@ class Call {
       : state_(TheState()), export_(e), arg_count_(args.size()) {
     std::copy(args.begin(), args.end(), args_.begin());
     ++state_.calls[Index(e)];
-    if (!halt_attempt) state_.in_halt_run = false;
+    if (!halt_attempt) EndHaltRun(state_);
     pops_ = simulator_callee_pops[Index(e)] != 0;
     Wait(state_.scenario.delay_us);
     const Fault& fault = state_.scenario.faults[Index(e)];
@@ -196,6 +219,7 @@ bool HaltedAtThisAttempt(State& state) {
   if (!state.in_halt_run) {
     state.in_halt_run = true;
     state.run_attempts = 0;
+    state.run_halted_at = 0;
     state.run_start = Clock::now();
   }
   if (state.run_attempts < UINT32_MAX) ++state.run_attempts;
@@ -230,6 +254,7 @@ void SimulatorAttach() {
   State& state = TheState();
   const std::optional<std::string> trace_name = EnvironmentVariable(kTraceVariable);
   const std::optional<std::string> scenario_name = EnvironmentVariable(kScenarioVariable);
+  const std::optional<std::string> timing_name = EnvironmentVariable(kTimingVariable);
   const std::string source = scenario_name.value_or(kDemoScenarioSource);
 
   std::string error;
@@ -240,6 +265,14 @@ void SimulatorAttach() {
       state.trace->Line("attach scenario " + source);
     } else {
       error = "cannot open the trace file " + *trace_name;
+    }
+  }
+  if (timing_name && error.empty()) {
+    OutputFile file;
+    if (file.Open(ToNativePath(*timing_name))) {
+      state.timing.emplace(std::move(file));
+    } else {
+      error = "cannot open the timing file " + *timing_name;
     }
   }
   std::optional<Scenario> scenario;
@@ -262,6 +295,8 @@ void SimulatorAttach() {
 
 void SimulatorDetach(DetachKind kind) {
   State& state = TheState();
+  EndHaltRun(state);
+  state.timing.reset();
   if (state.trace) state.trace->Line(kind == DetachKind::unload ? "detach unload" : "detach exit");
   state.trace.reset();
   if (state.unterminated != nullptr) FreeBeforeGuardPage(state.unterminated, kUnterminatedLength);
@@ -345,6 +380,10 @@ std::uint32_t SimulatedSpecialFeatures(std::uint32_t feature, std::uint32_t arg2
     return call.Returns(result);
   }
   const bool halted = HaltedAtThisAttempt(state);
+  if (halted && state.run_halted_at == 0) {
+    state.run_halted_at = state.run_attempts;
+    state.run_halted = Clock::now();
+  }
   if (status != nullptr && halted) *status = kHalted;
   if (status != nullptr && !halted && state.scenario.not_halted_status) {
     *status = *state.scenario.not_halted_status;

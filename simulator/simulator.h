@@ -5,16 +5,17 @@
 
 #include "scenario.h"
 
-// The environment variables naming the scenario file and the trace file.
+// The environment variables naming the scenario file, the trace file and the timing file.
 inline constexpr const char* kScenarioVariable = "UNIT_KELM_SCENARIO";
 inline constexpr const char* kTraceVariable = "UNIT_KELM_TRACE";
+inline constexpr const char* kTimingVariable = "UNIT_KELM_TIMING";
 
 // How the library leaves the process: freed by the program while the process goes on, or still
 // loaded when the process exits.
 enum class DetachKind { unload, process_exit };
 
-// At load: opens the trace and reads the scenario, once. At unload or exit: traces which of the
-// two it is, then closes the trace.
+// At load: opens the trace and the timing file and reads the scenario, once. At unload or exit:
+// ends the run of halt attempts in progress, traces which of the two it is, and closes both files.
 void SimulatorAttach();
 void SimulatorDetach(DetachKind kind);
 

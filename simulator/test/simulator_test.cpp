@@ -67,6 +67,7 @@ class SimulatorLibrary : public testing::Test {
     UnloadInterfaceLibrary();
     SetVariable("UNIT_KELM_SCENARIO", "");
     SetVariable("UNIT_KELM_TRACE", "");
+    SetVariable("UNIT_KELM_TIMING", "");
     std::remove(scenario_file_.c_str());
     std::remove(trace_file_.c_str());
   }
@@ -247,6 +248,37 @@ TEST_F(SimulatorLibrary, TheProcessorHaltsAsToldAndEveryCallTakesItsDelay) {
   }
   EXPECT_EQ(status, 0xFF);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+TEST_F(SimulatorLibrary, TheTimingFileHasALinePerRunOfHaltAttemptsWithTheTimeToTheFirstHalt) {
+  const std::string timing_file = scenario_file_ + ".timing";
+  std::remove(timing_file.c_str());
+  SetVariable("UNIT_KELM_TIMING", timing_file);
+  Load("halt = attempts 3\ndelay_us = 2000\n");
+  std::uint8_t status = 0;
+  for (int i = 0; i < 5; ++i) HaltAttempt(status);
+  Entry<EntrySlot::close_port>()();  // ends the first run
+  HaltAttempt(status);
+  HaltAttempt(status);
+  UnloadInterfaceLibrary();  // ends the second run
+  const std::vector<std::string> lines = LinesOf(timing_file);
+  std::remove(timing_file.c_str());
+  ASSERT_EQ(lines.size(), 2u);
+  const std::string prefix = "halt run: 5 attempts, first halted at attempt 3, ";
+  const std::string suffix = " ns after the first attempt";
+  ASSERT_EQ(lines[0].substr(0, prefix.size()), prefix);
+  ASSERT_GT(lines[0].size(), prefix.size() + suffix.size());
+  EXPECT_EQ(lines[0].substr(lines[0].size() - suffix.size()), suffix);
+  // Attempts 2 and 3 each wait their delay between the two readings.
+  const std::string ns =
+      lines[0].substr(prefix.size(), lines[0].size() - prefix.size() - suffix.size());
+  EXPECT_GE(std::stoull(ns), 4000000u);
+  EXPECT_EQ(lines[1], "halt run: 2 attempts, none halted");
+
+  const std::string unwritable = testing::TempDir() + "no_such_folder/timing";
+  SetVariable("UNIT_KELM_TIMING", unwritable);
+  LoadSimulator();
+  EXPECT_EQ(Version(), "unit_kelm.DLL SIMULATOR: cannot open the timing file " + unwritable);
 }
 
 using SimulatorLibraryDeathTest = SimulatorLibrary;

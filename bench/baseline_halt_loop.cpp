@@ -1,0 +1,64 @@
+// The halt-loop baseline: the library's halt attempt and one pass over pending messages, nothing
+// else, in a program with one window of its own.
+//
+// Beside unit_kelm.DLL, it makes two runs of halt attempts, each until the library reports the
+// processor halted: first the library call alone, then the call followed by one pass over the
+// pending messages, as the program's loop makes it. The library times each run (its timing
+// file); the exit code is 0 when both runs ended halted.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "main_form_layout.h"
+#include "unit_library_api_kelm.h"
+
+namespace {
+
+constexpr char kClassName[] = "HaltLoopBaseline";
+constexpr char kCaption[] = "Halt-loop baseline";
+
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  return DefWindowProcA(window, message, w, l);
+}
+
+void PassOverPendingMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+template <bool kWithMessagePass>
+void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
+  std::uint8_t status = 0;
+  do {
+    attempt(SPECIAL_FEATURE_HALT_ATTEMPT, 1, 0, 0, 0, &status, 0);
+    if constexpr (kWithMessagePass) PassOverPendingMessages();
+  } while (status != kHaltStatusHalted);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &Procedure;
+  window_class.hInstance = instance;
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  window_class.lpszClassName = kClassName;
+  if (RegisterClassA(&window_class) == 0) return 1;
+  HWND window = CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, 0, 0, kOuterWidth,
+                                kOuterHeight, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
+  ShowWindow(window, show_command);
+  UpdateWindow(window);
+
+  // Loaded and looked up as the program does it; called directly, without the program's guard.
+  if (!LoadInterfaceLibrary("unit_kelm.DLL")) return 2;
+  AttemptUntilHalted<false>(Entry<EntrySlot::corvane_special_features>());
+  Entry<EntrySlot::close_port>()();  // any other call ends a run of attempts
+  AttemptUntilHalted<true>(Entry<EntrySlot::corvane_special_features>());
+  UnloadInterfaceLibrary();
+  DestroyWindow(window);
+  return 0;
+}

@@ -1,0 +1,66 @@
+#!/bin/bash
+# The benchmarks: builds them, runs them natively and under Wine on a virtual display, and prints
+# one table of the program's figures beside those of baseline programs doing the same platform
+# work in the same run. Takes about five minutes; writes only under build/ (build/bench/ holds
+# the raw figures and the table). Arguments go to the Wine measurements:
+# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --parts core,halt,report,startup
+# (bench/wine_bench.cpp).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+began=$SECONDS
+
+scripts/setup.sh
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target core_benchmark
+cmake --preset windows-i686 >/dev/null
+cmake --build --preset windows-i686 --target wine_bench
+
+out=build/bench
+rm -rf "$out"
+mkdir -p "$out"
+
+echo "Native micro-benchmarks" >&2
+build/linux/bench/core_benchmark --benchmark_format=csv >"$out/native.csv" 2>"$out/native.log"
+
+# A Wine prefix of its own: the measurements switch its visual theme.
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench"
+source scripts/wine-session.sh
+start_wine_session
+source scripts/wine-env.sh
+
+echo "Measurements under Wine" >&2
+wine build/windows-i686/bench/wine_bench.exe "$@" | tr -d '\r' | tee "$out/wine.tsv" |
+  awk -F'\t' '$1 == "section" { print "  measured: " $2 > "/dev/stderr" }'
+
+# The native figures: the per_attempt counter, in seconds, of each benchmark.
+awk -F, '
+  /^name,/ { for (i = 1; i <= NF; i++) if ($i == "\"per_attempt\"") column = i; next }
+  column { gsub(/"/, "", $1); ns[$1] = $column * 1e9 }
+  END {
+    printf "section\tNative micro-benchmarks (x86-64, Google Benchmark, CPU time)\n"
+    printf "row\tcore loop, no-op library and pass: ns per attempt\t%.2f\t\t\t\n", ns["IdleHaltLoop"]
+    printf "row\tsimulator halt attempt alone: ns\t\t%.1f\t\t\n", ns["SimulatorHaltAttempt/untraced"]
+    printf "row\tsimulator halt attempt with its trace: ns\t\t%.0f\t\t\n", ns["SimulatorHaltAttempt/traced"]
+  }' "$out/native.csv" >"$out/native.tsv"
+
+# The footprint: the program as the measurements ran it, stripped, beside the start-up baseline.
+payload=build/windows-i686/bench/payload
+program_bytes=$(stat -c %s "$payload/testz.exe")
+baseline_bytes=$(stat -c %s "$payload/baseline_window.exe")
+awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
+  printf "section\tFootprint: stripped executables, statically linked (baseline: the start-up baseline)\n"
+  printf "row\ttestz.exe, KiB\t%.1f\t%.1f\t%.2f\t\n", p / 1024, b / 1024, p / b
+}' >"$out/footprint.tsv"
+
+{
+  echo
+  echo "Benchmarks of testz.exe, $(date '+%Y-%m-%d %H:%M %Z')"
+  echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(wine --version)"
+  awk -F'\t' '
+    BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
+    $1 == "section" { printf "\n%s\n", $2 }
+    $1 == "row" { printf "  %-64s %11s %11s %7s  %s\n", $2, $3, $4, $5, $6 }
+  ' "$out/native.tsv" "$out/wine.tsv" "$out/footprint.tsv"
+  echo
+  echo "Samples: $out/wine.tsv and $out/native.csv. Took $((SECONDS - began)) s."
+} | tee "$out/table.txt"
