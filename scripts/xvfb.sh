@@ -1,22 +1,24 @@
 # Sourced: start_xvfb starts a virtual X display for Windows programs under Wine and exports
-# DISPLAY; it stops with the shell that sourced this.
+# DISPLAY; stop_xvfb stops it.
 start_xvfb() {
-  local n=90
-  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do
-    n=$((n + 1))
-  done
-  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file
+  number_file="$(mktemp)"
+  # Xvfb picks a free display number itself and writes it to the given descriptor once it is
+  # ready, so two scripts starting at once never share a display.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   XVFB_PID=$!
   local tries=0
-  until [ -e "/tmp/.X11-unix/X${n}" ]; do
+  until [ -s "$number_file" ]; do
     tries=$((tries + 1))
     if [ "$tries" -gt 100 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-      echo "Xvfb did not start on display :${n}" >&2
+      echo "Xvfb did not start" >&2
+      rm -f "$number_file"
       return 1
     fi
     sleep 0.1
   done
-  export DISPLAY=":${n}"
+  export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+  rm -f "$number_file"
 }
 
 stop_xvfb() {
