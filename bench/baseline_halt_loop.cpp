@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "main_form_layout.h"
+#include "baseline_common.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
@@ -41,14 +41,7 @@ void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = &Procedure;
-  window_class.hInstance = instance;
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  window_class.lpszClassName = kClassName;
-  if (RegisterClassA(&window_class) == 0) return 1;
-  HWND window = CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, 0, 0, kOuterWidth,
-                                kOuterHeight, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, 0);
   if (window == nullptr) return 1;
   ShowWindow(window, show_command);
   UpdateWindow(window);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "baseline_common.h"
 #include "main_form_layout.h"
 #include "window.h"
 
@@ -61,23 +62,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   for (std::string line; std::getline(file, line);) lines.push_back(line);
   if (lines.empty()) return 2;
 
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = &Procedure;
-  window_class.hInstance = instance;
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  window_class.lpszClassName = kClassName;
-  if (RegisterClassA(&window_class) == 0) return 1;
-  HWND window = CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
-                                0, kOuterWidth, kOuterHeight, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, WS_CLIPCHILDREN);
   if (window == nullptr) return 1;
   const GdiObject<HFONT> font(CreateFontA(-MulDiv(kFontPoints, kDesignDpi, 72), 0, 0, 0, FW_NORMAL,
                                           FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                           kFontFace));
   RECT client{};
   GetClientRect(window, &client);
-  const DockedBounds docked = ArrangeDocked(client.right, client.bottom);
-  list = CreateChild("LISTBOX", "", WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
-                     docked.list, window, 0, instance, font.Get());
+  const MainFormPlaces places =
+      LayOutMainForm(client.right, client.bottom, kDesignDpi, kDesignTextHeight);
+  list =
+      CreateChild("LISTBOX", "", WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
+                  PlaceOf(places, ControlName::ListBox1).bounds, window, 0, instance, font.Get());
   start = CreateChild("BUTTON", "START", BS_PUSHBUTTON, 0, LayoutOf(ControlName::Button1).bounds,
                       window, kStartId, instance, font.Get());
   if (list == nullptr || start == nullptr) return 1;
@@ -85,10 +81,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   ShowWindow(window, show_command);
   UpdateWindow(window);
 
-  MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return RunPlainMessageLoop();
 }

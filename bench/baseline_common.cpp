@@ -1,0 +1,26 @@
+// What the baseline programs share: one top-level window of the program's size and a plain loop.
+#include "baseline_common.h"
+
+#include "main_form_layout.h"
+
+HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                          WNDPROC procedure, DWORD extra_style) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  window_class.lpszClassName = class_name;
+  if (RegisterClassA(&window_class) == 0) return nullptr;
+  return CreateWindowExA(0, class_name, caption, WS_OVERLAPPEDWINDOW | extra_style, 0, 0,
+                         kOuterWidth, kOuterHeight, nullptr, nullptr, instance, nullptr);
+}
+
+int RunPlainMessageLoop() {
+  MSG message{};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,12 @@
+// What the baseline programs share: one top-level window of the program's size and a plain loop.
+#pragma once
+
+#include <windows.h>
+
+// Registers class_name with procedure and creates its window, of the program's outer size, on
+// the button face; not shown yet. Null when either step fails.
+HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                          WNDPROC procedure, DWORD extra_style);
+
+// Gets and dispatches messages until WM_QUIT; returns its exit code.
+int RunPlainMessageLoop();
