@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
+
+#include "faulting_calls.h"
 
 namespace {
 
 using u32 = std::uint32_t;
 
-volatile u32 zero = 0;
 u32 last_args[7];
 
 u32 __cdecl Returns(u32 a, u32 b) {
@@ -24,19 +22,6 @@ u32 __cdecl SevenArguments(u32 a, u32 b, u32 c, u32 d, u32 e, u32 f, u32 g) {
   const u32 args[] = {a, b, c, d, e, f, g};
   for (int i = 0; i < 7; ++i) last_args[i] = args[i];
   return 7;
-}
-u32 __cdecl AccessViolation() {
-  return *reinterpret_cast<volatile u32*>(zero);
-}
-u32 __cdecl IllegalInstruction() {
-#if defined(_MSC_VER)
-  __ud2();
-#else
-  __builtin_trap();
-#endif
-}
-u32 __cdecl DivideByZero() {
-  return 100 / zero;
 }
 u32 __cdecl Recurse(u32 depth) {
   volatile u32 frame[1024];
@@ -74,9 +59,9 @@ TEST(GuardedInvoke, TurnsEachKindOfFaultIntoItsExceptionCode) {
     u32 code;
   };
   const Case cases[] = {
-      {Address(&AccessViolation), 0xC0000005u},
-      {Address(&IllegalInstruction), 0xC000001Du},
-      {Address(&DivideByZero), 0xC0000094u},
+      {Address(&faulting::AccessViolation), 0xC0000005u},
+      {Address(&faulting::IllegalInstruction), 0xC000001Du},
+      {Address(&faulting::DivideByZero), 0xC0000094u},
       {Address(&StackOverflow), 0xC00000FDu},
   };
   // Twice over: a guard must work again after a fault, the stack overflow included.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "faulting_calls.h"
 #include "guarded_call.h"
 #include "recovery_doubles.h"
 #include "unit_library_api_kelm.h"
@@ -14,21 +15,6 @@ namespace {
 
 using u32 = std::uint32_t;
 
-volatile u32 zero = 0;
-
-u32 __cdecl AccessViolation() {
-  return *reinterpret_cast<volatile u32*>(zero);
-}
-u32 __cdecl DivideByZero(u32 type, u32 port) {
-  return (type + port) / zero;
-}
-u32 __cdecl IllegalInstruction() {
-#if defined(_MSC_VER)
-  __ud2();
-#else
-  __builtin_trap();
-#endif
-}
 // Removes its own arguments on return, as an export built with another calling convention.
 u32 __stdcall RemovesItsArguments(u32 feature, u32 one, u32 mode, u32 a, u32 b, std::uint8_t* s,
                                   u32 c) {
@@ -77,7 +63,7 @@ class RecoveryFault : public ::testing::Test {
 };
 
 TEST_F(RecoveryFault, InTheFirstCallEndsBeforeTheReport) {
-  Replace(EntrySlot::version, &AccessViolation);
+  Replace(EntrySlot::version, &faulting::AccessViolation);
   RecoveryProcedure(window);
   EXPECT_EQ(window.lines(),
             (std::vector<std::string>{"The interface library failed in version (exception "
@@ -87,7 +73,7 @@ TEST_F(RecoveryFault, InTheFirstCallEndsBeforeTheReport) {
 }
 
 TEST_F(RecoveryFault, InOpenPortClosesNothingAndCallsNothingMore) {
-  Replace(EntrySlot::open_port, &DivideByZero);
+  Replace(EntrySlot::open_port, &faulting::DivideByZero);
   RecoveryProcedure(window);
   ExpectEndedByFault(
       "The interface library failed in open_port (exception C0000094). Restart the "
@@ -105,7 +91,7 @@ TEST_F(RecoveryFault, InTheModeCallNamesTheExportAndTheWrongCallingConvention) {
 }
 
 TEST_F(RecoveryFault, InCheckCriticalErrorEndsBeforeTheVersionLabel) {
-  Replace(EntrySlot::check_critical_error, &IllegalInstruction);
+  Replace(EntrySlot::check_critical_error, &faulting::IllegalInstruction);
   RecoveryProcedure(window);
   ExpectEndedByFault(
       "The interface library failed in check_critical_error (exception C000001D). Restart the "
@@ -117,7 +103,7 @@ TEST_F(RecoveryFault, InCheckCriticalErrorEndsBeforeTheVersionLabel) {
 TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
   library.halt = [](int attempt, std::uint8_t& status) {
     status = 0x7F;
-    if (attempt == 3) status = static_cast<std::uint8_t>(*reinterpret_cast<volatile u32*>(zero));
+    if (attempt == 3) status = static_cast<std::uint8_t>(faulting::AccessViolation());
   };
   RecoveryProcedure(window);
   ExpectEndedByFault(
