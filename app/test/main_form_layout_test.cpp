@@ -166,7 +166,8 @@ TEST_P(LayOutAtDpi, ResizingMovesOnlyThePanelsHeightAndTheList) {
   for (ControlName name : kPanelControls) {
     EXPECT_EQ(BoundsOf(larger, name), BoundsOf(design, name)) << LayoutOf(name).text;
   }
-  EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).width, BoundsOf(design, ControlName::Panel1).width);
+  EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).width,
+            BoundsOf(design, ControlName::Panel1).width);
   EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).height, client_height() + 200);
   EXPECT_EQ(BoundsOf(larger, ControlName::ListBox1).width,
             BoundsOf(design, ControlName::ListBox1).width + 300);
