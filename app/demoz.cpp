@@ -319,16 +319,12 @@ void TMainform::Button1Click() {
 }
 
 void TMainform::FormShow() {
-  if (LoadInterfaceLibrary(kLibraryFileName)) {
-    LogWriteLine(ListBox1, "");
-    LogWriteLine(ListBox1, kLibraryLoaded);
-    LogWriteLine(ListBox1, "");
-  } else {
-    LogWriteLine(ListBox1, "");
-    LogWriteLine(ListBox1, kLibraryFailed);
-    LogWriteLine(ListBox1, "");
-    EnableButton(Button1, false);
-  }
+  const bool loaded = LoadInterfaceLibrary(kLibraryFileName);
+  LogWriteLine(ListBox1, "");
+  LogWriteLine(ListBox1, loaded ? kLibraryLoaded : kLibraryFailed);
+  LogWriteLine(ListBox1, "");
+  // Only a library with every entry point may be called: START stays off for the whole run.
+  if (!loaded) EnableButton(Button1, false);
 }
 
 void TMainform::FormClose() {
@@ -357,7 +353,10 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 
 void TMainform::OnSize(int client_width, int client_height) {
   if (Panel1 == nullptr) return;  // the controls are not made yet
-  const MainFormPlaces places = LayOutMainForm(client_width, client_height, dpi_, line_height_);
+  PlaceDocked(LayOutMainForm(client_width, client_height, dpi_, line_height_));
+}
+
+void TMainform::PlaceDocked(const MainFormPlaces& places) {
   MoveTo(Panel1, PlaceOf(places, ControlName::Panel1).bounds);
   MoveTo(ListBox1.Handle(), PlaceOf(places, ControlName::ListBox1).bounds);
 }
@@ -376,8 +375,10 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT client;
   GetClientRect(Handle(), &client);
-  OnSize(client.right, client.bottom);  // also when the suggested size was the size it had
-  PlacePanelControls(LayOutMainForm(client.right, client.bottom, dpi_, line_height_));
+  // Also when the suggested size was the size it had, and so no WM_SIZE came.
+  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
+  PlaceDocked(places);
+  PlacePanelControls(places);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

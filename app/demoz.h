@@ -66,6 +66,8 @@ class TMainform final : public Window, public RecoveryWindow {
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    const Bounds& bounds, HWND parent, int id);
   void FitLabelToText(HWND label);
+  // Moves the panel and the list to their places.
+  void PlaceDocked(const MainFormPlaces& places);
   // Moves and sizes every control inside the panel to its place, labels sized to their texts.
   void PlacePanelControls(const MainFormPlaces& places);
   // The program's icon in the title bar and the task switcher.
