@@ -24,3 +24,11 @@ int RunPlainMessageLoop() {
   }
   return static_cast<int>(message.wParam);
 }
+
+void PassOverPendingMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}

@@ -10,3 +10,7 @@ HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char
 
 // Gets and dispatches messages until WM_QUIT; returns its exit code.
 int RunPlainMessageLoop();
+
+// Takes every pending message and dispatches it, as the program's halt loop does after each
+// attempt; returns when the queue is empty.
+void PassOverPendingMessages();

@@ -21,14 +21,6 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   return DefWindowProcA(window, message, w, l);
 }
 
-void PassOverPendingMessages() {
-  MSG message{};
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
 template <bool kWithMessagePass>
 void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
   std::uint8_t status = 0;

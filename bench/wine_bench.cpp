@@ -1,9 +1,10 @@
 // Measures testz.exe under Wine against baseline programs doing the same platform work in the same
-// run: the halt loop's pace, report rendering per log line, start-up time and peak memory; and
-// the 32-bit core loop. Prints one tab-separated row per figure for scripts/bench.sh.
+// run: the halt loop's pace, report rendering per log line, start-up time and peak memory, the
+// odds of catching the processor in one power cycle (catch_rate.cpp); and the 32-bit core loop.
+// Prints one tab-separated row per figure for scripts/bench.sh.
 //
 // usage: wine_bench [--rounds R] [--halt-rounds R] [--attempts N] [--ports P,P,...]
-//                   [--themed-ports P] [--parts core,halt,report,startup]
+//                   [--themed-ports P] [--catch-windows N] [--parts core,halt,report,startup,catch]
 //
 // It sets the visual theme of the Wine prefix it runs in (the classic look, but for one report
 // under Wine's light theme), so it is meant for a prefix of its own.
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "catch_rate.h"
 #include "idle_halt_loop.h"
 #include "ui_driver.h"
 
@@ -44,7 +46,8 @@ struct Options {
   std::uint32_t attempts = 20000;
   std::vector<std::uint32_t> ports = {1000, 10000};
   std::uint32_t themed_ports = 1000;  // 0: no report under the light theme
-  std::string parts = "core,halt,report,startup";
+  std::string parts = "core,halt,report,startup,catch";
+  std::uint32_t catch_windows = 1000;  // per catch-rate run
 
   bool Includes(const std::string& part) const {
     return ("," + parts + ",").find("," + part + ",") != std::string::npos;
@@ -579,6 +582,8 @@ Options ReadOptions(int argc, char** argv) {
       options.attempts = static_cast<std::uint32_t>(std::max(2, std::atoi(value.c_str())));
     } else if (name == "--halt-rounds") {
       options.halt_rounds = std::max(1, std::atoi(value.c_str()));
+    } else if (name == "--catch-windows") {
+      options.catch_windows = static_cast<std::uint32_t>(std::max(1, std::atoi(value.c_str())));
     } else if (name == "--parts") {
       options.parts = value;
     } else if (name == "--themed-ports") {
@@ -609,6 +614,7 @@ int main(int argc, char** argv) {
     if (options.Includes("halt")) MeasureHaltLoop(options);
     if (options.Includes("report")) MeasureReport(options);
     if (options.Includes("startup")) MeasureStartUp(options);
+    if (options.Includes("catch")) MeasureCatchRate(options.catch_windows);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wine_bench: %s\n", error.what());

@@ -3,8 +3,8 @@
 # one table of the program's figures beside those of baseline programs doing the same platform
 # work in the same run. Takes about five minutes; writes only under build/ (build/bench/ holds
 # the raw figures and the table). Arguments go to the Wine measurements:
-# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --parts core,halt,report,startup
-# (bench/wine_bench.cpp).
+# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --catch-windows N,
+# --parts core,halt,report,startup,catch (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
@@ -60,6 +60,7 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
     BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
     $1 == "section" { printf "\n%s\n", $2 }
     $1 == "row" { printf "  %-64s %11s %11s %7s  %s\n", $2, $3, $4, $5, $6 }
+    $1 == "text" { printf "  %s\n", $2 }
   ' "$out/native.tsv" "$out/wine.tsv" "$out/footprint.tsv"
   echo
   echo "Samples: $out/wine.tsv and $out/native.csv. Took $((SECONDS - began)) s."
