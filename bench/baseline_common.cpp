@@ -16,6 +16,15 @@ HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char
                          kOuterWidth, kOuterHeight, nullptr, nullptr, instance, nullptr);
 }
 
+HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                        WNDPROC procedure, int show_command) {
+  HWND window = CreateBaselineWindow(instance, class_name, caption, procedure, 0);
+  if (window == nullptr) return nullptr;
+  ShowWindow(window, show_command);
+  UpdateWindow(window);
+  return window;
+}
+
 int RunPlainMessageLoop() {
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -8,6 +8,10 @@
 HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
                           WNDPROC procedure, DWORD extra_style);
 
+// The same window, shown at once as `show_command` says and painted; null when it was not made.
+HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                        WNDPROC procedure, int show_command);
+
 // Gets and dispatches messages until WM_QUIT; returns its exit code.
 int RunPlainMessageLoop();
 

@@ -33,10 +33,8 @@ void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, 0);
+  HWND window = ShowBaselineWindow(instance, kClassName, kCaption, &Procedure, show_command);
   if (window == nullptr) return 1;
-  ShowWindow(window, show_command);
-  UpdateWindow(window);
 
   // Loaded and looked up as the program does it; called directly, without the program's guard.
   if (!LoadInterfaceLibrary("unit_kelm.DLL")) return 2;

@@ -51,10 +51,8 @@ void Pause(std::uint32_t milliseconds, std::int64_t counts_per_millisecond) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, 0);
+  HWND window = ShowBaselineWindow(instance, kClassName, kCaption, &Procedure, show_command);
   if (window == nullptr) return 1;
-  ShowWindow(window, show_command);
-  UpdateWindow(window);
   const std::uint32_t pause = PauseMilliseconds();
   LARGE_INTEGER frequency{};
   QueryPerformanceFrequency(&frequency);

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The benchmarks: builds them, runs them natively and under Wine on a virtual display, and prints
 # one table of the program's figures beside those of baseline programs doing the same platform
-# work in the same run. Takes about five minutes; writes only under build/ (build/bench/ holds
+# work in the same run. Takes about eight minutes; writes only under build/ (build/bench/ holds
 # the raw figures and the table). Arguments go to the Wine measurements:
 # --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --catch-windows N,
 # --parts core,halt,report,startup,catch (bench/wine_bench.cpp).
