@@ -3,8 +3,9 @@
 // The simulator stands for a board that powers up at random moments and can be halted for W
 // microseconds after each power-up; every attempt takes the probe's round trip. It never halts
 // the processor but counts, per W, the windows that an attempt landed in (its timing file). Each
-// strategy makes one run of attempts, for all five W at once, until about the asked number of
-// windows has passed; then its window is closed, which ends the run.
+// run of attempts counts for all five W at once, until about 200 windows have passed; then its
+// window is closed, which ends the run. The machine's load drifts over minutes, so the strategies
+// that run back to back or nearly take turns, a run each per round, and their counts add up.
 #include "catch_rate.h"
 
 #include <windows.h>
@@ -30,7 +31,7 @@ constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
 // Haltable windows after a power-up, and the probes' round trips (high speed, full speed USB).
 constexpr std::array<std::uint32_t, 5> kWindowsUs = {50, 100, 200, 500, 1000};
 constexpr std::array<std::uint32_t, 2> kProbesUs = {125, 1000};
-constexpr std::uint32_t kSeed = 1;
+constexpr std::uint32_t kWindowsPerRun = 200;
 
 // Who makes the attempts, and the gaps between power-ups it gets. Whether an attempt lands in a
 // window depends only on where the power-up falls between two attempts; for every window to be
@@ -38,40 +39,52 @@ constexpr std::uint32_t kSeed = 1;
 // of the strategy's attempts, or over one whole period. 5 to 35 ms spreads over 14 periods and
 // more of the back-to-back loops and of 1 ms polling; 5 to 105 ms over one period of polling every
 // 100 ms. Its windows come every 55 ms rather than 20, and it catches next to none of them, so
-// its runs count a fifth as many.
+// it makes one run, of a fifth as many windows as the others make in all its rounds.
 struct Strategy {
   const char* name;
   bool program;            // testz.exe, else the polling baseline
   std::uint32_t pause_ms;  // after every attempt: 0 back to back
   std::uint32_t gap_min_ms;
   std::uint32_t gap_max_ms;
-  std::uint32_t windows_divisor;
 };
 
 constexpr std::array<Strategy, 4> kStrategies = {{
-    {"testz.exe", true, 0, 5, 35, 1},
-    {"bare loop", false, 0, 5, 35, 1},
-    {"every 1 ms", false, 1, 5, 35, 1},
-    {"every 100 ms", false, 100, 5, 105, 5},
+    {"testz.exe", true, 0, 5, 35},
+    {"bare loop", false, 0, 5, 35},
+    {"every 1 ms", false, 1, 5, 35},
+    {"every 100 ms", false, 100, 5, 105},
 }};
 enum : std::size_t { kProgram, kBareLoop, kEvery1Ms, kEvery100Ms };
 
 struct Counts {
   std::uint32_t windows = 0;
   std::array<std::uint32_t, kWindowsUs.size()> hits{};
-  double microseconds_per_attempt = 0;
+  std::uint64_t attempts = 0;
+  std::uint64_t milliseconds = 0;  // from the first attempt to the last
+
+  Counts& operator+=(const Counts& run) {
+    windows += run.windows;
+    for (std::size_t i = 0; i < hits.size(); ++i) hits[i] += run.hits[i];
+    attempts += run.attempts;
+    milliseconds += run.milliseconds;
+    return *this;
+  }
+  double MicrosecondsPerAttempt() const {
+    return attempts > 0 ? 1000.0 * static_cast<double>(milliseconds) / static_cast<double>(attempts)
+                        : 0;
+  }
 };
 
 [[noreturn]] void Fail(const std::string& reason) {
   throw std::runtime_error("catch rate: " + reason);
 }
 
-std::string ScenarioText(const Strategy& strategy, std::uint32_t probe_us) {
+std::string ScenarioText(const Strategy& strategy, std::uint32_t probe_us, std::uint32_t seed) {
   std::string windows;
   for (const std::uint32_t window : kWindowsUs) windows += " " + std::to_string(window);
   return "count.3 = 1\ndelay_us = " + std::to_string(probe_us) + "\nhalt = count_power_ups" +
          windows + "\npower_up_gap_ms = " + std::to_string(strategy.gap_min_ms) + " " +
-         std::to_string(strategy.gap_max_ms) + "\npower_up_seed = " + std::to_string(kSeed) + "\n";
+         std::to_string(strategy.gap_max_ms) + "\npower_up_seed = " + std::to_string(seed) + "\n";
 }
 
 // The run's two lines of the timing file: its attempts, then its windows and hits.
@@ -89,8 +102,8 @@ Counts ReadCounts(const std::wstring& timing) {
   }
   Counts counts;
   counts.windows = windows;
-  counts.microseconds_per_attempt =
-      1000.0 * static_cast<double>(milliseconds) / static_cast<double>(attempts - 1);
+  counts.attempts = attempts - 1;  // the rounds between the first attempt and the last
+  counts.milliseconds = milliseconds;
   for (std::size_t i = 0; i < kWindowsUs.size(); ++i) {
     const std::string label = " " + std::to_string(kWindowsUs[i]) + " us: ";
     const std::size_t at = lines[1].find(label);
@@ -112,8 +125,10 @@ void StartHaltLoop(HWND window) {
   if (!ui::WaitUntil([&] { return !ui::IsEnabled(start); })) Fail("START did not start");
 }
 
-// One run: the strategy's program beside the simulator, attempting for about `windows` windows.
-Counts Run(const Strategy& strategy, std::uint32_t probe_us, std::uint32_t windows) {
+// One run: the strategy's program beside the simulator, attempting for about `windows` windows of
+// the power-ups drawn from `seed`.
+Counts Run(const Strategy& strategy, std::uint32_t probe_us, std::uint32_t windows,
+           std::uint32_t seed) {
   const std::wstring exe = strategy.program ? L"testz.exe" : L"baseline_polling.exe";
   const std::wstring payload = ui::ProgramFolder() + L"\\payload\\";
   const std::wstring folder = ui::ProgramFolder() + L"\\work\\catch_rate";
@@ -124,7 +139,8 @@ Counts Run(const Strategy& strategy, std::uint32_t probe_us, std::uint32_t windo
   }
   const std::wstring scenario = folder + L"\\scenario.txt";
   const std::wstring timing = folder + L"\\timing.txt";
-  if (!ui::WriteTextFile(scenario, ScenarioText(strategy, probe_us))) Fail("no scenario file");
+  if (!ui::WriteTextFile(scenario, ScenarioText(strategy, probe_us, seed)))
+    Fail("no scenario file");
   ui::Program program =
       ui::Program::Start(folder + L"\\" + exe, folder,
                          {{"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario)},
@@ -186,7 +202,7 @@ void PrintProbe(std::uint32_t probe_us, const std::array<Counts, kStrategies.siz
   std::string pace = "probe round trip " + std::to_string(probe_us) + " us; us per attempt:";
   for (std::size_t s = 0; s < kStrategies.size(); ++s) {
     pace += std::string(s == 0 ? " " : ", ") + kStrategies[s].name + " " +
-            Format("%.1f", counts[s].microseconds_per_attempt);
+            Format("%.1f", counts[s].MicrosecondsPerAttempt());
   }
   Print("text", "");
   Print("text", pace);
@@ -218,20 +234,29 @@ void MeasureCatchRate(std::uint32_t windows) {
   Print("section",
         "Catch rate under Wine: share of power-ups with an attempt in the W us after it, +- its "
         "standard error, and the power cycles to expect (1 / rate)");
+  const std::uint32_t rounds = std::max(1u, (windows + kWindowsPerRun / 2) / kWindowsPerRun);
   for (std::size_t p = 0; p < kProbesUs.size(); ++p) {
     std::array<Counts, kStrategies.size()> counts{};
-    for (std::size_t i = 0; i < kStrategies.size(); ++i) {
-      // The program and the bare loop take turns at going first.
-      const std::size_t s = p % 2 == 1 && i < 2 ? 1 - i : i;
-      const Strategy& strategy = kStrategies[s];
-      counts[s] = Run(strategy, kProbesUs[p], std::max(1u, windows / strategy.windows_divisor));
+    const auto run = [&](std::size_t s, std::uint32_t run_windows, std::uint32_t seed) {
+      const Counts one = Run(kStrategies[s], kProbesUs[p], std::max(1u, run_windows), seed);
+      counts[s] += one;
       std::string hits;
-      for (const std::uint32_t hit : counts[s].hits) hits += " " + std::to_string(hit);
-      Print("detail", "catch rate, probe " + std::to_string(kProbesUs[p]) + " us, " +
-                          strategy.name + ": " + std::to_string(counts[s].windows) +
-                          " windows, hits" + hits + ", " +
-                          Format("%.2f", counts[s].microseconds_per_attempt) + " us per attempt");
+      for (const std::uint32_t hit : one.hits) hits += " " + std::to_string(hit);
+      Print("detail", "catch rate, probe " + std::to_string(kProbesUs[p]) + " us, seed " +
+                          std::to_string(seed) + ", " + kStrategies[s].name + ": " +
+                          std::to_string(one.windows) + " windows, hits" + hits + ", " +
+                          Format("%.2f", one.MicrosecondsPerAttempt()) + " us per attempt");
+    };
+    // Every round its own power-ups, the same for each strategy; the program and the bare loop
+    // take turns at going first.
+    for (std::uint32_t round = 0; round < rounds; ++round) {
+      const bool program_first = round % 2 == p % 2;
+      for (const std::size_t s : {program_first ? kProgram : kBareLoop,
+                                  program_first ? kBareLoop : kProgram, kEvery1Ms}) {
+        run(s, windows / rounds, round + 1);
+      }
     }
+    run(kEvery100Ms, windows / 5, 1);
     PrintProbe(kProbesUs[p], counts);
   }
 }

@@ -47,7 +47,7 @@ struct Options {
   std::vector<std::uint32_t> ports = {1000, 10000};
   std::uint32_t themed_ports = 1000;  // 0: no report under the light theme
   std::string parts = "core,halt,report,startup,catch";
-  std::uint32_t catch_windows = 1000;  // per catch-rate run
+  std::uint32_t catch_windows = 1000;  // per strategy and probe in the catch rate
 
   bool Includes(const std::string& part) const {
     return ("," + parts + ",").find("," + part + ",") != std::string::npos;
