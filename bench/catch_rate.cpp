@@ -36,10 +36,10 @@ constexpr std::uint32_t kWindowsPerRun = 200;
 // Who makes the attempts, and the gaps between power-ups it gets. Whether an attempt lands in a
 // window depends only on where the power-up falls between two attempts; for every window to be
 // an independent trial, equally likely to fall anywhere, the gaps must spread over many periods
-// of the strategy's attempts, or over one whole period. 5 to 35 ms spreads over 14 periods and
-// more of the back-to-back loops and of 1 ms polling; 5 to 105 ms over one period of polling every
-// 100 ms. Its windows come every 55 ms rather than 20, and it catches next to none of them, so
-// it makes one run, of a fifth as many windows as the others make in all its rounds.
+// of the strategy's attempts, or over one whole period. 5 to 35 ms spreads over 12 periods and
+// more of the back-to-back loops and of 1 ms polling; 5 to 105 ms over about one period of polling
+// every 100 ms. Its windows come every 55 ms rather than 20, and it catches next to none of them,
+// so it makes one run, of a fifth as many windows as the others make in all its rounds.
 struct Strategy {
   const char* name;
   bool program;            // testz.exe, else the polling baseline
