@@ -1,4 +1,4 @@
-// The main window TMainform: its controls, its four handlers and the global Mainform.
+// The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
 #include <stdexcept>
@@ -7,18 +7,14 @@
 
 #include "message_loop.h"
 #include "product.h"
-#include "unit_library_api_kelm.h"
 #include "window_dpi.h"
 #include "window_font.h"
-
-TMainform* Mainform = nullptr;
 
 namespace {
 
 constexpr char kMainFormClass[] = "TMainform";
 constexpr char kPanelClass[] = "TMainformPanel";
 
-constexpr char kLibraryFileName[] = "unit_kelm.DLL";
 constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
@@ -295,7 +291,7 @@ void TMainform::Button1Click() {
 }
 
 void TMainform::FormShow() {
-  const bool loaded = LoadInterfaceLibrary(kLibraryFileName);
+  const bool loaded = OpenInterfaceLibrary();
   LogWriteLine(ListBox1(), "");
   LogWriteLine(ListBox1(), loaded ? kLibraryLoaded : kLibraryFailed);
   LogWriteLine(ListBox1(), "");
@@ -304,11 +300,11 @@ void TMainform::FormShow() {
 }
 
 void TMainform::FormClose() {
-  UnloadInterfaceLibrary();
+  CloseInterfaceLibrary();
 }
 
 void TMainform::Button2Click() {
-  StopRequested = 1;
+  RequestStop();
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {

@@ -1,4 +1,4 @@
-// The main window TMainform: its controls, its four handlers and the global Mainform.
+// The main window TMainform: its controls and its four handlers.
 #pragma once
 
 #include <windows.h>
@@ -105,6 +105,3 @@ class TMainform final : public Window, public RecoveryWindow {
   bool procedure_running_ = false;
   bool close_pending_ = false;
 };
-
-// The program's one main window, set by start-up.
-extern TMainform* Mainform;

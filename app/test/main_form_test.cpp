@@ -12,7 +12,6 @@
 
 #include "message_loop.h"
 #include "recovery_doubles.h"
-#include "unit_library_api_kelm.h"
 
 namespace {
 
@@ -209,11 +208,11 @@ TEST_F(MainForm, ClosingDuringTheHaltLoopEndsTheLoopThenClosesAndUnloads) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
   EXPECT_TRUE(IsWindow(window)) << "the window stays until the START handler has returned";
-  EXPECT_NE(EntryPointTable[0], nullptr) << "the library is not unloaded under the procedure";
+  EXPECT_TRUE(library.Installed()) << "the library is not unloaded under the procedure";
 
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr) << "closing unloads the library";
+  EXPECT_FALSE(library.Installed()) << "closing unloads the library";
 }
 
 // A journal entry counts as a START when the procedure asks for the library's version.
@@ -281,7 +280,7 @@ TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterThePr
     if (attempt == 3) {
       may_end = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
       SendMessageA(window, WM_ENDSESSION, TRUE, 0);
-      loaded_after_end_session = EntryPointTable[0] != nullptr;
+      loaded_after_end_session = library.Installed();
     }
     if (attempt == 1000) status = kHaltStatusHalted;
   };
@@ -295,11 +294,11 @@ TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterThePr
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
   EXPECT_TRUE(IsWindow(window));
-  EXPECT_NE(EntryPointTable[0], nullptr);
+  EXPECT_TRUE(library.Installed());
 
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr);
+  EXPECT_FALSE(library.Installed());
 }
 
 TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
@@ -309,12 +308,12 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
   SendMessageA(window, WM_ENDSESSION, FALSE, 0);  // another program refused: nothing happens
   EXPECT_TRUE(IsWindow(window));
-  EXPECT_NE(EntryPointTable[0], nullptr);
+  EXPECT_TRUE(library.Installed());
   EXPECT_EQ(StopRequested, 0);
 
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr);
+  EXPECT_FALSE(library.Installed());
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
 }
 

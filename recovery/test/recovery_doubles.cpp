@@ -114,6 +114,10 @@ ScriptedLibrary::~ScriptedLibrary() {
   active = nullptr;
 }
 
+bool ScriptedLibrary::Installed() const {
+  return active == this && Entry<EntrySlot::version>() == &LibraryCalls::Version;
+}
+
 std::function<void(int, std::uint8_t&)> HaltsAt(int n) {
   return [n](int attempt, std::uint8_t& status) {
     if (attempt == n) status = kHaltStatusHalted;
