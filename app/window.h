@@ -27,7 +27,8 @@ class Window {
   // in its own destructor, before its members (fonts the controls use) are gone.
   void Destroy();
 
-  // The procedure of every class whose windows are Window objects.
+  // The procedure of every class whose windows are Window objects. No exception leaves it: a
+  // message whose handler throws gets the system's default handling instead.
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
   // Creates the window; Handle() is set before its first message is handled.
