@@ -1,10 +1,12 @@
 // The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "gdi_owners.h"
 #include "message_loop.h"
 #include "product.h"
 #include "window_dpi.h"
@@ -40,6 +42,11 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
   return TRUE;
 }
 
+// The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
+GdiObject<HFONT> MainFormFont(int dpi) {
+  return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
+}
+
 HBRUSH ButtonFaceBackground() {
   return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
 }
@@ -52,12 +59,10 @@ LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(panel, &paint);
+      const Painting painting(panel);
       RECT edge;
       GetClientRect(panel, &edge);
-      DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(panel, &paint);
+      DrawEdge(painting.Dc(), &edge, BDR_RAISEDINNER, BF_RECT);
       return 0;
     }
   }
@@ -97,8 +102,8 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
     throw std::runtime_error("the main window could not be created");
   }
   // Sized and laid out for that screen's DPI.
-  dpi_ = WindowDpi(Handle());
-  font_ = CreateWindowFont(kFontPoints, dpi_);
+  dpi_ = WindowDpi(Handle(), kDesignDpi);
+  font_ = MainFormFont(dpi_);
   line_height_ = LineHeight(font_.Get());
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -172,12 +177,12 @@ void TMainform::FitLabelToText(HWND label) {
   const int length = GetWindowTextLengthA(label);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   GetWindowTextA(label, text.data(), length + 1);
-  HDC dc = GetDC(label);
-  HGDIOBJ previous = SelectObject(dc, font_.Get());
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), length, &size);
-  SelectObject(dc, previous);
-  ReleaseDC(label, dc);
+  {
+    const WindowDc dc = DeviceContextOf(label);
+    const Selection selected = Select(dc.get(), font_.Get());
+    GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
+  }
   // Labels grow to the right: the top-left corner stays.
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
@@ -332,7 +337,7 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   // The window moved to a screen of another DPI (or that screen's scale changed): a new font at
   // the new size, taken by every control before the old one goes, then the whole layout anew.
   dpi_ = dpi;
-  GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi_);
+  GdiObject<HFONT> font = MainFormFont(dpi_);
   line_height_ = LineHeight(font.Get());
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gdi_owners.h"
 #include "list_box_control.h"
 #include "main_form_layout.h"
 #include "recovery_procedure.h"

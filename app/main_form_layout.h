@@ -114,6 +114,9 @@ inline constexpr int kDesignClientHeight = 398;
 
 // The window font: face, size in points, and the text height the table's sizes assume.
 inline constexpr char kFontFace[] = "MS Sans Serif";
+// The faces to make the window font in, best first: the layout's own, then its scalable successor
+// of the same metrics, then the dialog face closest to it in height and width.
+inline constexpr const char* kFontFaces[] = {kFontFace, "Microsoft Sans Serif", "Tahoma"};
 inline constexpr int kFontPoints = 8;
 inline constexpr int kDesignTextHeight = 13;
 

@@ -2,6 +2,7 @@
 // another DPI, in the test's own process under Wine.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ Realised Realise(HFONT font) {
 TEST(WindowFont, AtEveryScreenDpiItIsEightPointsInTheLayoutsFaceOrASubstitute) {
   for (int dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
-    const GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi);
+    const GdiObject<HFONT> font =
+        CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
     ASSERT_NE(font.Get(), nullptr);
     const Realised drawn = Realise(font.Get());
     EXPECT_NEAR(drawn.character_height, kFontPoints * dpi / 72.0, 1.0);
@@ -47,7 +49,8 @@ TEST(WindowFont, AtEveryScreenDpiItIsEightPointsInTheLayoutsFaceOrASubstitute) {
   }
   // The project's Wine prefix has the layout's face: at 96 pixels per inch it is the one used,
   // and its line is the 13 pixels the layout assumes.
-  const GdiObject<HFONT> font = CreateWindowFont(kFontPoints, 96);
+  const GdiObject<HFONT> font =
+      CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, 96);
   EXPECT_EQ(Realise(font.Get()).face, "MS Sans Serif");
   EXPECT_EQ(LineHeight(font.Get()), kDesignTextHeight);
 }
