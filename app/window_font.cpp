@@ -2,7 +2,6 @@
 #include "window_font.h"
 
 #include <cstdlib>
-#include <utility>
 
 namespace {
 
