@@ -208,22 +208,6 @@ TEST_F(Robustness, AQuitDuringTheHaltLoopEndsTheLoopAndTheProgram) {
   EXPECT_EQ(trace.back(), "detach exit");
 }
 
-// After a fault a quit still ends the program with the quit's exit code, without the library's
-// detach code.
-TEST_F(Robustness, AQuitAfterAFaultKeepsItsExitCodeAndSkipsTheDetach) {
-  if (!kLibraryFaultsCaught) GTEST_SKIP() << "library faults are caught in the 32-bit build";
-  Launch(Library::kSimulator, std::string(kNeverHalts) + "fault.open_port = access_violation\n");
-  Choose(kVeyra);
-  ASSERT_TRUE(ui::Click(Find("Button", "START")));
-  ASSERT_TRUE(WaitForLogLine(
-      "The interface library failed in open_port (exception C0000005). Restart the application."));
-  ASSERT_TRUE(ui::PostQuit(window_, 7));
-  ASSERT_EQ(program_.WaitForExit(), 7u);
-  const Lines trace = Trace();
-  ASSERT_FALSE(trace.empty());
-  EXPECT_EQ(trace.back(), "open_port(00000003, 00000001) fault access_violation");
-}
-
 // Two START clicks queued before the first is handled, and a double click with the mouse: one
 // procedure runs; the second click meets a disabled START and is lost, not deferred.
 TEST_F(Robustness, ADoubleStartRunsOneProcedure) {
