@@ -23,6 +23,7 @@
 
 #include "baseline_common.h"
 #include "list_box_control.h"
+#include "measure.h"
 #include "output_log.h"
 #include "window.h"
 
@@ -30,17 +31,6 @@ namespace {
 
 constexpr char kClassName[] = "ReportSteps";
 constexpr char kCaption[] = "Report steps";
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
 
 enum Step { kCountAndRead, kReplace, kRedrawAfterAppend, kAdd, kScroll, kRedrawAfterLine, kSteps };
 
@@ -173,12 +163,6 @@ void PassOverPendingMessages() {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace

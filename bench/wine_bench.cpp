@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "idle_halt_loop.h"
+#include "measure.h"
 #include "ui_driver.h"
 
 namespace {
@@ -64,23 +65,6 @@ struct Options {
 // Every failure ends the whole measurement with its reason.
 [[noreturn]] void Fail(const std::string& reason) {
   throw std::runtime_error(reason);
-}
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The ratio of program to baseline: the median of the ratios of runs made one right after the
