@@ -13,10 +13,15 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
 
 scripts/setup.sh
+source scripts/wine-env.sh
+# The 32-bit program under 32-bit Wine; on a host that runs 64-bit programs only, the 64-bit build
+# under 64-bit Wine (the table says which).
+preset="$(windows_preset_of_host)"
+[ "$preset" = windows-i686 ] || export TESTZ_WINE_BITS=64
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target core_benchmark
-cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 --target wine_bench
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target wine_bench
 
 out=build/bench
 rm -rf "$out"
@@ -33,17 +38,18 @@ measure() {
   shift
   source scripts/wine-env.sh
   echo "Measurements under Wine, $setting prefix" >&2
-  wine build/windows-i686/bench/wine_bench.exe --setting "$setting" "$@" | tr -d '\r' |
+  "$TESTZ_WINE" "build/$preset/bench/wine_bench.exe" --setting "$setting" "$@" | tr -d '\r' |
     tee "$out/wine-$setting.tsv" |
     awk -F'\t' '$1 == "section" { print "  measured: " $2 > "/dev/stderr" }'
 }
 
+bits="${TESTZ_WINE_BITS/32/}"
 source scripts/wine-session.sh
-export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench-stock"
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix${bits}-bench-stock"
 start_wine_session --stock
 measure stock "$@"
 scripts/wine-prefix.sh stop
-export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench-classic"
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix${bits}-bench-classic"
 scripts/wine-prefix.sh start
 measure classic "$@"
 
@@ -59,7 +65,7 @@ awk -F, '
   }' "$out/native.csv" >"$out/native.tsv"
 
 # The footprint: the program as the measurements ran it, stripped, beside the start-up baseline.
-payload=build/windows-i686/bench/payload
+payload="build/$preset/bench/payload"
 program_bytes=$(stat -c %s "$payload/testz.exe")
 baseline_bytes=$(stat -c %s "$payload/baseline_startup.exe")
 awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
@@ -70,7 +76,7 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
 {
   echo
   echo "Benchmarks of testz.exe, $(date '+%Y-%m-%d %H:%M %Z')"
-  echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(wine --version)"
+  echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $("$TESTZ_WINE" --version), $preset build"
   awk -F'\t' '
     BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
     $1 == "section" { printf "\n%s\n", $2 }
