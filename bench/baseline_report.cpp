@@ -13,7 +13,7 @@
 
 #include "baseline_common.h"
 #include "main_form_layout.h"
-#include "window.h"
+#include "gdi_owners.h"
 
 namespace {
 

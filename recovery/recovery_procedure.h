@@ -24,11 +24,23 @@ class RecoveryWindow {
   virtual void ProcessMessages() = 0;
 };
 
-// Set to 1 by STOP; cleared only by the halt loop's set-up and read only by the halt loop.
+// Set to 1 by RequestStop only; cleared only by the halt loop's set-up and read only by the halt
+// loop.
 extern std::uint8_t StopRequested;
 
+// STOP: asks a running halt loop to end after its current attempt, by setting StopRequested.
+void RequestStop();
+
+// Loads the interface library "unit_kelm.DLL" by its bare file name and looks up its exports.
+// True only when it loaded with every export: only then may RecoveryProcedure be run.
+bool OpenInterfaceLibrary();
+
+// Frees the interface library. A library that a fault made the procedure abandon is not freed: its
+// state is unknown, so none of its code runs again.
+void CloseInterfaceLibrary();
+
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
-// click handler, only after the library loaded with every entry point resolved. Nothing is
+// click handler, only after OpenInterfaceLibrary returned true. Nothing is
 // thrown out of it: a fault in the library ends it with one line, START and STOP disabled and
 // the library abandoned; any other exception ends it with one line and the buttons idle.
 void RecoveryProcedure(RecoveryWindow& window);
