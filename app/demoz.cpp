@@ -1,6 +1,7 @@
 // The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -104,7 +105,7 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   // Sized and laid out for that screen's DPI.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
   font_ = MainFormFont(dpi_);
-  line_height_ = LineHeight(font_.Get());
+  line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -173,7 +174,7 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
   return control;
 }
 
-void TMainform::FitLabelToText(HWND label) {
+void TMainform::FitLabelToText(HWND label, int layout_height) {
   const int length = GetWindowTextLengthA(label);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   GetWindowTextA(label, text.data(), length + 1);
@@ -183,8 +184,10 @@ void TMainform::FitLabelToText(HWND label) {
     const Selection selected = Select(dc.get(), font_.Get());
     GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
   }
-  // Labels grow to the right: the top-left corner stays.
-  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Labels grow to the right: the top-left corner stays. A face that draws shorter than the
+  // layout's keeps the layout's height.
+  SetWindowPos(label, nullptr, 0, 0, size.cx, std::max<int>(size.cy, layout_height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
 }
 
@@ -194,7 +197,7 @@ void TMainform::ApplyLayout(const MainFormPlaces& places) {
     const ControlPlace& place = PlaceOf(places, layout.name);
     MoveTo(control.window, place.bounds);
     for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
-    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window);
+    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window, place.bounds.height);
   }
 }
 
@@ -274,7 +277,7 @@ int TMainform::CommunicationTypeIndex() {
 
 void TMainform::SetVersionLabel(std::string_view text) {
   SetWindowTextA(Label6(), std::string(text).c_str());
-  FitLabelToText(Label6());
+  FitLabelToText(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds.height);
   UpdateWindow(Label6());
 }
 
@@ -338,7 +341,7 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   // the new size, taken by every control before the old one goes, then the whole layout anew.
   dpi_ = dpi;
   GdiObject<HFONT> font = MainFormFont(dpi_);
-  line_height_ = LineHeight(font.Get());
+  line_height_ = LineHeightAt(dpi_, LineHeight(font.Get()));
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
   font_ = std::move(font);
