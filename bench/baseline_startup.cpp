@@ -104,8 +104,9 @@ Bounds RadioItem(const Bounds& frame, int count, int index) {
 bool CreateControls(Maker& maker, HWND window) {
   HWND panel = nullptr;
   for (const ControlLayout& layout : kMainFormLayout) {
-    HWND parent = layout.in_panel ? panel : window;
-    const DWORD group = layout.in_panel ? WS_GROUP : 0;
+    const bool in_panel = layout.parent == ControlParent::kPanel1;
+    HWND parent = in_panel ? panel : window;
+    const DWORD group = in_panel ? WS_GROUP : 0;
     const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
     HWND made = nullptr;
     switch (layout.kind) {

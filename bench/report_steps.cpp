@@ -25,7 +25,7 @@
 #include "list_box_control.h"
 #include "measure.h"
 #include "output_log.h"
-#include "window.h"
+#include "gdi_owners.h"
 
 namespace {
 
