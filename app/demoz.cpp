@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gdi_owners.h"
+#include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
 #include "window_dpi.h"
@@ -46,28 +47,6 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
 // The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
 GdiObject<HFONT> MainFormFont(int dpi) {
   return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
-}
-
-HBRUSH ButtonFaceBackground() {
-  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-}
-
-// The panel draws its raised one-pixel edge and passes its children's notifications and colour
-// requests on to the main window.
-LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
-    case WM_PAINT: {
-      const Painting painting(panel);
-      RECT edge;
-      GetClientRect(panel, &edge);
-      DrawEdge(painting.Dc(), &edge, BDR_RAISEDINNER, BF_RECT);
-      return 0;
-    }
-  }
-  return DefWindowProcA(panel, message, w, l);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include "main_form_layout.h"
+#include "main_form_panel.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
@@ -27,28 +28,6 @@ constexpr COLORREF kPureBlue = RGB(0, 0, 255);
 HMODULE library = nullptr;
 HWND list = nullptr;
 HWND label6 = nullptr;
-
-HBRUSH ButtonFace() {
-  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-}
-
-LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(panel, &paint);
-      RECT edge;
-      GetClientRect(panel, &edge);
-      DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(panel, &paint);
-      return 0;
-    }
-  }
-  return DefWindowProcA(panel, message, w, l);
-}
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
@@ -71,7 +50,7 @@ bool Register(HINSTANCE instance, const char* class_name, WNDPROC procedure, UIN
   window_class.lpfnWndProc = procedure;
   window_class.hInstance = instance;
   window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  window_class.hbrBackground = ButtonFace();
+  window_class.hbrBackground = ButtonFaceBackground();
   window_class.lpszClassName = class_name;
   return RegisterClassA(&window_class) != 0;
 }
