@@ -4,7 +4,7 @@
 # work in the same run. Under Wine it measures in two prefixes of its own, so that no setting
 # leaks from one to the other: "stock", as wineboot makes it (Wine's default theme, none of Wine's
 # fonts linked in), where a user runs the program, and "classic" (Wine's fonts linked in, the
-# classic look), as the tests' prefix is. Takes about fifteen minutes; writes only under build/
+# classic look), as the tests' prefix is. Takes 10 minutes or more; writes only under build/
 # (build/bench/ holds the raw figures and the table). Arguments go to the Wine measurements:
 # --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --parts core,halt,report,steps,startup
 # (bench/wine_bench.cpp).
