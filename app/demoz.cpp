@@ -1,6 +1,7 @@
 // The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "gdi_owners.h"
 #include "label_colour.h"
+#include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
 #include "window_dpi.h"
@@ -56,37 +58,6 @@ COLORREF Label6ColourNow() {
   return Label6Colour(read ? contrast.dwFlags : 0, GetSysColor(COLOR_HOTLIGHT));
 }
 
-HBRUSH ButtonFaceBackground() {
-  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-}
-
-BOOL CALLBACK RedrawIfTransparent(HWND child, LPARAM) {
-  if ((GetWindowLongPtrA(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
-    InvalidateRect(child, nullptr, TRUE);
-  }
-  return TRUE;
-}
-
-// The panel draws its raised one-pixel edge and passes its children's notifications and colour
-// requests on to the main window. Resized, it is drawn anew whole, over the transparent radio
-// frames too, which are then drawn again after it.
-LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
-  switch (message) {
-    case WM_SIZE: EnumChildWindows(panel, &RedrawIfTransparent, 0); return 0;
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
-    case WM_PAINT: {
-      const Painting painting(panel);
-      RECT edge;
-      GetClientRect(panel, &edge);
-      DrawEdge(painting.Dc(), &edge, BDR_RAISEDINNER, BF_RECT);
-      return 0;
-    }
-  }
-  return DefWindowProcA(panel, message, w, l);
-}
-
 }  // namespace
 
 int FormControl::ItemIndex() const {
@@ -122,7 +93,7 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   // Sized and laid out for that screen's DPI.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
   font_ = MainFormFont(dpi_);
-  line_height_ = LineHeight(font_.Get());
+  line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -194,7 +165,7 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
   return control;
 }
 
-void TMainform::FitLabelToText(HWND label) {
+void TMainform::FitLabelToText(HWND label, int layout_height) {
   const int length = GetWindowTextLengthA(label);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   GetWindowTextA(label, text.data(), length + 1);
@@ -204,8 +175,10 @@ void TMainform::FitLabelToText(HWND label) {
     const Selection selected = Select(dc.get(), font_.Get());
     GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
   }
-  // Labels grow to the right: the top-left corner stays.
-  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Labels grow to the right: the top-left corner stays. A face that draws shorter than the
+  // layout's keeps the layout's height.
+  SetWindowPos(label, nullptr, 0, 0, size.cx, std::max<int>(size.cy, layout_height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
 }
 
@@ -215,7 +188,7 @@ void TMainform::ApplyLayout(const MainFormPlaces& places) {
     const ControlPlace& place = PlaceOf(places, layout.name);
     MoveTo(control.window, place.bounds);
     for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
-    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window);
+    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window, place.bounds.height);
   }
 }
 
@@ -295,7 +268,7 @@ int TMainform::CommunicationTypeIndex() {
 
 void TMainform::SetVersionLabel(std::string_view text) {
   SetWindowTextA(Label6(), std::string(text).c_str());
-  FitLabelToText(Label6());
+  FitLabelToText(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds.height);
   UpdateWindow(Label6());
 }
 
@@ -361,7 +334,7 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   // the new size, taken by every control before the old one goes, then the whole layout anew.
   dpi_ = dpi;
   GdiObject<HFONT> font = MainFormFont(dpi_);
-  line_height_ = LineHeight(font.Get());
+  line_height_ = LineHeightAt(dpi_, LineHeight(font.Get()));
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
   font_ = std::move(font);

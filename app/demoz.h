@@ -72,7 +72,8 @@ class TMainform final : public Window, public RecoveryWindow {
   FormControl CreateControl(const ControlLayout& layout);
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    HWND parent, int id);
-  void FitLabelToText(HWND label);
+  // Sizes a label to its text, at least `layout_height` high.
+  void FitLabelToText(HWND label, int layout_height);
   // Moves and sizes every control to its place, radio items included and labels sized to their
   // texts: at creation, on a resize and on a DPI change.
   void ApplyLayout(const MainFormPlaces& places);
@@ -99,7 +100,7 @@ class TMainform final : public Window, public RecoveryWindow {
   HINSTANCE instance_;
   int dpi_ = kDesignDpi;                 // of the screen the window stands on
   GdiObject<HFONT> font_;                // the window font at dpi_, on the window and every control
-  int line_height_ = kDesignTextHeight;  // one line of font_
+  int line_height_ = kDesignTextHeight;  // one line of text (LineHeightAt)
   OwnedIcon large_icon_;                 // the window's icons at dpi_
   OwnedIcon small_icon_;
   std::array<FormControl, kControlCount> controls_;  // indexed by ControlName

@@ -35,9 +35,13 @@ void ListBoxControl::Replace(int index, std::string_view text) {
   const LRESULT top = SendMessageA(list_box_, LB_GETTOPINDEX, 0, 0);
   const bool selected = SendMessageA(list_box_, LB_GETCURSEL, 0, 0) == index;
   // The list box has no replace of its own: the line is taken out and put back at its place.
+  // Drawing is off meanwhile, so that the list box updates its scroll bar once, for the list as
+  // it ends up, rather than for one line less and then again; the caller redraws the list.
+  SendMessageA(list_box_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list_box_, LB_DELETESTRING, item, 0);
   Send(list_box_, LB_INSERTSTRING, item, std::string(text));
   if (selected) SendMessageA(list_box_, LB_SETCURSEL, item, 0);
+  SendMessageA(list_box_, WM_SETREDRAW, TRUE, 0);
   SendMessageA(list_box_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
@@ -50,5 +54,8 @@ void ListBoxControl::SetFirstVisible(int index) {
 }
 
 void ListBoxControl::RedrawNow() {
-  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  // The lines: the list box paints every pixel of them and of the space below them itself. Its
+  // frame and scroll bar it updates on its own as lines come and go and as it scrolls; painting
+  // them here as well would draw them twice per write.
+  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }

@@ -20,7 +20,8 @@ class ListBoxControl final : public ListControl {
   int Count() const override;
   void Add(std::string_view text) override;
   std::string Read(int index) const override;
-  // Keeps the line's position, the selection and the first visible line.
+  // Keeps the line's position, the selection and the first visible line. The list box is not
+  // drawn meanwhile: the new text shows at its next paint (RedrawNow).
   void Replace(int index, std::string_view text) override;
   void Clear() override;
   void SetFirstVisible(int index) override;

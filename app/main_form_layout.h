@@ -129,6 +129,12 @@ Bounds ScaleToDpi(const Bounds& bounds, int dpi);
 
 const ControlLayout& LayoutOf(ControlName name);
 
+// The height of one line of the window's text on a screen of `dpi` pixels per inch, where the
+// window font draws a line `font_line_height` pixels high: the layout's line scaled to the DPI,
+// or the font's own where that is taller. A substitute face that draws shorter than the layout's
+// face keeps the layout's lines; one that draws taller is not cut off.
+int LineHeightAt(int dpi, int font_line_height);
+
 // Where one control goes.
 struct ControlPlace {
   Bounds bounds;              // relative to the parent's client area
