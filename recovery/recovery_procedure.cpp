@@ -34,6 +34,17 @@ auto Call(Args... args) {
   return result;
 }
 
+// A call that returns text, and the copy of its text under the same guard: a text that cannot be
+// read is a fault of the export that returned it.
+template <EntrySlot S, typename... Args>
+std::string CallForText(Args... args) {
+  const char* const text = Call<S>(args...);
+  std::uint32_t fault = 0;
+  std::string copy = GuardedCopyLibraryText(text, &fault);
+  if (fault != 0) throw LibraryFault{S, fault};
+  return copy;
+}
+
 // The kinds of debug interface the library knows, in report order, with their count-line texts.
 struct PortKind {
   std::uint32_t port_type;
@@ -135,14 +146,14 @@ void WritePortBlock(RecoveryWindow& window, const PortKind& kind) {
   if (count == 0) WriteLine(window, kNoneLine);
   // Counted from 0 so that a count of 0xFFFFFFFF ends too.
   for (std::uint32_t done = 0; done < count; ++done) {
-    const char* descriptor = Call<EntrySlot::get_port_descriptor>(kind.port_type, done + 1);
-    WriteLine(window, std::string(kDescriptorPrefix) + CopyLibraryText(descriptor));
+    WriteLine(window, std::string(kDescriptorPrefix) +
+                          CallForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1));
   }
 }
 
 void WriteReport(RecoveryWindow& window) {
   window.Log().Clear();
-  WriteLine(window, CopyLibraryText(Call<EntrySlot::version>()));
+  WriteLine(window, CallForText<EntrySlot::version>());
   WriteLine(window, kSeparator);
   Call<EntrySlot::reenumerate_all_port_types>();
   WriteLine(window, kSeparator);
