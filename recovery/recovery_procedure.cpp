@@ -23,6 +23,9 @@ struct LibraryFault {
   std::uint32_t code;
 };
 
+// The list control refused a line: the log is full.
+struct LogFull {};
+
 // Every library call of the procedure goes through here, under the guard. Arguments are passed
 // at their exact 32-bit (or pointer) types; the raw result is returned and read at its contract
 // width by the caller.
@@ -113,6 +116,7 @@ constexpr std::string_view kAdvicePowerCycle =
     "Please try power cycling your board until this operation is successful";
 constexpr std::string_view kHalted = "Success. Processor halted.";
 constexpr std::string_view kStopped = "Stopped by user.";
+constexpr std::string_view kLogFull = "The log is full: the report stopped here.";
 
 // The buttons' running state for as long as the procedure runs; every way out restores START
 // first, then STOP. After a library fault START stays disabled: the library cannot be used again.
@@ -137,7 +141,7 @@ class RunningButtons {
 };
 
 void WriteLine(RecoveryWindow& window, std::string_view text) {
-  LogWriteLine(window.Log(), CutToLogLimit(text));
+  if (!LogWriteLine(window.Log(), CutToLogLimit(text))) throw LogFull{};
 }
 
 void WritePortBlock(RecoveryWindow& window, const PortKind& kind) {
@@ -280,11 +284,21 @@ std::string InternalErrorLine(std::string_view what) {
          "). Press START to try again.";
 }
 
-// The procedure's last line, when it ends on a failure. Should even that line fail to be
-// written, the procedure still ends with the buttons in their proper state.
+// The procedure's last line, when it ends early. A log that refuses it gets it in place of the
+// line left unfinished. Should even that fail, the procedure still ends with the buttons in their
+// proper state.
 void WriteLastLine(RecoveryWindow& window, const std::function<std::string()>& line) noexcept {
   try {
-    WriteLine(window, line());
+    const std::string text = line();
+    if (!LogWriteLine(window.Log(), CutToLogLimit(text))) LogEndWith(window.Log(), text);
+  } catch (...) {
+  }
+}
+
+// A full log ends with a line saying so, in place of the line it refused.
+void EndFullLog(RecoveryWindow& window) noexcept {
+  try {
+    LogEndWith(window.Log(), kLogFull);
   } catch (...) {
   }
 }
@@ -296,6 +310,8 @@ void RecoveryProcedure(RecoveryWindow& window) {
   try {
     WriteReport(window);
     ConnectAndHalt(window);
+  } catch (const LogFull&) {
+    EndFullLog(window);
   } catch (const LibraryFault& fault) {
     // The library's state is unknown: it is never called again, nor freed.
     AbandonInterfaceLibrary();

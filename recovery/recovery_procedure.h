@@ -30,6 +30,7 @@ extern std::uint8_t StopRequested;
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
 // click handler, only after the library loaded with every entry point resolved. Nothing is
 // thrown out of it: a fault in the library (or a text it returned that cannot be read) ends it
-// with one line, START and STOP disabled and the library abandoned; any other exception ends it
-// with one line and the buttons idle.
+// with one line, START and STOP disabled and the library abandoned; a log that refuses more lines
+// ends it with a last line saying so; any other exception ends it with one line; the buttons are
+// then idle.
 void RecoveryProcedure(RecoveryWindow& window);

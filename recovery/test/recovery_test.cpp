@@ -513,4 +513,20 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
 }
 
+using RecoveryMisbehavingLibrary = RecoveryTest;
+
+TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEveryLineBefore) {
+  library.counts[3] = 50;
+  window.hardware_index = 1;
+  window.log_line_limit() = 20;
+  Run();
+  // The 20th line does not leave room for a new current line: the notice takes its place.
+  Lines expected = ExpectedReport();
+  expected.resize(19);
+  expected.push_back("The log is full: the report stopped here.");
+  EXPECT_EQ(window.lines(), expected);
+  EXPECT_EQ(Calls().back(), "get_port_descriptor(3,16)");
+  ExpectIdleButtonsRestoredLast();
+}
+
 }  // namespace
