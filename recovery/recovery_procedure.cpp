@@ -26,6 +26,9 @@ struct LibraryFault {
 // The list control refused a line: the log is full.
 struct LogFull {};
 
+// STOP (or a close, or a quit) reached a long report.
+struct StoppedDuringReport {};
+
 // Every library call of the procedure goes through here, under the guard. Arguments are passed
 // at their exact 32-bit (or pointer) types; the raw result is returned and read at its contract
 // width by the caller.
@@ -118,6 +121,13 @@ constexpr std::string_view kHalted = "Success. Processor halted.";
 constexpr std::string_view kStopped = "Stopped by user.";
 constexpr std::string_view kLogFull = "The log is full: the report stopped here.";
 
+class SteadyClock final : public ProcedureClock {
+ public:
+  std::chrono::steady_clock::time_point Now() const override {
+    return std::chrono::steady_clock::now();
+  }
+};
+
 // The buttons' running state for as long as the procedure runs; every way out restores START
 // first, then STOP. After a library fault START stays disabled: the library cannot be used again.
 class RunningButtons {
@@ -144,26 +154,54 @@ void WriteLine(RecoveryWindow& window, std::string_view text) {
   if (!LogWriteLine(window.Log(), CutToLogLimit(text))) throw LogFull{};
 }
 
-void WritePortBlock(RecoveryWindow& window, const PortKind& kind) {
+// The report's lines. Once the report has run for kReportRunsAlone, the window processes its
+// pending messages after each line, and a STOP handled there ends the report after that line.
+class ReportLines {
+ public:
+  ReportLines(RecoveryWindow& window, const ProcedureClock& clock)
+      : window_(window), clock_(clock), started_(clock.Now()) {}
+
+  void Write(std::string_view text) {
+    WriteLine(window_, text);
+    if (!processing_messages_) {
+      if (clock_.Now() - started_ < kReportRunsAlone) return;
+      processing_messages_ = true;
+      // From here on the report goes by the stop flag. A value left from an earlier run must not
+      // end it; a STOP clicked since START, still queued, is handled in the first pass and counts.
+      StopRequested = 0;
+    }
+    window_.ProcessMessages();
+    if (StopRequested != 0) throw StoppedDuringReport{};
+  }
+
+ private:
+  RecoveryWindow& window_;
+  const ProcedureClock& clock_;
+  const std::chrono::steady_clock::time_point started_;
+  bool processing_messages_ = false;
+};
+
+void WritePortBlock(ReportLines& report, const PortKind& kind) {
   const std::uint32_t count = Call<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
-  WriteLine(window, std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
-  if (count == 0) WriteLine(window, kNoneLine);
+  report.Write(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
+  if (count == 0) report.Write(kNoneLine);
   // Counted from 0 so that a count of 0xFFFFFFFF ends too.
   for (std::uint32_t done = 0; done < count; ++done) {
-    WriteLine(window, std::string(kDescriptorPrefix) +
-                          CallForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1));
+    report.Write(std::string(kDescriptorPrefix) +
+                 CallForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1));
   }
 }
 
-void WriteReport(RecoveryWindow& window) {
+void WriteReport(RecoveryWindow& window, const ProcedureClock& clock) {
   window.Log().Clear();
-  WriteLine(window, CallForText<EntrySlot::version>());
-  WriteLine(window, kSeparator);
+  ReportLines report(window, clock);
+  report.Write(CallForText<EntrySlot::version>());
+  report.Write(kSeparator);
   Call<EntrySlot::reenumerate_all_port_types>();
-  WriteLine(window, kSeparator);
+  report.Write(kSeparator);
   for (const PortKind& kind : kPortKinds) {
-    if (&kind != &kPortKinds.front()) WriteLine(window, kSeparator);
-    WritePortBlock(window, kind);
+    if (&kind != &kPortKinds.front()) report.Write(kSeparator);
+    WritePortBlock(report, kind);
   }
 }
 
@@ -305,11 +343,18 @@ void EndFullLog(RecoveryWindow& window) noexcept {
 
 }  // namespace
 
-void RecoveryProcedure(RecoveryWindow& window) {
+const ProcedureClock& SteadyProcedureClock() {
+  static const SteadyClock clock;
+  return clock;
+}
+
+void RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
-    WriteReport(window);
+    WriteReport(window, clock);
     ConnectAndHalt(window);
+  } catch (const StoppedDuringReport&) {
+    WriteLastLine(window, [] { return std::string(kStopped); });
   } catch (const LogFull&) {
     EndFullLog(window);
   } catch (const LibraryFault& fault) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <string>
 #include <vector>
@@ -27,11 +28,19 @@ const char* const kCountLines[10] = {nullptr,
 
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
 
+// A clock that stands still unless the test moves it.
+class FakeClock final : public ProcedureClock {
+ public:
+  std::chrono::steady_clock::time_point now;
+  std::chrono::steady_clock::time_point Now() const override { return now; }
+};
+
 class RecoveryTest : public ::testing::Test {
  protected:
   Journal journal;
   ScriptedLibrary library{journal};
   ScriptedWindow window{journal};
+  FakeClock clock;
 
   void SetUp() override {
     StopRequested = 0;
@@ -39,7 +48,7 @@ class RecoveryTest : public ::testing::Test {
     window.lines() = {"", "unit_kelm.DLL library loaded.", "", ""};
   }
 
-  void Run() { RecoveryProcedure(window); }
+  void Run() { RecoveryProcedure(window, clock); }
 
   // The report for the scripted version and counts, with the double's descriptor texts.
   Lines ExpectedReport() const {
@@ -514,6 +523,41 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
 }
 
 using RecoveryMisbehavingLibrary = RecoveryTest;
+
+// Every descriptor takes a millisecond of the clock: the report passes the time at which it lets
+// the window process messages after its 2000th port.
+TEST_F(RecoveryMisbehavingLibrary, AReportUnderTwoSecondsProcessesNoMessageALongerOneHeedsStop) {
+  library.descriptor = [this](std::uint32_t, std::uint32_t) {
+    clock.now += std::chrono::milliseconds(1);
+    return "port";
+  };
+  window.hardware_index = 1;
+  library.counts[3] = 1999;
+  library.halt = HaltsAt(1);
+  Run();
+  EXPECT_EQ(window.message_passes, 1) << "only the halt loop's";
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+
+  // A count read from an error code, and a STOP left from an earlier run: the report goes on
+  // after the switch until a STOP clicked now, in its third pass, ends it after that line.
+  journal.clear();
+  window.message_passes = 0;
+  library.counts[3] = 0xFFFFFFFFu;
+  StopRequested = 1;
+  window.on_messages = [](int pass) {
+    if (pass == 3) StopRequested = 1;
+  };
+  Run();
+  const Lines& lines = window.lines();
+  ASSERT_EQ(lines.size(), 4u + 2002u + 2u);
+  EXPECT_EQ(lines[3], "Number of USB Veyras = FFFF");
+  EXPECT_EQ(Lines(lines.end() - 3, lines.end()), (Lines{"       port", "Stopped by user.", ""}));
+  EXPECT_EQ(window.message_passes, 3);
+  EXPECT_EQ(JournalFromLastCall(),
+            (Lines{"get_port_descriptor(3,2002)", "line        port", "messages",
+                   "line Stopped by user.", "START on", "STOP off"}));
+  ExpectIdleButtonsRestoredLast();
+}
 
 TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEveryLineBefore) {
   library.counts[3] = 50;
