@@ -270,9 +270,12 @@ bool ResetInterface(RecoveryWindow& window) {
 }
 
 // Halt attempts back to back until the library reports the processor halted or STOP was
-// clicked. The status byte belongs to this run: 0 at first, then only the library writes it.
+// clicked. The status byte belongs to this run: 0 at first, then only the library writes it. Its
+// home is four zeroed bytes of its own, aligned, so that a library writing a 32-bit value through
+// the address overwrites nothing else; only the first byte, the status, is read.
 void HaltLoop(RecoveryWindow& window) {
-  std::uint8_t halt_status = 0;
+  alignas(std::uint32_t) std::uint8_t status_home[4] = {};
+  std::uint8_t& halt_status = status_home[0];
   const std::uint32_t no_value = 0;
   StopRequested = 0;
   for (;;) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -570,6 +571,25 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
   expected.push_back("The log is full: the report stopped here.");
   EXPECT_EQ(window.lines(), expected);
   EXPECT_EQ(Calls().back(), "get_port_descriptor(3,16)");
+  ExpectIdleButtonsRestoredLast();
+}
+
+// A library that writes a 32-bit value through the status address: the status byte's home is
+// four zeroed, aligned bytes of its own, and only its first byte is read.
+TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  std::uint32_t first_home = 1;
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 1) std::memcpy(&first_home, &status, 4);
+    const std::uint32_t written = attempt == 3 ? 0xA5A5A5FFu : 0xA5A5A500u;
+    std::memcpy(&status, &written, 4);
+  };
+  Run();
+  EXPECT_EQ(first_home, 0u);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(library.status_addresses[0]) % 4, 0u);
+  EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
   ExpectIdleButtonsRestoredLast();
 }
 
