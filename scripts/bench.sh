@@ -10,10 +10,15 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
 
 scripts/setup.sh
+source scripts/wine-env.sh
+# The 32-bit program under 32-bit Wine; on a host that runs 64-bit programs only, the 64-bit build
+# under 64-bit Wine (the table says which).
+preset="$(windows_preset_of_host)"
+[ "$preset" = windows-i686 ] || export TESTZ_WINE_BITS=64
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target core_benchmark
-cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 --target wine_bench
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target wine_bench
 
 out=build/bench
 rm -rf "$out"
@@ -23,13 +28,13 @@ echo "Native micro-benchmarks" >&2
 build/linux/bench/core_benchmark --benchmark_format=csv >"$out/native.csv" 2>"$out/native.log"
 
 # A Wine prefix of its own: the measurements switch its visual theme.
-export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench"
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench${TESTZ_WINE_BITS/32/}"
 source scripts/wine-session.sh
 start_wine_session
 source scripts/wine-env.sh
 
 echo "Measurements under Wine" >&2
-wine build/windows-i686/bench/wine_bench.exe "$@" | tr -d '\r' | tee "$out/wine.tsv" |
+"$TESTZ_WINE" "build/$preset/bench/wine_bench.exe" "$@" | tr -d '\r' | tee "$out/wine.tsv" |
   awk -F'\t' '$1 == "section" { print "  measured: " $2 > "/dev/stderr" }'
 
 # The native figures: the per_attempt counter, in seconds, of each benchmark.
@@ -44,7 +49,7 @@ awk -F, '
   }' "$out/native.csv" >"$out/native.tsv"
 
 # The footprint: the program as the measurements ran it, stripped, beside the start-up baseline.
-payload=build/windows-i686/bench/payload
+payload="build/$preset/bench/payload"
 program_bytes=$(stat -c %s "$payload/testz.exe")
 baseline_bytes=$(stat -c %s "$payload/baseline_window.exe")
 awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
@@ -55,7 +60,7 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
 {
   echo
   echo "Benchmarks of testz.exe, $(date '+%Y-%m-%d %H:%M %Z')"
-  echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(wine --version)"
+  echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $("$TESTZ_WINE" --version), $preset build"
   awk -F'\t' '
     BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
     $1 == "section" { printf "\n%s\n", $2 }

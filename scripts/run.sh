@@ -8,17 +8,25 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 scripts/setup.sh
-cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 --target testz simulator demo_session
+source scripts/wine-env.sh
+# The 32-bit program under 32-bit Wine; a host that runs 64-bit programs only gets the 64-bit
+# build of the same sources under 64-bit Wine.
+preset="$(windows_preset_of_host)"
+if [ "$preset" = windows-x86_64 ]; then
+  echo "This host cannot run 32-bit programs: showing the 64-bit build under 64-bit Wine."
+  export TESTZ_WINE_BITS=64
+  source scripts/wine-env.sh
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target testz simulator demo_session
 
 # The demo folder holds the program and the simulator as unit_kelm.DLL, and nothing else.
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-cp build/windows-i686/app/testz.exe "$demo/"
-cp build/windows-i686/simulator/unit_kelm.DLL "$demo/"
+cp "build/$preset/app/testz.exe" "$demo/"
+cp "build/$preset/simulator/unit_kelm.DLL" "$demo/"
 
-source scripts/wine-env.sh
 # The simulator's built-in demo scenario, with no trace.
 unset UNIT_KELM_SCENARIO UNIT_KELM_TRACE
 
@@ -26,7 +34,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Opening the window on $DISPLAY; close it to end."
   scripts/wine-prefix.sh start --window-manager
   trap 'scripts/wine-prefix.sh stop' EXIT
-  (cd "$demo" && wine testz.exe)
+  (cd "$demo" && "$TESTZ_WINE" testz.exe)
   exit 0
 fi
 
@@ -35,8 +43,8 @@ source scripts/wine-session.sh
 start_wine_session
 status=0
 # The session's console output comes with Windows line ends.
-wine build/windows-i686/e2e/demo_session.exe "$(winepath -w "$demo")" \
-  "$(winepath -w "$demo/screenshot.bmp")" | tr -d '\r' || status=$?
+"$TESTZ_WINE" "build/$preset/e2e/demo_session.exe" "$("$TESTZ_WINE" winepath -w "$demo")" \
+  "$("$TESTZ_WINE" winepath -w "$demo/screenshot.bmp")" | tr -d '\r' || status=$?
 if [ -f "$demo/screenshot.bmp" ]; then
   convert "$demo/screenshot.bmp" "$demo/screenshot.png"
   rm "$demo/screenshot.bmp"

@@ -2,7 +2,8 @@
 # Installs what the build, the tests and the demo need from Debian's packages, only what is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine32:i386 wine64 xvfb xauth
   imagemagick x11-utils clang libclang-rt-14-dev)
 
 as_root=()

@@ -10,11 +10,15 @@ runs="${2:-500}"
 shift $(($# < 2 ? $# : 2))
 
 scripts/setup.sh
-cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 --target soak
+source scripts/wine-env.sh
+# The 64-bit test build on a host that runs 64-bit programs only (its launches draw no faults).
+preset="$(windows_preset_of_host)"
+[ "$preset" = windows-i686 ] || export TESTZ_WINE_BITS=64
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target soak
 
 source scripts/wine-session.sh
 start_wine_session
 
 echo "soak: seed ${seed}, ${runs} runs"
-scripts/wine-run build/windows-i686/e2e/soak.exe --seed "$seed" --runs "$runs" "$@"
+scripts/wine-run "build/$preset/e2e/soak.exe" --seed "$seed" --runs "$runs" "$@"
