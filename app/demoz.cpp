@@ -1,24 +1,22 @@
-// The main window TMainform: its controls, its four handlers and the global Mainform.
+// The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "gdi_owners.h"
 #include "message_loop.h"
 #include "product.h"
-#include "unit_library_api_kelm.h"
 #include "window_dpi.h"
 #include "window_font.h"
-
-TMainform* Mainform = nullptr;
 
 namespace {
 
 constexpr char kMainFormClass[] = "TMainform";
 constexpr char kPanelClass[] = "TMainformPanel";
 
-constexpr char kLibraryFileName[] = "unit_kelm.DLL";
 constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
@@ -44,6 +42,11 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
   return TRUE;
 }
 
+// The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
+GdiObject<HFONT> MainFormFont(int dpi) {
+  return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
+}
+
 HBRUSH ButtonFaceBackground() {
   return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
 }
@@ -56,12 +59,10 @@ LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(panel, &paint);
+      const Painting painting(panel);
       RECT edge;
       GetClientRect(panel, &edge);
-      DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(panel, &paint);
+      DrawEdge(painting.Dc(), &edge, BDR_RAISEDINNER, BF_RECT);
       return 0;
     }
   }
@@ -70,14 +71,14 @@ LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-int RadioGroup::ItemIndex() const {
+int FormControl::ItemIndex() const {
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (SendMessageA(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
   }
   return -1;
 }
 
-void RadioGroup::FollowSelection(HWND item) const {
+void FormControl::FollowSelection(HWND item) const {
   bool ours = false;
   for (HWND candidate : items) ours = ours || candidate == item;
   if (!ours) return;
@@ -101,33 +102,19 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
     throw std::runtime_error("the main window could not be created");
   }
   // Sized and laid out for that screen's DPI.
-  dpi_ = WindowDpi(Handle());
-  font_ = CreateWindowFont(kFontPoints, dpi_);
+  dpi_ = WindowDpi(Handle(), kDesignDpi);
+  font_ = MainFormFont(dpi_);
   line_height_ = LineHeight(font_.Get());
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   SetIcons();
-  RECT client;
-  GetClientRect(Handle(), &client);
-  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
   for (const ControlLayout& layout : kMainFormLayout) {
-    const ControlPlace& place = PlaceOf(places, layout.name);
-    switch (layout.name) {
-      case ControlName::ListBox1: ListBox1 = ListBoxControl(CreateControl(layout, place)); break;
-      case ControlName::Panel1: Panel1 = CreateControl(layout, place); break;
-      case ControlName::Label8: Label8 = CreateControl(layout, place); break;
-      case ControlName::Label1: Label1 = CreateControl(layout, place); break;
-      case ControlName::Label5: Label5 = CreateControl(layout, place); break;
-      case ControlName::Label6: Label6 = CreateControl(layout, place); break;
-      case ControlName::Button1: Button1 = CreateControl(layout, place); break;
-      case ControlName::hardwaretype: hardwaretype = CreateRadioGroup(layout, place); break;
-      case ControlName::communicationtype:
-        communicationtype = CreateRadioGroup(layout, place);
-        break;
-      case ControlName::Button2: Button2 = CreateControl(layout, place); break;
-    }
+    controls_[static_cast<std::size_t>(layout.name)] = CreateControl(layout);
   }
+  list_box_ = ListBoxControl(Control(ControlName::ListBox1).window);
+  controls_made_ = true;
+  ApplyLayout(CurrentPlaces());
 }
 
 TMainform::~TMainform() {
@@ -135,96 +122,86 @@ TMainform::~TMainform() {
 }
 
 HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                            const Bounds& bounds, HWND parent, int id) {
-  HWND child =
-      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
-                      bounds.top, bounds.width, bounds.height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+                            HWND parent, int id) {
+  HWND child = CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               instance_, nullptr);
   if (child == nullptr)
     throw std::runtime_error(std::string("a control could not be created: ") + window_class);
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return child;
 }
 
-HWND TMainform::CreateControl(const ControlLayout& layout, const ControlPlace& place) {
-  HWND parent = layout.in_panel ? Panel1 : Handle();
+FormControl TMainform::CreateControl(const ControlLayout& layout) {
+  const bool in_panel = layout.parent == ControlParent::kPanel1;
+  HWND parent = in_panel ? Panel1() : Handle();
   const int id = ControlId(layout.name);
   // Every control in the panel starts a group of its own, which ends the radio group before it.
-  const DWORD group = layout.in_panel ? WS_GROUP : 0;
+  const DWORD group = in_panel ? WS_GROUP : 0;
   const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
+  FormControl control;
   switch (layout.kind) {
-    case ControlKind::kListBox: {
-      HWND list = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                              WS_EX_CLIENTEDGE, place.bounds, parent, id);
-      SendMessageA(list, LB_SETITEMHEIGHT, 0, line_height_);
-      return list;
-    }
+    case ControlKind::kListBox:
+      control.window = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+                                   WS_EX_CLIENTEDGE, parent, id);
+      SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
+      break;
     case ControlKind::kPanel:
       // Not clipping its children: the radio frames are transparent and show the panel's face.
-      return CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, place.bounds, parent, id);
-    case ControlKind::kLabel: {
-      HWND label = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0,
-                               place.bounds, parent, id);
-      FitLabelToText(label);
-      return label;
-    }
+      control.window = CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, parent, id);
+      break;
+    case ControlKind::kLabel:
+      control.window =
+          CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0, parent, id);
+      break;
     case ControlKind::kPushButton:
-      return CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                         place.bounds, parent, id);
-    case ControlKind::kRadioGroup: break;
+      control.window = CreateChild("BUTTON", layout.text,
+                                   group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0, parent, id);
+      break;
+    case ControlKind::kRadioGroup:
+      control.window =
+          CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0, parent, id);
+      for (int i = 0; i < layout.items.count; ++i) {
+        const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+        control.items.push_back(CreateChild("BUTTON", layout.items.texts[i],
+                                            first | disabled | BS_AUTORADIOBUTTON, 0, parent,
+                                            RadioItemId(layout.name, i)));
+      }
+      SendMessageA(control.items.front(), BM_SETCHECK, BST_CHECKED, 0);
+      break;
   }
-  throw std::logic_error("radio groups are made by CreateRadioGroup");
-}
-
-RadioGroup TMainform::CreateRadioGroup(const ControlLayout& layout, const ControlPlace& place) {
-  const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
-  RadioGroup group;
-  group.frame = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0,
-                            place.bounds, Panel1, ControlId(layout.name));
-  for (int i = 0; i < layout.items.count; ++i) {
-    const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    group.items.push_back(
-        CreateChild("BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0,
-                    place.items[static_cast<std::size_t>(i)], Panel1, RadioItemId(layout.name, i)));
-  }
-  SendMessageA(group.items.front(), BM_SETCHECK, BST_CHECKED, 0);
-  return group;
+  return control;
 }
 
 void TMainform::FitLabelToText(HWND label) {
   const int length = GetWindowTextLengthA(label);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   GetWindowTextA(label, text.data(), length + 1);
-  HDC dc = GetDC(label);
-  HGDIOBJ previous = SelectObject(dc, font_.Get());
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), length, &size);
-  SelectObject(dc, previous);
-  ReleaseDC(label, dc);
+  {
+    const WindowDc dc = DeviceContextOf(label);
+    const Selection selected = Select(dc.get(), font_.Get());
+    GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
+  }
   // Labels grow to the right: the top-left corner stays.
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
 }
 
-void TMainform::PlacePanelControls(const MainFormPlaces& places) {
-  const std::pair<ControlName, HWND> labels[] = {{ControlName::Label8, Label8},
-                                                 {ControlName::Label1, Label1},
-                                                 {ControlName::Label5, Label5},
-                                                 {ControlName::Label6, Label6}};
-  for (const auto& [name, label] : labels) {
-    MoveTo(label, PlaceOf(places, name).bounds);
-    FitLabelToText(label);
+void TMainform::ApplyLayout(const MainFormPlaces& places) {
+  for (const ControlLayout& layout : kMainFormLayout) {
+    const FormControl& control = Control(layout.name);
+    const ControlPlace& place = PlaceOf(places, layout.name);
+    MoveTo(control.window, place.bounds);
+    for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
+    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window);
   }
-  MoveTo(Button1, PlaceOf(places, ControlName::Button1).bounds);
-  MoveTo(Button2, PlaceOf(places, ControlName::Button2).bounds);
-  const std::pair<ControlName, const RadioGroup*> groups[] = {
-      {ControlName::hardwaretype, &hardwaretype},
-      {ControlName::communicationtype, &communicationtype}};
-  for (const auto& [name, group] : groups) {
-    const ControlPlace& place = PlaceOf(places, name);
-    MoveTo(group->frame, place.bounds);
-    for (std::size_t i = 0; i < group->items.size(); ++i) MoveTo(group->items[i], place.items[i]);
-  }
+}
+
+MainFormPlaces TMainform::CurrentPlaces() const {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  return LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
 }
 
 void TMainform::SetIcons() {
@@ -239,7 +216,7 @@ void TMainform::SetIcons() {
 }
 
 void TMainform::EnableButton(HWND button, bool enabled) {
-  HWND other = button == Button1 ? Button2 : Button1;
+  HWND other = button == Button1() ? Button2() : Button1();
   if (!enabled && GetFocus() == button) {
     // The focus leaves a button being disabled: to the other button when that one is enabled,
     // otherwise to the next control in the tab order, where it waits for the other button.
@@ -276,29 +253,29 @@ void TMainform::Show(int show_command) {
 }
 
 void TMainform::SetStartEnabled(bool enabled) {
-  EnableButton(Button1, enabled);
+  EnableButton(Button1(), enabled);
 }
 
 void TMainform::SetStopEnabled(bool enabled) {
-  EnableButton(Button2, enabled);
+  EnableButton(Button2(), enabled);
 }
 
 ListControl& TMainform::Log() {
-  return ListBox1;
+  return ListBox1();
 }
 
 int TMainform::HardwareTypeIndex() {
-  return hardwaretype.ItemIndex();
+  return hardwaretype().ItemIndex();
 }
 
 int TMainform::CommunicationTypeIndex() {
-  return communicationtype.ItemIndex();
+  return communicationtype().ItemIndex();
 }
 
 void TMainform::SetVersionLabel(std::string_view text) {
-  SetWindowTextA(Label6, std::string(text).c_str());
-  FitLabelToText(Label6);
-  UpdateWindow(Label6);
+  SetWindowTextA(Label6(), std::string(text).c_str());
+  FitLabelToText(Label6());
+  UpdateWindow(Label6());
 }
 
 void TMainform::ProcessMessages() {
@@ -319,20 +296,20 @@ void TMainform::Button1Click() {
 }
 
 void TMainform::FormShow() {
-  const bool loaded = LoadInterfaceLibrary(kLibraryFileName);
-  LogWriteLine(ListBox1, "");
-  LogWriteLine(ListBox1, loaded ? kLibraryLoaded : kLibraryFailed);
-  LogWriteLine(ListBox1, "");
+  const bool loaded = OpenInterfaceLibrary();
+  LogWriteLine(ListBox1(), "");
+  LogWriteLine(ListBox1(), loaded ? kLibraryLoaded : kLibraryFailed);
+  LogWriteLine(ListBox1(), "");
   // Only a library with every entry point may be called: START stays off for the whole run.
-  if (!loaded) EnableButton(Button1, false);
+  if (!loaded) EnableButton(Button1(), false);
 }
 
 void TMainform::FormClose() {
-  UnloadInterfaceLibrary();
+  CloseInterfaceLibrary();
 }
 
 void TMainform::Button2Click() {
-  StopRequested = 1;
+  RequestStop();
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
@@ -352,33 +329,29 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 }
 
 void TMainform::OnSize(int client_width, int client_height) {
-  if (Panel1 == nullptr) return;  // the controls are not made yet
-  PlaceDocked(LayOutMainForm(client_width, client_height, dpi_, line_height_));
-}
-
-void TMainform::PlaceDocked(const MainFormPlaces& places) {
-  MoveTo(Panel1, PlaceOf(places, ControlName::Panel1).bounds);
-  MoveTo(ListBox1.Handle(), PlaceOf(places, ControlName::ListBox1).bounds);
+  if (!controls_made_) return;
+  ApplyLayout(LayOutMainForm(client_width, client_height, dpi_, line_height_));
 }
 
 void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   // The window moved to a screen of another DPI (or that screen's scale changed): a new font at
   // the new size, taken by every control before the old one goes, then the whole layout anew.
   dpi_ = dpi;
-  GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi_);
+  GdiObject<HFONT> font = MainFormFont(dpi_);
   line_height_ = LineHeight(font.Get());
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
   font_ = std::move(font);
-  SendMessageA(ListBox1.Handle(), LB_SETITEMHEIGHT, 0, line_height_);
+  SendMessageA(ListBox1().Handle(), LB_SETITEMHEIGHT, 0, line_height_);
+  RECT before;
+  GetClientRect(Handle(), &before);
+  // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI.
   SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  // Also when the suggested size was the size it had, and so no WM_SIZE came.
-  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
-  PlaceDocked(places);
-  PlacePanelControls(places);
+  RECT after;
+  GetClientRect(Handle(), &after);
+  // One that keeps its size does not: the layout is made here instead.
+  if (after.right == before.right && after.bottom == before.bottom) ApplyLayout(CurrentPlaces());
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -386,16 +359,15 @@ void TMainform::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return;
   // Enter, when no button is the default one, arrives as IDOK: it presses the focused button.
   if (id == IDOK && control == nullptr) control = GetFocus();
-  hardwaretype.FollowSelection(control);
-  communicationtype.FollowSelection(control);
+  for (const FormControl& group : controls_) group.FollowSelection(control);
   // A disabled button takes no click, whoever sends it.
   if (control == nullptr || !IsWindowEnabled(control)) return;
-  if (control == Button1) Button1Click();
-  if (control == Button2) Button2Click();
+  if (control == Button1()) Button1Click();
+  if (control == Button2()) Button2Click();
 }
 
 LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {
-  if (reinterpret_cast<HWND>(l) != Label6) {
+  if (reinterpret_cast<HWND>(l) != Label6()) {
     return DefWindowProcA(Handle(), WM_CTLCOLORSTATIC, w, l);
   }
   HDC dc = reinterpret_cast<HDC>(w);

@@ -13,11 +13,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   InitCommonControlsEx(&controls);
   try {
     TMainform form(instance);
-    Mainform = &form;
-    Mainform->Show(show_command);
-    const int exit_code = RunMessageLoop(Mainform->Handle());
-    Mainform = nullptr;
-    return exit_code;
+    form.Show(show_command);
+    return RunMessageLoop(form.Handle());
   } catch (const std::exception& error) {
     // No window to write into: the reason goes to a debugger and the exit code says it failed.
     OutputDebugStringA(error.what());

@@ -1,7 +1,7 @@
 // The pixels per inch of the screen a window stands on.
 #include "window_dpi.h"
 
-#include "main_form_layout.h"
+#include "gdi_owners.h"
 
 namespace {
 
@@ -17,14 +17,12 @@ GetDpiForWindowFunction FindGetDpiForWindow() {
 
 }  // namespace
 
-int WindowDpi(HWND window) {
+int WindowDpi(HWND window, int fallback_dpi) {
   static const GetDpiForWindowFunction get_dpi_for_window = FindGetDpiForWindow();
   if (get_dpi_for_window != nullptr) {
     const UINT dpi = get_dpi_for_window(window);
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : kDesignDpi;
+  const int dpi = GetDeviceCaps(DeviceContextOf(nullptr).get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : fallback_dpi;
 }

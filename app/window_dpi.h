@@ -4,6 +4,6 @@
 #include <windows.h>
 
 // The window's own DPI where the system keeps one per window (Windows 10 from version 1607, and
-// Wine); the system's DPI on older systems. The window then learns of a move to a screen of
-// another DPI through WM_DPICHANGED.
-int WindowDpi(HWND window);
+// Wine); the system's DPI on older systems; `fallback_dpi` should the system report none. The
+// window then learns of a move to a screen of another DPI through WM_DPICHANGED.
+int WindowDpi(HWND window, int fallback_dpi);

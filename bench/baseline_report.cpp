@@ -12,7 +12,7 @@
 
 #include "baseline_common.h"
 #include "main_form_layout.h"
-#include "window.h"
+#include "gdi_owners.h"
 
 namespace {
 

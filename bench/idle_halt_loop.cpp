@@ -16,15 +16,15 @@ std::uint32_t halting_attempt = 1;
 
 // The library: one port of type 3, every step succeeds, attempts count until the halting one.
 struct IdleLibrary {
-  static const char* __cdecl Version() { return "idle library"; }
-  static std::uint32_t __cdecl Zero() { return 0; }
-  static std::uint32_t __cdecl Count(std::uint32_t type) { return type == 3 ? 1 : 0; }
-  static const char* __cdecl Descriptor(std::uint32_t, std::uint32_t) { return "idle port"; }
-  static std::uint32_t __cdecl OpenPort(std::uint32_t, std::uint32_t) { return 1; }
-  static std::uint32_t __cdecl Version100() { return 100; }
-  static std::uint32_t __cdecl SpecialFeatures(std::uint32_t feature, std::uint32_t, std::uint32_t,
-                                               std::uint32_t, std::uint32_t, std::uint8_t* status,
-                                               std::uint32_t) {
+  static const char* LIBRARY_CALL Version() { return "idle library"; }
+  static std::uint32_t LIBRARY_CALL Zero() { return 0; }
+  static std::uint32_t LIBRARY_CALL Count(std::uint32_t type) { return type == 3 ? 1 : 0; }
+  static const char* LIBRARY_CALL Descriptor(std::uint32_t, std::uint32_t) { return "idle port"; }
+  static std::uint32_t LIBRARY_CALL OpenPort(std::uint32_t, std::uint32_t) { return 1; }
+  static std::uint32_t LIBRARY_CALL Version100() { return 100; }
+  static std::uint32_t LIBRARY_CALL SpecialFeatures(std::uint32_t feature, std::uint32_t,
+                                                    std::uint32_t, std::uint32_t, std::uint32_t,
+                                                    std::uint8_t* status, std::uint32_t) {
     if (feature != SPECIAL_FEATURE_HALT_ATTEMPT) return 1;
     if (++attempts_made >= halting_attempt) *status = kHaltStatusHalted;
     return 0;

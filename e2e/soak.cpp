@@ -574,6 +574,55 @@ struct Failure {
   std::string reason;
 };
 
+// One launch: its scenario and planned runs, the program with the controls the soak works
+// with, and what it has read and seen so far.
+struct LaunchState {
+  std::uint32_t launch = 0;
+  Scenario scenario;
+  std::vector<RunPlan> plans;
+  std::wstring trace_file;
+  ui::Program program;
+  HWND window = nullptr;
+  HWND start = nullptr;
+  HWND stop = nullptr;
+  HWND label6 = nullptr;
+  HWND list = nullptr;
+  Lines trace;
+  Lines log;
+  int run = 0;
+  bool ended = false;    // the program has ended
+  bool faulted = false;  // the library faulted: it must never be freed
+};
+
+// What a run's action sent to the program.
+struct ActionSent {
+  bool stop_sent = false;  // a STOP, close, session's end or quit may reach the halt loop
+  // A STOP or a WM_QUERYENDSESSION that reached a running procedure must end its loop: the
+  // soak's own STOP for an unattended loop would then be one too many.
+  bool stopped_while_running = false;
+};
+
+// How a run ended for the launch: the next run follows, the runs end, or a failure was reported.
+enum class RunEnd { next, last, reported };
+
+std::vector<RunPlan> PlanRuns(Random& random, int runs_left) {
+  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
+  std::vector<RunPlan> plans;
+  for (int i = 0; i < planned; ++i) {
+    plans.push_back(RandomRun(random));
+    if (EndsTheProgram(plans.back().action)) break;
+  }
+  return plans;
+}
+
+bool ButtonsIdle(HWND start, HWND stop) {
+  return ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
+
+bool ButtonsAfterFault(HWND start, HWND stop) {
+  return !ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
+
 class Soak {
  public:
   Soak(std::uint32_t seed, std::wstring payload, std::wstring work)
@@ -591,8 +640,26 @@ class Soak {
     if (!condition && reason_.empty()) reason_ = reason;
     return condition;
   }
-  void Report(std::uint32_t launch, int run, const Scenario& scenario,
-              const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log);
+  // Starts testz.exe on the launch's scenario and finds its window and controls; false, with
+  // the failure recorded, when it cannot.
+  bool StartProgram(LaunchState& state);
+  RunEnd MakeRun(const RunPlan& plan, ContractChecker& checker, LaunchState& state);
+  // Chooses the run's interface kind and presses START; false when either fails.
+  bool PressStart(const RunPlan& plan, const LaunchState& state);
+  ActionSent SendAction(const RunPlan& plan, const LaunchState& state);
+  // After a close, the session's end or a quit: the program ends with its exit code.
+  void AwaitExit(const RunPlan& plan, LaunchState& state);
+  // Otherwise the run ends once its first call is traced and the buttons are in an end state;
+  // a halt loop that nobody stops the soak stops itself.
+  void AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractChecker& checker,
+                   ActionSent& sent, LaunchState& state);
+  // The run's calls against the contract, and what the window shows after it.
+  RunOutcome CheckRun(const RunPlan& plan, bool stop_sent, ContractChecker& checker,
+                      LaunchState& state);
+  void CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, LaunchState& state);
+  // Closes a program still running and checks its end and the library's detach.
+  void EndLaunch(ContractChecker& checker, LaunchState& state);
+  void Report(const LaunchState& state);
 
   std::uint32_t seed_;
   std::wstring payload_;
@@ -603,216 +670,243 @@ class Soak {
   std::string reason_;
 };
 
-bool ButtonsIdle(HWND start, HWND stop) {
-  return ui::IsEnabled(start) && !ui::IsEnabled(stop);
-}
-
-bool ButtonsAfterFault(HWND start, HWND stop) {
-  return !ui::IsEnabled(start) && !ui::IsEnabled(stop);
-}
-
 int Soak::Launch(std::uint32_t launch, int runs_left) {
   Random random(seed_, launch);
-  const Scenario scenario = RandomScenario(random, launch);
-  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
-  std::vector<RunPlan> plans;
-  for (int i = 0; i < planned; ++i) {
-    plans.push_back(RandomRun(random));
-    if (EndsTheProgram(plans.back().action)) break;
-  }
-
+  LaunchState state;
+  state.launch = launch;
+  state.scenario = RandomScenario(random, launch);
+  state.plans = PlanRuns(random, runs_left);
   reason_.clear();
+  if (!StartProgram(state)) return 0;
+
+  ContractChecker checker(state.scenario);
+  for (const RunPlan& plan : state.plans) {
+    ++state.run;
+    const RunEnd end = MakeRun(plan, checker, state);
+    if (end == RunEnd::reported) return state.run;
+    if (end == RunEnd::last) break;
+  }
+  EndLaunch(checker, state);
+  return state.run;
+}
+
+bool Soak::StartProgram(LaunchState& state) {
   const std::wstring folder = work_ + L"\\soak";
-  const std::wstring trace_file = folder + L"\\trace.txt";
   const std::wstring scenario_file = folder + L"\\scenario.txt";
+  state.trace_file = folder + L"\\trace.txt";
   std::string error;
   if (!ui::PrepareFolder(folder,
                          {{payload_ + L"\\testz.exe", L"testz.exe"},
                           {payload_ + L"\\libraries\\simulator.dll", L"unit_kelm.DLL"}},
                          &error) ||
-      !ui::WriteTextFile(scenario_file, scenario.FileText())) {
-    failures_.push_back({launch, 0, "cannot prepare the work folder: " + error});
-    return 0;
+      !ui::WriteTextFile(scenario_file, state.scenario.FileText())) {
+    failures_.push_back({state.launch, 0, "cannot prepare the work folder: " + error});
+    return false;
   }
-  ui::Program program = ui::Program::Start(folder + L"\\testz.exe", folder,
-                                           {{"UNIT_KELM_TRACE", ui::ToAnsi(trace_file)},
-                                            {"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario_file)}},
-                                           &error);
-  HWND window = program.Running() ? program.WaitForWindow(kCaption, kRunLimit) : nullptr;
-  if (window == nullptr) {
-    failures_.push_back({launch, 0, "testz.exe showed no window " + error});
-    return 0;
+  state.program = ui::Program::Start(folder + L"\\testz.exe", folder,
+                                     {{"UNIT_KELM_TRACE", ui::ToAnsi(state.trace_file)},
+                                      {"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario_file)}},
+                                     &error);
+  state.window =
+      state.program.Running() ? state.program.WaitForWindow(kCaption, kRunLimit) : nullptr;
+  if (state.window == nullptr) {
+    failures_.push_back({state.launch, 0, "testz.exe showed no window " + error});
+    return false;
   }
-  HWND start = ui::FindControl(window, "Button", "START");
-  HWND stop = ui::FindControl(window, "Button", "STOP");
-  HWND label6 = ui::FindControl(window, "Static", "?.??");
-  HWND list = nullptr;
-  for (HWND found : ui::FindControls(window, "ListBox")) list = found;
-  if (start == nullptr || stop == nullptr || label6 == nullptr || list == nullptr) {
-    failures_.push_back({launch, 0, "a control is missing from the window"});
-    return 0;
+  state.start = ui::FindControl(state.window, "Button", "START");
+  state.stop = ui::FindControl(state.window, "Button", "STOP");
+  state.label6 = ui::FindControl(state.window, "Static", "?.??");
+  for (HWND found : ui::FindControls(state.window, "ListBox")) state.list = found;
+  if (state.start == nullptr || state.stop == nullptr || state.label6 == nullptr ||
+      state.list == nullptr) {
+    failures_.push_back({state.launch, 0, "a control is missing from the window"});
+    return false;
   }
+  return true;
+}
 
-  ContractChecker checker(scenario);
-  Lines trace;
-  Lines log;
-  int run = 0;
-  bool ended = false;    // the program has ended
-  bool faulted = false;  // the library faulted: it must never be freed
-  for (const RunPlan& plan : plans) {
-    ++run;
-    HWND item = ui::FindControl(window, "Button", kItems[plan.item]);
-    Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
-          std::string("cannot choose ") + kItems[plan.item]);
-    Check(ui::Click(start), "START is not enabled before the run");
-    if (!reason_.empty()) break;
-    const Clock::time_point started = Clock::now();
-    std::this_thread::sleep_for(ui::Milliseconds(plan.delay_ms));
-
-    // A STOP or a WM_QUERYENDSESSION that reached a running procedure must end its loop: the
-    // soak's own STOP for an unattended loop would then be one too many.
-    bool stop_sent = false;
-    bool stopped_while_running = false;
-    switch (plan.action) {
-      case Action::none: break;
-      case Action::stop:
-        stop_sent = ui::Click(stop);
-        stopped_while_running = stop_sent;
-        break;
-      case Action::query_end_session: {
-        const bool running = ui::IsEnabled(stop);
-        stop_sent = ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
-        Check(stop_sent, "the session's end was refused");
-        stopped_while_running = running && stop_sent;
-        break;
-      }
-      case Action::close:
-        ui::Close(window);
-        stop_sent = true;
-        break;
-      case Action::end_session:
-        Check(ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
-              "the session's end was refused");
-        Check(ui::Send(window, WM_ENDSESSION, TRUE, 0).has_value(), "no answer to WM_ENDSESSION");
-        stop_sent = true;
-        break;
-      case Action::quit: stop_sent = ui::PostQuit(window, kQuitExitCode); break;
-    }
-
-    if (EndsTheProgram(plan.action)) {
-      const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
-      const DWORD expected = plan.action == Action::quit ? kQuitExitCode : 0;
-      Check(code.has_value(),
-            std::string("the program did not end after ") + ActionName(plan.action) + ": hung");
-      Check(!code || *code == expected, "exit code " + std::to_string(code.value_or(0)) +
-                                            " after " + ActionName(plan.action) + ", expected " +
-                                            std::to_string(expected));
-      ended = true;
-    } else {
-      // The run has ended once its first call is traced and the buttons are in an end state.
-      bool pressed_stop = false;
-      const bool run_ended = ui::WaitUntil(
-          [&] {
-            if (!program.Running()) return true;
-            trace = ui::ReadLines(trace_file);
-            checker.SkipAttach(trace);
-            if (!checker.RunBegan(trace)) return false;
-            if (ButtonsIdle(start, stop) || ButtonsAfterFault(start, stop)) return true;
-            if (!pressed_stop && Clock::now() - started > kUnattendedLoop) {
-              pressed_stop = ui::Click(stop);  // nobody stops this loop: the soak does
-              stop_sent = stop_sent || pressed_stop;
-            }
-            return false;
-          },
-          kRunLimit);
-      Check(!(pressed_stop && stopped_while_running),
-            std::string("the halt loop went on after ") + ActionName(plan.action));
-      Check(program.Running(), "the program ended by itself (crashed?)");
-      Check(run_ended, "the run did not end: hung");
-    }
-    if (!reason_.empty()) {
-      trace = ui::ReadLines(trace_file);
-      Report(launch, run, scenario, plans, trace, log);
-      return run;
-    }
-
-    trace = ui::ReadLines(trace_file);
-    checker.SkipAttach(trace);
-    RunOutcome outcome;
-    std::string why;
-    if (ended && !checker.RunBegan(trace)) {
-      // The program ended before it handled the START click (a sent WM_ENDSESSION overtakes
-      // the posted click).
-      outcome.path = "ended before START";
-    } else if (!checker.Run(trace, plan.item, stop_sent, outcome, why)) {
-      Check(false, why);
-    }
-    faulted = faulted || outcome.faulted;
-    if (!ended) {
-      log = ui::ListLines(list);
-      Lines expected = outcome.log;
-      expected.push_back("");
-      Lines with_stop = outcome.log;
-      with_stop.push_back(kStopped);
-      with_stop.push_back("");
-      Check(log == expected || (outcome.stop_line_optional && log == with_stop),
-            "the log is not what the path \"" + outcome.path + "\" requires");
-      if (outcome.stop_line_optional && log == with_stop) outcome.path = "halted and stopped";
-      Check(outcome.faulted ? ButtonsAfterFault(start, stop) : ButtonsIdle(start, stop),
-            std::string("the buttons are not ") +
-                (outcome.faulted ? "both disabled after a fault" : "idle after the run"));
-      Check(ui::Text(label6) == checker.label(), "the version label shows \"" + ui::Text(label6) +
-                                                     "\", expected \"" + checker.label() + "\"");
-      Check(checker.End(trace, "", why), why);
-    }
-    if (!reason_.empty()) {
-      Report(launch, run, scenario, plans, trace, log);
-      return run;
-    }
-    ++paths_[outcome.path];
-    if (ended) ++paths_[std::string("program ended by ") + ActionName(plan.action)];
-    ++runs_passed_;
-    if (ended || faulted) break;
+RunEnd Soak::MakeRun(const RunPlan& plan, ContractChecker& checker, LaunchState& state) {
+  if (!PressStart(plan, state)) return RunEnd::last;
+  const Clock::time_point started = Clock::now();
+  std::this_thread::sleep_for(ui::Milliseconds(plan.delay_ms));
+  ActionSent sent = SendAction(plan, state);
+  if (EndsTheProgram(plan.action)) {
+    AwaitExit(plan, state);
+  } else {
+    AwaitRunEnd(plan, started, checker, sent, state);
+  }
+  if (!reason_.empty()) {
+    state.trace = ui::ReadLines(state.trace_file);
+    Report(state);
+    return RunEnd::reported;
   }
 
-  if (!ended) {
+  const RunOutcome outcome = CheckRun(plan, sent.stop_sent, checker, state);
+  if (!reason_.empty()) {
+    Report(state);
+    return RunEnd::reported;
+  }
+  ++paths_[outcome.path];
+  if (state.ended) ++paths_[std::string("program ended by ") + ActionName(plan.action)];
+  ++runs_passed_;
+  return state.ended || state.faulted ? RunEnd::last : RunEnd::next;
+}
+
+bool Soak::PressStart(const RunPlan& plan, const LaunchState& state) {
+  HWND item = ui::FindControl(state.window, "Button", kItems[plan.item]);
+  Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
+        std::string("cannot choose ") + kItems[plan.item]);
+  Check(ui::Click(state.start), "START is not enabled before the run");
+  return reason_.empty();
+}
+
+ActionSent Soak::SendAction(const RunPlan& plan, const LaunchState& state) {
+  ActionSent sent;
+  switch (plan.action) {
+    case Action::none: break;
+    case Action::stop:
+      sent.stop_sent = ui::Click(state.stop);
+      sent.stopped_while_running = sent.stop_sent;
+      break;
+    case Action::query_end_session: {
+      const bool running = ui::IsEnabled(state.stop);
+      sent.stop_sent = ui::Send(state.window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
+      Check(sent.stop_sent, "the session's end was refused");
+      sent.stopped_while_running = running && sent.stop_sent;
+      break;
+    }
+    case Action::close:
+      ui::Close(state.window);
+      sent.stop_sent = true;
+      break;
+    case Action::end_session:
+      Check(ui::Send(state.window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
+            "the session's end was refused");
+      Check(ui::Send(state.window, WM_ENDSESSION, TRUE, 0).has_value(),
+            "no answer to WM_ENDSESSION");
+      sent.stop_sent = true;
+      break;
+    case Action::quit: sent.stop_sent = ui::PostQuit(state.window, kQuitExitCode); break;
+  }
+  return sent;
+}
+
+void Soak::AwaitExit(const RunPlan& plan, LaunchState& state) {
+  const std::optional<DWORD> code = state.program.WaitForExit(kRunLimit);
+  const DWORD expected = plan.action == Action::quit ? kQuitExitCode : 0;
+  Check(code.has_value(),
+        std::string("the program did not end after ") + ActionName(plan.action) + ": hung");
+  Check(!code || *code == expected, "exit code " + std::to_string(code.value_or(0)) + " after " +
+                                        ActionName(plan.action) + ", expected " +
+                                        std::to_string(expected));
+  state.ended = true;
+}
+
+void Soak::AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractChecker& checker,
+                       ActionSent& sent, LaunchState& state) {
+  bool pressed_stop = false;
+  const bool run_ended = ui::WaitUntil(
+      [&] {
+        if (!state.program.Running()) return true;
+        state.trace = ui::ReadLines(state.trace_file);
+        checker.SkipAttach(state.trace);
+        if (!checker.RunBegan(state.trace)) return false;
+        if (ButtonsIdle(state.start, state.stop) || ButtonsAfterFault(state.start, state.stop)) {
+          return true;
+        }
+        if (!pressed_stop && Clock::now() - started > kUnattendedLoop) {
+          pressed_stop = ui::Click(state.stop);  // nobody stops this loop: the soak does
+          sent.stop_sent = sent.stop_sent || pressed_stop;
+        }
+        return false;
+      },
+      kRunLimit);
+  Check(!(pressed_stop && sent.stopped_while_running),
+        std::string("the halt loop went on after ") + ActionName(plan.action));
+  Check(state.program.Running(), "the program ended by itself (crashed?)");
+  Check(run_ended, "the run did not end: hung");
+}
+
+RunOutcome Soak::CheckRun(const RunPlan& plan, bool stop_sent, ContractChecker& checker,
+                          LaunchState& state) {
+  state.trace = ui::ReadLines(state.trace_file);
+  checker.SkipAttach(state.trace);
+  RunOutcome outcome;
+  std::string why;
+  if (state.ended && !checker.RunBegan(state.trace)) {
+    // The program ended before it handled the START click (a sent WM_ENDSESSION overtakes
+    // the posted click).
+    outcome.path = "ended before START";
+  } else if (!checker.Run(state.trace, plan.item, stop_sent, outcome, why)) {
+    Check(false, why);
+  }
+  state.faulted = state.faulted || outcome.faulted;
+  if (!state.ended) CheckWindowAfterRun(outcome, checker, state);
+  return outcome;
+}
+
+void Soak::CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, LaunchState& state) {
+  state.log = ui::ListLines(state.list);
+  Lines expected = outcome.log;
+  expected.push_back("");
+  Lines with_stop = outcome.log;
+  with_stop.push_back(kStopped);
+  with_stop.push_back("");
+  Check(state.log == expected || (outcome.stop_line_optional && state.log == with_stop),
+        "the log is not what the path \"" + outcome.path + "\" requires");
+  if (outcome.stop_line_optional && state.log == with_stop) outcome.path = "halted and stopped";
+  Check(outcome.faulted ? ButtonsAfterFault(state.start, state.stop)
+                        : ButtonsIdle(state.start, state.stop),
+        std::string("the buttons are not ") +
+            (outcome.faulted ? "both disabled after a fault" : "idle after the run"));
+  const std::string label = ui::Text(state.label6);
+  Check(label == checker.label(),
+        "the version label shows \"" + label + "\", expected \"" + checker.label() + "\"");
+  std::string why;
+  Check(checker.End(state.trace, "", why), why);
+}
+
+void Soak::EndLaunch(ContractChecker& checker, LaunchState& state) {
+  if (!state.ended) {
     // The user closes the window: the program ends with code 0 and frees the library, unless
     // it faulted, in which case it is left to the process's exit.
-    ui::Close(window);
-    const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
+    ui::Close(state.window);
+    const std::optional<DWORD> code = state.program.WaitForExit(kRunLimit);
     Check(code.has_value(), "the program did not end after the close: hung");
     Check(!code || *code == 0,
           "exit code " + std::to_string(code.value_or(0)) + " after the close");
-    ++paths_[faulted ? "closed after a fault" : "closed when idle"];
+    ++paths_[state.faulted ? "closed after a fault" : "closed when idle"];
   }
-  trace = ui::ReadLines(trace_file);
-  const bool quit = !plans.empty() && plans.back().action == Action::quit && ended;
+  state.trace = ui::ReadLines(state.trace_file);
+  const bool quit =
+      !state.plans.empty() && state.plans.back().action == Action::quit && state.ended;
   std::string why;
   if (reason_.empty()) {
-    Check(checker.End(trace, faulted || quit ? "detach exit" : "detach unload", why), why);
+    Check(checker.End(state.trace, state.faulted || quit ? "detach exit" : "detach unload", why),
+          why);
   }
-  if (!reason_.empty()) Report(launch, run, scenario, plans, trace, log);
-  return run;
+  if (!reason_.empty()) Report(state);
 }
 
-void Soak::Report(std::uint32_t launch, int run, const Scenario& scenario,
-                  const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log) {
-  failures_.push_back({launch, run, reason_});
+void Soak::Report(const LaunchState& state) {
+  failures_.push_back({state.launch, state.run, reason_});
   std::printf("FAILED: seed %u launch %u run %d: %s\n", static_cast<unsigned>(seed_),
-              static_cast<unsigned>(launch), run, reason_.c_str());
+              static_cast<unsigned>(state.launch), state.run, reason_.c_str());
   std::printf("  replay: soak --seed %u --launch %u\n  scenario:\n", static_cast<unsigned>(seed_),
-              static_cast<unsigned>(launch));
-  std::istringstream lines(scenario.FileText());
+              static_cast<unsigned>(state.launch));
+  std::istringstream lines(state.scenario.FileText());
   for (std::string line; std::getline(lines, line);) std::printf("    %s\n", line.c_str());
   std::printf("  runs:\n");
-  for (std::size_t i = 0; i < plans.size(); ++i) {
-    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[plans[i].item],
-                ActionName(plans[i].action), plans[i].delay_ms);
+  for (std::size_t i = 0; i < state.plans.size(); ++i) {
+    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[state.plans[i].item],
+                ActionName(state.plans[i].action), state.plans[i].delay_ms);
   }
+  const Lines& trace = state.trace;
   std::printf("  trace (last lines):\n");
   for (std::size_t i = trace.size() > 20 ? trace.size() - 20 : 0; i < trace.size(); ++i) {
     std::printf("    %s\n", trace[i].c_str());
   }
+  const Lines& log = state.log;
   std::printf("  log (last lines read):\n");
   for (std::size_t i = log.size() > 12 ? log.size() - 12 : 0; i < log.size(); ++i) {
     std::printf("    |%s|\n", log[i].c_str());

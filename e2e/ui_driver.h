@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -48,6 +49,12 @@ struct Variable {
   std::string value;
 };
 
+// A kernel handle (a process, a thread, a job, a file), closed when it goes.
+struct CloseKernelHandle {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using KernelHandle = std::unique_ptr<void, CloseKernelHandle>;
+
 // A program started by the driver. A program still running when its Program goes is killed;
 // it also runs in a job object that ends it should the test program itself die first.
 class Program {
@@ -77,10 +84,8 @@ class Program {
   void Kill();
 
  private:
-  void Release();
-
-  HANDLE process_ = nullptr;
-  HANDLE job_ = nullptr;
+  KernelHandle process_;
+  KernelHandle job_;
   DWORD id_ = 0;
 };
 

@@ -6,7 +6,7 @@ std::string CopyLibraryText(const char* text) {
   return std::string(buffer, CopyLibraryTextInto(text, buffer));
 }
 
-extern "C" std::uint32_t __cdecl CopyLibraryTextInto(const char* text, char* buffer) {
+extern "C" std::uint32_t LIBRARY_CALL CopyLibraryTextInto(const char* text, char* buffer) {
   std::uint32_t length = 0;
   if (text == nullptr) return length;
   while (length < kLibraryTextLimit && text[length] != '\0') {

@@ -14,6 +14,18 @@
 
 std::uint8_t StopRequested = 0;
 
+void RequestStop() {
+  StopRequested = 1;
+}
+
+bool OpenInterfaceLibrary() {
+  return LoadInterfaceLibrary("unit_kelm.DLL");
+}
+
+void CloseInterfaceLibrary() {
+  UnloadInterfaceLibrary();
+}
+
 namespace {
 
 // A library call that faulted (or returned with the stack pointer moved): the procedure ends

@@ -38,15 +38,26 @@ const ProcedureClock& SteadyProcedureClock();
 // halt loop does after each attempt, so that STOP, a close and a quit reach it.
 inline constexpr std::chrono::seconds kReportRunsAlone{2};
 
-// Set to 1 by STOP. Cleared by the halt loop's set-up, and by a long report when it starts
-// processing messages; read by both.
+// Set to 1 by RequestStop only. Cleared by the halt loop's set-up, and by a long report when it
+// starts processing messages; read by both.
 extern std::uint8_t StopRequested;
 
+// STOP: asks a running halt loop to end after its current attempt, or a long report after its
+// current line, by setting StopRequested.
+void RequestStop();
+
+// Loads the interface library "unit_kelm.DLL" by its bare file name and looks up its exports.
+// True only when it loaded with every export: only then may RecoveryProcedure be run.
+bool OpenInterfaceLibrary();
+
+// Frees the interface library. A library that a fault made the procedure abandon is not freed: its
+// state is unknown, so none of its code runs again.
+void CloseInterfaceLibrary();
+
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
-// click handler, only after the library loaded with every entry point resolved. Nothing is
-// thrown out of it: a fault in the library (or a text it returned that cannot be read) ends it
-// with one line, START and STOP disabled and the library abandoned; a log that refuses more lines
-// ends it with a last line saying so; any other exception ends it with one line; the buttons are
-// then idle.
+// click handler, only after OpenInterfaceLibrary returned true. Nothing is thrown out of it: a
+// fault in the library (or a text it returned that cannot be read) ends it with one line, START
+// and STOP disabled and the library abandoned; a log that refuses more lines ends it with a last
+// line saying so; any other exception ends it with one line; the buttons are then idle.
 void RecoveryProcedure(RecoveryWindow& window,
                        const ProcedureClock& clock = SteadyProcedureClock());

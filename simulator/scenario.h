@@ -11,6 +11,9 @@
 
 // The library's 34 exports in the order of the program's entry-point table, with the number of
 // 32-bit argument slots each takes as the program calls it (the 23 it never calls take none here).
+// This list is deliberately the simulator's own, not the program's: the simulator stands in for
+// a library built apart from the program, so a slip in the program's list must show up as a
+// failed lookup against it instead of being copied into it.
 // clang-format off
 #define SIMULATED_EXPORTS(X) \
   X(version, 0) \

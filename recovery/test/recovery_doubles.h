@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "library_contract.h"
 #include "recovery_procedure.h"
 
 // Everything the procedure did through both doubles, in order: library calls as
@@ -47,6 +48,10 @@ class ScriptedLibrary {
   std::vector<const std::uint8_t*> status_addresses;
   std::vector<std::uint8_t> status_on_entry;
   int halt_attempts() const { return static_cast<int>(status_addresses.size()); }
+
+  // True while the binding's table still holds the script's exports: nothing has unloaded or
+  // abandoned the library since the script was put in place.
+  bool Installed() const;
 
  private:
   friend struct LibraryCalls;

@@ -35,7 +35,7 @@ std::string Hex(std::uintptr_t value) {
   return digits;
 }
 
-using NoArgumentFn = std::uint32_t(__cdecl*)();
+using NoArgumentFn = std::uint32_t(LIBRARY_CALL*)();
 
 std::uint32_t CallUncalled(EntrySlot slot) {
   return reinterpret_cast<NoArgumentFn>(EntryPointTable[static_cast<std::size_t>(slot)])();
