@@ -18,12 +18,23 @@ void RequestStop() {
   StopRequested = 1;
 }
 
+namespace {
+
+// Once set, for the rest of the process: the abandoned library stays loaded until the end.
+bool library_abandoned = false;
+
+}  // namespace
+
 bool OpenInterfaceLibrary() {
   return LoadInterfaceLibrary("unit_kelm.DLL");
 }
 
 void CloseInterfaceLibrary() {
   UnloadInterfaceLibrary();
+}
+
+bool InterfaceLibraryAbandoned() {
+  return library_abandoned;
 }
 
 namespace {
@@ -375,6 +386,7 @@ void RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
   } catch (const LibraryFault& fault) {
     // The library's state is unknown: it is never called again, nor freed.
     AbandonInterfaceLibrary();
+    library_abandoned = true;
     running.KeepStartDisabled();
     WriteLastLine(window, [&] { return FaultLine(fault); });
   } catch (const std::exception& error) {
