@@ -54,10 +54,14 @@ void InstallIdleLibrary() {
 class MemoryList final : public ListControl {
  public:
   int Count() const override { return static_cast<int>(lines_.size()); }
-  void Add(std::string_view text) override { lines_.emplace_back(text); }
+  bool Add(std::string_view text) override {
+    lines_.emplace_back(text);
+    return true;
+  }
   std::string Read(int index) const override { return lines_[static_cast<std::size_t>(index)]; }
-  void Replace(int index, std::string_view text) override {
+  bool Replace(int index, std::string_view text) override {
     lines_[static_cast<std::size_t>(index)] = std::string(text);
+    return true;
   }
   void Clear() override { lines_.clear(); }
   void SetFirstVisible(int) override {}

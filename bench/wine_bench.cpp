@@ -324,7 +324,8 @@ std::optional<LRESULT> ListCount(HWND list) {
 }
 
 // Presses `start` and returns the seconds until `list` holds `lines` lines. A program busy
-// writing answers nothing, so the count arrives the moment it is done.
+// writing answers nothing, or, in a report past its first two seconds, answers between lines
+// with a count short of the whole: the whole count arrives the moment it is done.
 double TimeToLines(HWND start, HWND list, LRESULT lines) {
   const double begin = Now();
   if (!ui::Click(start)) Fail("START is disabled");

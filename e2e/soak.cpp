@@ -39,6 +39,10 @@ constexpr bool kLibraryFaultsCaught = sizeof(void*) == 4;
 // may run before the soak presses STOP itself.
 constexpr ui::Milliseconds kRunLimit{20000};
 constexpr ui::Milliseconds kUnattendedLoop{2500};
+// A report handles no message before it has run this long; a STOP sent earlier waits until then.
+constexpr ui::Milliseconds kReportRunsAlone{2000};
+// A port count from which the report runs until a STOP (or a close, or a quit) ends it.
+constexpr std::uint32_t kLongCount = 65536;
 constexpr int kQuitExitCode = 3;
 constexpr int kFailureLimit = 5;
 
@@ -77,24 +81,29 @@ std::string HexWord(std::uint32_t value) {
 
 // ---- Scenarios
 
-// A text the simulator returns: a string, a null pointer, or 255 characters without a
-// terminator.
+// A text the simulator returns: a string, a null pointer, 255 characters without a
+// terminator, or a pointer the program cannot read (an inaccessible page, a wild address).
 struct LibraryText {
-  enum class Kind { text, null, unterminated } kind = Kind::text;
+  enum class Kind { text, null, unterminated, unreadable, wild } kind = Kind::text;
   std::string text;
 
+  bool Readable() const { return kind != Kind::unreadable && kind != Kind::wild; }
   std::string ScenarioValue() const {
     switch (kind) {
       case Kind::null: return "null";
       case Kind::unterminated: return "unterminated";
+      case Kind::unreadable: return "unreadable";
+      case Kind::wild: return "address 0x10";
       case Kind::text: break;
     }
     return "\"" + text + "\"";
   }
-  // What the log shows of it where `room` characters are left on the line.
+  // What the log shows of a readable text where `room` characters are left on the line.
   std::string Shown(std::size_t room) const {
     switch (kind) {
-      case Kind::null: return "";
+      case Kind::null:
+      case Kind::unreadable:
+      case Kind::wild: return "";
       case Kind::unterminated: {
         std::string pattern;
         while (pattern.size() < room) pattern += "unterminated ";
@@ -124,8 +133,13 @@ struct Scenario {
   bool halt_never = false;
   unsigned halt_after = 1;
   std::string not_halted_status;
+  unsigned status_bytes = 1;
   unsigned delay_us = 0;
   FaultPlan fault;
+
+  bool LongReport() const {
+    return std::any_of(counts.begin(), counts.end(), [](unsigned n) { return n >= kLongCount; });
+  }
 
   std::string FileText() const {
     std::ostringstream out;
@@ -141,6 +155,7 @@ struct Scenario {
         << "cable_version = 0x" << Hex8(cable_version) << "\n"
         << "halt = " << (halt_never ? "never" : "attempts " + std::to_string(halt_after)) << "\n"
         << "not_halted_status = " << not_halted_status << "\n"
+        << "status_bytes = " << status_bytes << "\n"
         << "delay_us = " << delay_us << "\n";
     if (!fault.export_name.empty()) {
       out << "fault." << fault.export_name << " = " << fault.kind << " after " << fault.after
@@ -218,6 +233,18 @@ Scenario RandomScenario(Random& random, std::uint32_t launch) {
                         ? random.Below(3)
                         : random.Below(s.fault.export_name == "corvane_special_features" ? 40 : 8);
   }
+  // Now and then a count no interface gives: an error code read as a count, or tens of thousands
+  // of ports.
+  if (random.Percent(8)) {
+    s.counts[random.Below(7)] = random.Pick<unsigned>({0xFFFFFFFFu, 0x80000000u, 65536, 100000});
+  }
+  // Now and then a text the program cannot read: the version, or one kind's descriptors.
+  if (random.Percent(8)) {
+    LibraryText& text = random.Percent(30) ? s.version : s.descriptors[random.Below(7)];
+    const auto kind = random.Percent(50) ? LibraryText::Kind::unreadable : LibraryText::Kind::wild;
+    if (kLibraryFaultsCaught) text.kind = kind;
+  }
+  s.status_bytes = random.Percent(20) ? 4 : 1;
   // Drawn all the same, so that a seed gives the same launches in both builds: the 64-bit test
   // build calls the library unguarded, so there a fault would end the program.
   if (!kLibraryFaultsCaught) s.fault = FaultPlan{};
@@ -332,8 +359,10 @@ bool EndsWith(const std::string& text, const std::string& end) {
 // What one run came to, as read from the trace.
 struct RunOutcome {
   std::string path;
-  Lines log;                        // the finished lines the path requires
-  bool stop_line_optional = false;  // halted in the attempt whose pass also saw a stop
+  Lines log;  // the finished lines the path requires
+  // Other finished lines the run may have left, with the path each means: "Stopped by user."
+  // after a halt seen in the same pass as a stop, or a long report stopped after another line.
+  std::vector<std::pair<Lines, std::string>> also;
   bool faulted = false;
 };
 
@@ -408,15 +437,45 @@ class ContractChecker {
       return Step::failed;
     }
     ++pos_;
+    lines_at_call_ = out_->log.size();
     if (!fault_here) return Step::ok;
-    Faulted(name, call == kModeCall ? "the mode call" : "");
+    Faulted(name, call == kModeCall ? "the mode call" : "", s_.fault.kind);
     return Step::faulted;
   }
 
-  void Faulted(const std::string& name, const std::string& where = "") {
+  void Faulted(const std::string& name, const std::string& where, const std::string& kind) {
     out_->faulted = true;
     out_->path = "fault in " + (where.empty() ? name : where);
-    out_->log.push_back(FaultLine(name, s_.fault.kind));
+    out_->log.push_back(FaultLine(name, kind));
+  }
+
+  // A text the program cannot read faults in its copy, as the export that returned it would.
+  bool Unreadable(const std::string& name) {
+    Faulted(name, "an unreadable text of " + name, "access_violation");
+    return true;
+  }
+
+  // The logs of a long report that a stop ended after one of the lines written since its last
+  // call (it handles messages after every line once it has run two seconds).
+  std::vector<std::pair<Lines, std::string>> StoppedAfterLastCall() const {
+    std::vector<std::pair<Lines, std::string>> logs;
+    for (std::size_t shown = lines_at_call_ + 1; shown <= out_->log.size(); ++shown) {
+      Lines log(out_->log.begin(), out_->log.begin() + static_cast<std::ptrdiff_t>(shown));
+      log.push_back(kStopped);
+      logs.push_back({log, "stopped during the report"});
+    }
+    return logs;
+  }
+
+  // Whether the run's calls end here, in a long report that a stop cut short.
+  bool CutShort(bool stop_sent) {
+    const bool ends = pos_ == trace_->size() || (*trace_)[pos_].rfind("detach ", 0) == 0;
+    if (!long_report_ || !stop_sent || !ends || out_->log.size() <= lines_at_call_) return false;
+    out_->also = StoppedAfterLastCall();
+    out_->log = out_->also.front().first;
+    out_->path = out_->also.front().second;
+    out_->also.erase(out_->also.begin());
+    return true;
   }
 
   void Write(const std::string& line) { out_->log.push_back(line); }
@@ -430,8 +489,10 @@ class ContractChecker {
 
   bool Walk(int item, bool stop_sent) {
     bool done = false;
+    long_report_ = false;
     if (!Call("version()", "", done)) return false;
     if (done) return true;
+    if (!s_.version.Readable()) return Unreadable("version");
     Write(s_.version.Shown(255));
     Write(" ");
     if (!Call("reenumerate_all_port_types()", Hex8(0), done)) return false;
@@ -440,24 +501,30 @@ class ContractChecker {
     for (unsigned i = 0; i < 7; ++i) {
       const std::string type = Hex8(i + 3);
       if (i > 0) Write(" ");
+      if (CutShort(stop_sent)) return true;
       if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[i]), done)) {
         return false;
       }
       if (done) return true;
+      long_report_ = long_report_ || s_.counts[i] >= kLongCount;
       Write(kCountLines[i] + HexWord(s_.counts[i]));
       if (s_.counts[i] == 0) Write("       None.");
-      for (unsigned port = 1; port <= s_.counts[i]; ++port) {
+      for (std::uint32_t port = 1; port != 0 && port <= s_.counts[i]; ++port) {
+        if (CutShort(stop_sent)) return true;
         if (!Call("get_port_descriptor(" + type + ", " + Hex8(port) + ")", "", done)) {
           return false;
         }
         if (done) return true;
+        if (!s_.descriptors[i].Readable()) return Unreadable("get_port_descriptor");
         Write("       " + s_.descriptors[i].Shown(248));
       }
     }
     if (item == 0) {
       out_->path = "report only";
+      if (long_report_ && stop_sent) out_->also = StoppedAfterLastCall();
       return true;
     }
+    if (CutShort(stop_sent)) return true;
     const unsigned index = static_cast<unsigned>(item - 1);
     const std::string type = Hex8(index + 3);
     if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[index]), done)) {
@@ -529,7 +596,7 @@ class ContractChecker {
       const std::string& line = (*trace_)[pos_++];
       if (faults && EndsWith(line, fault_end)) {
         if (++calls <= s_.fault.after) return Fail("an attempt faulted too early");
-        Faulted(name, "a halt attempt");
+        Faulted(name, "a halt attempt", s_.fault.kind);
         return true;
       }
       const std::size_t times = line.rfind(" x ");
@@ -547,7 +614,11 @@ class ContractChecker {
     if (halted && attempts > s_.halt_after) return Fail("attempts went on after the halt");
     if (halted) {
       Write(kHalted);
-      out_->stop_line_optional = stop_sent;
+      if (stop_sent) {
+        Lines with_stop = out_->log;
+        with_stop.push_back(kStopped);
+        out_->also.push_back({with_stop, "halted and stopped"});
+      }
       out_->path = "halted";
       return true;
     }
@@ -564,6 +635,8 @@ class ContractChecker {
   std::map<std::string, std::uint64_t> calls_;
   std::string label_ = "?.??";
   std::string error_;
+  bool long_report_ = false;       // the run's report has counted kLongCount ports or more
+  std::size_t lines_at_call_ = 0;  // the lines written before the last call's own
 };
 
 // ---- One launch of the program
@@ -805,6 +878,9 @@ void Soak::AwaitExit(const RunPlan& plan, LaunchState& state) {
 void Soak::AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractChecker& checker,
                        ActionSent& sent, LaunchState& state) {
   bool pressed_stop = false;
+  // A long report ends only when stopped, and handles no STOP before it has run alone.
+  const ui::Milliseconds unattended =
+      state.scenario.LongReport() ? kUnattendedLoop + kReportRunsAlone : kUnattendedLoop;
   const bool run_ended = ui::WaitUntil(
       [&] {
         if (!state.program.Running()) return true;
@@ -814,7 +890,7 @@ void Soak::AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractC
         if (ButtonsIdle(state.start, state.stop) || ButtonsAfterFault(state.start, state.stop)) {
           return true;
         }
-        if (!pressed_stop && Clock::now() - started > kUnattendedLoop) {
+        if (!pressed_stop && Clock::now() - started > unattended) {
           pressed_stop = ui::Click(state.stop);  // nobody stops this loop: the soak does
           sent.stop_sent = sent.stop_sent || pressed_stop;
         }
@@ -847,14 +923,18 @@ RunOutcome Soak::CheckRun(const RunPlan& plan, bool stop_sent, ContractChecker& 
 
 void Soak::CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, LaunchState& state) {
   state.log = ui::ListLines(state.list);
-  Lines expected = outcome.log;
-  expected.push_back("");
-  Lines with_stop = outcome.log;
-  with_stop.push_back(kStopped);
-  with_stop.push_back("");
-  Check(state.log == expected || (outcome.stop_line_optional && state.log == with_stop),
-        "the log is not what the path \"" + outcome.path + "\" requires");
-  if (outcome.stop_line_optional && state.log == with_stop) outcome.path = "halted and stopped";
+  // Every finished line, then the empty current line.
+  const auto shows = [&](Lines finished) {
+    finished.push_back("");
+    return state.log == finished;
+  };
+  bool matched = shows(outcome.log);
+  for (const auto& [log, path] : outcome.also) {
+    if (matched || !shows(log)) continue;
+    matched = true;
+    outcome.path = path;
+  }
+  Check(matched, "the log is not what the path \"" + outcome.path + "\" requires");
   Check(outcome.faulted ? ButtonsAfterFault(state.start, state.stop)
                         : ButtonsIdle(state.start, state.stop),
         std::string("the buttons are not ") +

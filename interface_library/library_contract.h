@@ -53,3 +53,8 @@ inline constexpr std::size_t kLibraryTextLimit = 255;
 // Copies a text the library returned: null reads as empty, and no character past the 255th is
 // read, so a text without a terminator in its first 255 characters is cut there.
 std::string CopyLibraryText(const char* text);
+
+// The copy itself, into buffer (room for kLibraryTextLimit characters, no terminator added);
+// returns the number of characters copied. A plain cdecl function that allocates nothing, so that
+// it can run under the guard of library calls: reading a text may fault as the call itself may.
+extern "C" std::uint32_t LIBRARY_CALL CopyLibraryTextInto(const char* text, char* buffer);

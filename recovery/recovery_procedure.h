@@ -1,6 +1,7 @@
 // The START procedure: the enumeration report, then connection, mode set-up and the halt loop.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -24,11 +25,25 @@ class RecoveryWindow {
   virtual void ProcessMessages() = 0;
 };
 
-// Set to 1 by RequestStop only; cleared only by the halt loop's set-up and read only by the halt
-// loop.
+// The time the procedure goes by: the system's steady clock in the program, a fake one in tests.
+class ProcedureClock {
+ public:
+  virtual ~ProcedureClock() = default;
+  virtual std::chrono::steady_clock::time_point Now() const = 0;
+};
+const ProcedureClock& SteadyProcedureClock();
+
+// How long the report runs without letting the window process messages. A report still running
+// then (a library counting thousands of ports) processes them after each of its lines, as the
+// halt loop does after each attempt, so that STOP, a close and a quit reach it.
+inline constexpr std::chrono::seconds kReportRunsAlone{2};
+
+// Set to 1 by RequestStop only. Cleared by the halt loop's set-up, and by a long report when it
+// starts processing messages; read by both.
 extern std::uint8_t StopRequested;
 
-// STOP: asks a running halt loop to end after its current attempt, by setting StopRequested.
+// STOP: asks a running halt loop to end after its current attempt, or a long report after its
+// current line, by setting StopRequested.
 void RequestStop();
 
 // Loads the interface library "unit_kelm.DLL" by its bare file name and looks up its exports.
@@ -44,7 +59,9 @@ void CloseInterfaceLibrary();
 bool InterfaceLibraryAbandoned();
 
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
-// click handler, only after OpenInterfaceLibrary returned true. Nothing is
-// thrown out of it: a fault in the library ends it with one line, START and STOP disabled and
-// the library abandoned; any other exception ends it with one line and the buttons idle.
-void RecoveryProcedure(RecoveryWindow& window);
+// click handler, only after OpenInterfaceLibrary returned true. Nothing is thrown out of it: a
+// fault in the library (or a text it returned that cannot be read) ends it with one line, START
+// and STOP disabled and the library abandoned; a log that refuses more lines ends it with a last
+// line saying so; any other exception ends it with one line; the buttons are then idle.
+void RecoveryProcedure(RecoveryWindow& window,
+                       const ProcedureClock& clock = SteadyProcedureClock());

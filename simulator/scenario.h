@@ -72,12 +72,14 @@ inline const char* ExportName(Export e) {
   return kExportNames[static_cast<std::size_t>(e)];
 }
 
-// A text the library returns: ordinary, a null pointer, or 255 characters with no terminator
-// placed right before an inaccessible page.
+// A text the library returns: ordinary, a null pointer, 255 characters with no terminator
+// placed right before an inaccessible page, the first byte of an inaccessible page, or any
+// address at all.
 struct SimulatedText {
-  enum class Kind { text, null, unterminated };
+  enum class Kind { text, null, unterminated, unreadable, address };
   Kind kind = Kind::text;
   std::string text;
+  std::uint32_t address = 0;  // for Kind::address
 };
 
 // The port types the program asks about, and what is attached of each.
@@ -132,6 +134,9 @@ struct Scenario {
   HaltBehaviour halt;
   // Written into the status byte by an attempt that does not halt; absent: left untouched.
   std::optional<std::uint8_t> not_halted_status = 0;
+  // How many bytes an attempt writes through the status address: 1, or 4 (a 32-bit value with
+  // the status in its low byte and 0xA5 in the three above).
+  std::uint32_t status_bytes = 1;
   std::uint32_t delay_us = 0;
   std::array<Fault, kExportCount> faults;
 };

@@ -159,9 +159,11 @@ void ScriptedWindow::ProcessMessages() {
   }
 }
 
-void ScriptedWindow::JournalList::Add(std::string_view text) {
+bool ScriptedWindow::JournalList::Add(std::string_view text) {
+  if (lines.size() >= line_limit) return false;
   if (!lines.empty()) journal_.push_back("line " + lines.back());
   lines.emplace_back(text);
+  return true;
 }
 
 void ScriptedWindow::JournalList::Clear() {

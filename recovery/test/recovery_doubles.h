@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -81,6 +82,8 @@ class ScriptedWindow final : public RecoveryWindow {
   static constexpr int kMessagePassLimit = 100000;
 
   std::vector<std::string>& lines() { return log_.lines; }
+  // The most lines the log holds: it refuses to add more.
+  std::size_t& log_line_limit() { return log_.line_limit; }
 
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
@@ -97,11 +100,13 @@ class ScriptedWindow final : public RecoveryWindow {
    public:
     explicit JournalList(Journal& journal) : journal_(journal) {}
     std::vector<std::string> lines;
+    std::size_t line_limit = SIZE_MAX;
     int Count() const override { return static_cast<int>(lines.size()); }
-    void Add(std::string_view text) override;
+    bool Add(std::string_view text) override;
     std::string Read(int index) const override { return lines.at(static_cast<size_t>(index)); }
-    void Replace(int index, std::string_view text) override {
+    bool Replace(int index, std::string_view text) override {
       lines.at(static_cast<size_t>(index)) = std::string(text);
+      return true;
     }
     void Clear() override;
     void SetFirstVisible(int) override {}

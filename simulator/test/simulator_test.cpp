@@ -360,6 +360,30 @@ TEST_F(SimulatorLibraryDeathTest, AnUnterminatedTextIsFollowedByAnInaccessiblePa
       "");
 }
 
+// A text at any address, one at the first byte of an inaccessible page, and statuses written as
+// 32-bit values.
+TEST_F(SimulatorLibraryDeathTest, UnreadableTextsAndStatusesOfFourBytes) {
+  UseScenario(
+      "version = address 0x10\ncount.3 = 1\ndescriptor.3.1 = unreadable\nstatus_bytes = 4\n"
+      "halt = attempts 2\nnot_halted_status = 0x7F\n");
+  LoadSimulator();
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Entry<EntrySlot::version>()()), 0x10u);
+  alignas(std::uint32_t) std::uint8_t status[4] = {};
+  HaltAttempt(status[0]);
+  EXPECT_EQ(std::vector<std::uint8_t>(status, status + 4),
+            (std::vector<std::uint8_t>{0x7F, 0xA5, 0xA5, 0xA5}));
+  HaltAttempt(status[0]);
+  EXPECT_EQ(status[0], 0xFF);
+  UnloadInterfaceLibrary();
+  EXPECT_DEATH(
+      {
+        LoadSimulator();
+        const volatile char* text = Descriptor(3, 1);
+        static_cast<void>(text[0]);
+      },
+      "");
+}
+
 #if defined(_WIN32) && defined(__i386__)
 // Calls a two-argument export the cdecl way but leaves the arguments on the stack, and returns
 // how far the stack pointer moved: -8 when the export left them, 0 when it removed them itself.
