@@ -70,10 +70,11 @@ class TimedLog final : public ListControl {
     seconds_[kCountAndRead] += Now() - begin;
     return count;
   }
-  void Add(std::string_view text) override {
+  bool Add(std::string_view text) override {
     const double begin = Now();
-    list_.Add(text);
+    const bool added = list_.Add(text);
     seconds_[kAdd] += Now() - begin;
+    return added;
   }
   std::string Read(int index) const override {
     const double begin = Now();
@@ -81,14 +82,16 @@ class TimedLog final : public ListControl {
     seconds_[kCountAndRead] += Now() - begin;
     return line;
   }
-  void Replace(int index, std::string_view text) override {
+  bool Replace(int index, std::string_view text) override {
     const double begin = Now();
+    bool replaced = true;
     if (way_.replace_redrawing) {
       ReplaceRedrawing(index, text);
     } else {
-      list_.Replace(index, text);
+      replaced = list_.Replace(index, text);
     }
     seconds_[kReplace] += Now() - begin;
+    return replaced;
   }
   void Clear() override { list_.Clear(); }
   void SetFirstVisible(int index) override {
