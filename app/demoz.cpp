@@ -2,6 +2,7 @@
 #include "demoz.h"
 
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "product.h"
 #include "window_dpi.h"
 #include "window_font.h"
+#include "window_signals.h"
 
 namespace {
 
@@ -89,7 +91,7 @@ void FormControl::FollowSelection(HWND item) const {
   }
 }
 
-TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
+TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(instance) {
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
                                ButtonFaceBackground()) ||
       !RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
@@ -100,6 +102,16 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   if (Create(instance, kMainFormClass, kMainFormCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
              0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
     throw std::runtime_error("the main window could not be created");
+  }
+  if (signals == nullptr) {
+    own_signals_ = MakeWindowSignals(Handle());
+    signals = own_signals_.get();
+  }
+  signals_ = signals;
+  // The shell tells when the taskbar button exists, also to a program run as administrator.
+  taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
+  if (taskbar_button_created_ != 0) {
+    ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
   // Sized and laid out for that screen's DPI.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
@@ -284,13 +296,23 @@ void TMainform::ProcessMessages() {
   if (ProcessPendingMessages(Handle())) Button2Click();
 }
 
+void TMainform::HaltLoopStarted() {
+  awake_.emplace(*signals_);
+}
+
+void TMainform::HaltLoopEnded() {
+  awake_.reset();
+}
+
 void TMainform::Button1Click() {
   // One procedure at a time: a START that reaches here while one runs (a click queued before
   // START was disabled, a message sent to the window) starts nothing.
   if (procedure_running_) return;
   procedure_running_ = true;
-  RecoveryProcedure(*this);
+  signals_->ShowProgress(TaskbarProgress::kBusy);
+  const RecoveryEnding ending = RecoveryProcedure(*this);
   procedure_running_ = false;
+  SignalEnding(*signals_, ending);
   // A close asked for while the procedure ran goes ahead now, from the message loop.
   if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
@@ -313,6 +335,11 @@ void TMainform::Button2Click() {
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  // A registered message has no constant for the switch.
+  if (taskbar_button_created_ != 0 && message == taskbar_button_created_) {
+    signals_->TaskbarButtonCreated();
+    return 0;
+  }
   switch (message) {
     case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
@@ -414,6 +441,8 @@ LRESULT TMainform::OnQueryEndSession() {
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
+  // The process may end as soon as this returns: the request not to sleep goes now.
+  awake_.reset();
   // The session ends: the window closes as if the user closed it, so the library is freed
   // properly; under a running procedure the close waits, as any close does, and the library is
   // not freed before the procedure has ended.

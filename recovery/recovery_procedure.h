@@ -22,6 +22,25 @@ class RecoveryWindow {
   virtual void SetVersionLabel(std::string_view text) = 0;
   // Lets the window process all pending messages once, then returns.
   virtual void ProcessMessages() = 0;
+  // The halt loop's bounds: started before its first attempt, ended on every way out of it (a
+  // halt, STOP, a fault, an internal error) before the procedure writes its last line. Neither
+  // may throw.
+  virtual void HaltLoopStarted() = 0;
+  virtual void HaltLoopEnded() = 0;
+};
+
+// How a run of the procedure ended. kHalted whenever "Success. Processor halted." was written,
+// also when STOP came in the same attempt.
+enum class RecoveryEnding {
+  kReportOnly,  // "Show Hardware": the report and nothing more
+  kHalted,
+  kStopped,
+  kNotAttached,
+  kOpenFailure,
+  kModeFailure,
+  kResetFailure,
+  kLibraryFault,
+  kInternalError,
 };
 
 // Set to 1 by RequestStop only; cleared only by the halt loop's set-up and read only by the halt
@@ -42,5 +61,6 @@ void CloseInterfaceLibrary();
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
 // click handler, only after OpenInterfaceLibrary returned true. Nothing is
 // thrown out of it: a fault in the library ends it with one line, START and STOP disabled and
-// the library abandoned; any other exception ends it with one line and the buttons idle.
-void RecoveryProcedure(RecoveryWindow& window);
+// the library abandoned; any other exception ends it with one line and the buttons idle. Returns
+// how it ended.
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window);

@@ -495,7 +495,8 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   window.on_messages = [](int pass) {
     if (pass == 2) throw std::bad_alloc();
   };
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kInternalError);
+  EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   EXPECT_EQ(library.halt_attempts(), 2);
   const Lines& lines = window.lines();
   ASSERT_GE(lines.size(), 3u);
