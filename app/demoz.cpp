@@ -1,13 +1,17 @@
 // The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <windowsx.h>
+
 #include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "gdi_owners.h"
+#include "log_clipboard.h"
 #include "message_loop.h"
 #include "product.h"
 #include "window_dpi.h"
@@ -23,6 +27,14 @@ constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
     "(or SysWow64 on 64-bit systems) and restart application.";
+
+// The log's context menu.
+constexpr UINT kCopyCommand = 1;
+constexpr UINT kCopyAllCommand = 2;
+struct DestroyPopupMenu {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
 constexpr COLORREF kPureBlue = 0x00FF0000;  // 0x00bbggrr: red 0, green 0, blue 255
 
@@ -154,8 +166,10 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
   FormControl control;
   switch (layout.kind) {
     case ControlKind::kListBox:
-      control.window = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                                   WS_EX_CLIENTEDGE, parent, id);
+      // Its keys are offered to the window first (WM_VKEYTOITEM), for Ctrl+C.
+      control.window = CreateChild(
+          "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+          WS_EX_CLIENTEDGE, parent, id);
       SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
       break;
     case ControlKind::kPanel:
@@ -351,6 +365,8 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_VKEYTOITEM: return OnVKeyToItem(w);
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(w), l); return 0;
   }
   return DefWindowProcA(Handle(), message, w, l);
 }
@@ -451,4 +467,39 @@ void TMainform::OnEndSession(bool ending) {
 
 void TMainform::OnDestroy() {
   PostQuitMessage(0);
+}
+
+LRESULT TMainform::OnVKeyToItem(WPARAM w) {
+  // -1: the list box handles the key itself; -2: handled here.
+  if (LOWORD(w) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
+  CopyLog(false);
+  return -2;
+}
+
+void TMainform::OnContextMenu(HWND target, LPARAM l) {
+  // Not while the procedure runs: the menu's own message loop would hold up the halt attempts.
+  if (target != ListBox1().Handle() || procedure_running_) return;
+  const bool selected = SendMessageA(target, LB_GETCURSEL, 0, 0) != LB_ERR;
+  const PopupMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  const UINT copy_state = selected ? MF_ENABLED : MF_GRAYED;
+  AppendMenuA(menu.get(), MF_STRING | copy_state, kCopyCommand, "Copy");
+  AppendMenuA(menu.get(), MF_STRING, kCopyAllCommand, "Copy all");
+  POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  if (l == -1) {
+    // From the keyboard: at the list's top-left corner.
+    at = POINT{0, 0};
+    ClientToScreen(target, &at);
+  }
+  const UINT command =
+      static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                       at.x, at.y, 0, Handle(), nullptr));
+  if (command == kCopyCommand) CopyLog(false);
+  if (command == kCopyAllCommand) CopyLog(true);
+}
+
+void TMainform::CopyLog(bool whole) {
+  const int selected = static_cast<int>(SendMessageA(ListBox1().Handle(), LB_GETCURSEL, 0, 0));
+  PutTextOnClipboard(Handle(),
+                     whole || selected == LB_ERR ? LogText(ListBox1()) : ListBox1().Read(selected));
 }

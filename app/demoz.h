@@ -100,6 +100,10 @@ class TMainform final : public Window, public RecoveryWindow {
   LRESULT OnQueryEndSession();
   void OnEndSession(bool ending);
   void OnDestroy();
+  LRESULT OnVKeyToItem(WPARAM w);
+  void OnContextMenu(HWND target, LPARAM l);
+  // Copies the selected line, or the whole log when `whole` or no line is selected.
+  void CopyLog(bool whole);
 
   HINSTANCE instance_;
   int dpi_ = kDesignDpi;                 // of the screen the window stands on
