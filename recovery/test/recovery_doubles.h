@@ -78,9 +78,7 @@ class ScriptedWindow final : public RecoveryWindow {
   // and is stopped.
   std::function<void(int pass)> on_messages;
   int message_passes = 0;
-  // Halt loops started, and whether one has not been ended.
-  int halt_loops = 0;
-  bool halt_loop_running = false;
+  bool halt_loop_running = false;  // a halt loop started and not yet ended
   static constexpr int kMessagePassLimit = 100000;
 
   std::vector<std::string>& lines() { return log_.lines; }
@@ -92,10 +90,7 @@ class ScriptedWindow final : public RecoveryWindow {
   int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
-  void HaltLoopStarted() override {
-    ++halt_loops;
-    halt_loop_running = true;
-  }
+  void HaltLoopStarted() override { halt_loop_running = true; }
   void HaltLoopEnded() override { halt_loop_running = false; }
 
  private:
