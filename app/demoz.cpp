@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "gdi_owners.h"
+#include "label_colour.h"
 #include "log_clipboard.h"
 #include "message_loop.h"
 #include "product.h"
@@ -36,8 +37,6 @@ struct DestroyPopupMenu {
 };
 using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
-constexpr COLORREF kPureBlue = 0x00FF0000;  // 0x00bbggrr: red 0, green 0, blue 255
-
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
 int ControlId(ControlName name) {
@@ -61,14 +60,33 @@ GdiObject<HFONT> MainFormFont(int dpi) {
   return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
 }
 
+static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
+
+// Label6's colour in the system's look as it is now.
+COLORREF Label6ColourNow() {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof(contrast);
+  const bool read = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+  return Label6Colour(read ? contrast.dwFlags : 0, GetSysColor(COLOR_HOTLIGHT));
+}
+
 HBRUSH ButtonFaceBackground() {
   return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
 }
 
+BOOL CALLBACK RedrawIfTransparent(HWND child, LPARAM) {
+  if ((GetWindowLongPtrA(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) {
+    InvalidateRect(child, nullptr, TRUE);
+  }
+  return TRUE;
+}
+
 // The panel draws its raised one-pixel edge and passes its children's notifications and colour
-// requests on to the main window.
+// requests on to the main window. Resized, it is drawn anew whole, over the transparent radio
+// frames too, which are then drawn again after it.
 LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
+    case WM_SIZE: EnumChildWindows(panel, &RedrawIfTransparent, 0); return 0;
     case WM_COMMAND:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
@@ -173,8 +191,9 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
       SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
       break;
     case ControlKind::kPanel:
-      // Not clipping its children: the radio frames are transparent and show the panel's face.
-      control.window = CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, parent, id);
+      // Clipping its children, so that a resize does not erase them all before they repaint.
+      control.window =
+          CreateChild(kPanelClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, id);
       break;
     case ControlKind::kLabel:
       control.window =
@@ -185,8 +204,10 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
                                    group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0, parent, id);
       break;
     case ControlKind::kRadioGroup:
-      control.window =
-          CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0, parent, id);
+      // The frame draws only its lines and caption: transparent, it is not clipped out of the
+      // panel, whose face shows inside it, and it paints after the radio buttons within it.
+      control.window = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX,
+                                   WS_EX_TRANSPARENT, parent, id);
       for (int i = 0; i < layout.items.count; ++i) {
         const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
         control.items.push_back(CreateChild("BUTTON", layout.items.texts[i],
@@ -231,14 +252,14 @@ MainFormPlaces TMainform::CurrentPlaces() const {
 }
 
 void TMainform::SetIcons() {
-  // Shared: the system keeps them. Without the resource (a test program) the window has none.
-  const auto icon = [this](int width_metric, int height_metric) {
-    return reinterpret_cast<LPARAM>(LoadImageA(
-        instance_, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(TESTZ_ICON)), IMAGE_ICON,
-        GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), LR_SHARED));
-  };
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
+  // Without the resource (a test program) the window has none. The icons in use before go once
+  // the window holds the new ones.
+  OwnedIcon large = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kLarge, dpi_);
+  OwnedIcon small_icon = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kSmall, dpi_);
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.get()));
+  large_icon_ = std::move(large);
+  small_icon_ = std::move(small_icon);
 }
 
 void TMainform::EnableButton(HWND button, bool enabled) {
@@ -359,6 +380,8 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)); return 0;
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(w, l);
+    case WM_SYSCOLORCHANGE: OnSystemLookChange(); break;
+    case WM_SETTINGCHANGE: OnSystemLookChange(); break;
     case WM_ACTIVATE: OnActivate(w); break;
     case WM_SETFOCUS: OnSetFocus(); return 0;
     case WM_CLOSE: OnClose(); return 0;
@@ -385,6 +408,7 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
   font_ = std::move(font);
+  SetIcons();
   SendMessageA(ListBox1().Handle(), LB_SETITEMHEIGHT, 0, line_height_);
   RECT before;
   GetClientRect(Handle(), &before);
@@ -414,9 +438,15 @@ LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {
     return DefWindowProcA(Handle(), WM_CTLCOLORSTATIC, w, l);
   }
   HDC dc = reinterpret_cast<HDC>(w);
-  SetTextColor(dc, kPureBlue);
+  SetTextColor(dc, Label6ColourNow());
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TMainform::OnSystemLookChange() {
+  // High contrast switched on or off, or the system's colours changed: Label6 is drawn anew in
+  // the colour that goes with them.
+  if (controls_made_) InvalidateRect(Label6(), nullptr, TRUE);
 }
 
 void TMainform::OnActivate(WPARAM w) {

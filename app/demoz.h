@@ -16,6 +16,7 @@
 #include "platform_signals.h"
 #include "recovery_procedure.h"
 #include "window.h"
+#include "window_icons.h"
 
 // One control of the layout: its window and, for a radio group, the radio buttons beside its
 // frame, created right after it, the first one starting the group.
@@ -84,7 +85,7 @@ class TMainform final : public Window, public RecoveryWindow {
   void ApplyLayout(const MainFormPlaces& places);
   // The layout for the window's client area as it is now.
   MainFormPlaces CurrentPlaces() const;
-  // The program's icon in the title bar and the task switcher.
+  // The program's icon in the title bar and the task switcher, at the sizes of the window's DPI.
   void SetIcons();
   // Enables or disables START or STOP; the keyboard focus follows from one to the other.
   void EnableButton(HWND button, bool enabled);
@@ -94,6 +95,7 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnDpiChanged(int dpi, const RECT& suggested);
   void OnCommand(int id, int code, HWND control);
   LRESULT OnCtlColorStatic(WPARAM w, LPARAM l);
+  void OnSystemLookChange();
   void OnActivate(WPARAM w);
   void OnSetFocus();
   void OnClose();
@@ -109,6 +111,8 @@ class TMainform final : public Window, public RecoveryWindow {
   int dpi_ = kDesignDpi;                 // of the screen the window stands on
   GdiObject<HFONT> font_;                // the window font at dpi_, on the window and every control
   int line_height_ = kDesignTextHeight;  // one line of font_
+  OwnedIcon large_icon_;                 // the window's icons at dpi_
+  OwnedIcon small_icon_;
   std::array<FormControl, kControlCount> controls_;  // indexed by ControlName
   bool controls_made_ = false;
   ListBoxControl list_box_;  // ListBox1 as the log's list control

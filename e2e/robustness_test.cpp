@@ -37,8 +37,8 @@ const std::string kHaltAttempt = "corvane_special_features(44000100, ";
 using Robustness = TestzTest;
 
 // A library call that faults ends the procedure with one line; both buttons stay disabled, the
-// window still closes normally, and the faulty library is never freed (it detaches only as the
-// process exits).
+// window still closes normally, and no code of the faulty library runs again: it is never freed,
+// and the process ends without running its detach code.
 struct Fault {
   const char* name;
   const char* scenario;
@@ -99,10 +99,8 @@ TEST_P(LibraryFault, EndsTheProcedureWithOneLineAndTheLibraryIsNeverFreed) {
   ui::Close(window_);
   ASSERT_EQ(program_.WaitForExit(), 0u);
   const Lines trace = Masked(Trace());
-  ASSERT_GE(trace.size(), 2u);
-  EXPECT_EQ(trace[trace.size() - 2], fault.faulting_call) << "no call after the fault";
-  EXPECT_EQ(trace.back(), "detach exit");
-  EXPECT_EQ(CountOf(trace, "detach unload"), 0);
+  ASSERT_FALSE(trace.empty());
+  EXPECT_EQ(trace.back(), fault.faulting_call) << "no call and no detach after the fault";
 }
 
 INSTANTIATE_TEST_SUITE_P(InEachCall, LibraryFault, ::testing::ValuesIn(kFaults),

@@ -869,7 +869,7 @@ void Soak::CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, La
 void Soak::EndLaunch(ContractChecker& checker, LaunchState& state) {
   if (!state.ended) {
     // The user closes the window: the program ends with code 0 and frees the library, unless
-    // it faulted, in which case it is left to the process's exit.
+    // it faulted, in which case the process ends without freeing it or running its detach code.
     ui::Close(state.window);
     const std::optional<DWORD> code = state.program.WaitForExit(kRunLimit);
     Check(code.has_value(), "the program did not end after the close: hung");
@@ -882,8 +882,9 @@ void Soak::EndLaunch(ContractChecker& checker, LaunchState& state) {
       !state.plans.empty() && state.plans.back().action == Action::quit && state.ended;
   std::string why;
   if (reason_.empty()) {
-    Check(checker.End(state.trace, state.faulted || quit ? "detach exit" : "detach unload", why),
-          why);
+    // After a fault the process ends without running the library's detach code: no detach line.
+    const char* last = state.faulted ? "" : quit ? "detach exit" : "detach unload";
+    Check(checker.End(state.trace, last, why), why);
   }
   if (!reason_.empty()) Report(state);
 }

@@ -19,12 +19,23 @@ void RequestStop() {
   StopRequested = 1;
 }
 
+namespace {
+
+// Once set, for the rest of the process: the abandoned library stays loaded until the end.
+bool library_abandoned = false;
+
+}  // namespace
+
 bool OpenInterfaceLibrary() {
   return LoadInterfaceLibrary("unit_kelm.DLL");
 }
 
 void CloseInterfaceLibrary() {
   UnloadInterfaceLibrary();
+}
+
+bool InterfaceLibraryAbandoned() {
+  return library_abandoned;
 }
 
 namespace {
@@ -325,6 +336,7 @@ RecoveryEnding RecoveryProcedure(RecoveryWindow& window) {
   } catch (const LibraryFault& fault) {
     // The library's state is unknown: it is never called again, nor freed.
     AbandonInterfaceLibrary();
+    library_abandoned = true;
     running.KeepStartDisabled();
     WriteLastLine(window, [&] { return FaultLine(fault); });
     return RecoveryEnding::kLibraryFault;

@@ -58,6 +58,10 @@ bool OpenInterfaceLibrary();
 // state is unknown, so none of its code runs again.
 void CloseInterfaceLibrary();
 
+// True once a fault has made the procedure abandon a library, for the rest of the process: that
+// library stays loaded and none of its code may run again, its detach routine at exit included.
+bool InterfaceLibraryAbandoned();
+
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
 // click handler, only after OpenInterfaceLibrary returned true. Nothing is
 // thrown out of it: a fault in the library ends it with one line, START and STOP disabled and

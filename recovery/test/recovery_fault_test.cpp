@@ -52,6 +52,7 @@ class RecoveryFault : public ::testing::Test {
     EXPECT_FALSE(LibraryLoaded);
     EXPECT_FALSE(AllEntryPointsResolved);
     for (EntryAddress entry : EntryPointTable) EXPECT_EQ(entry, nullptr);
+    EXPECT_TRUE(InterfaceLibraryAbandoned());
   }
 
   bool Called(const std::string& call) const {

@@ -506,6 +506,7 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
                    "try again.",
                    ""}));
   ExpectIdleButtonsRestoredLast();
+  EXPECT_FALSE(InterfaceLibraryAbandoned()) << "the library is freed as usual at the end";
 
   // START works again on the same library.
   window.on_messages = nullptr;
