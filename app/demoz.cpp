@@ -1,19 +1,25 @@
 // The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "gdi_owners.h"
 #include "label_colour.h"
+#include "log_clipboard.h"
 #include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
 #include "window_dpi.h"
 #include "window_font.h"
+#include "window_signals.h"
 
 namespace {
 
@@ -24,6 +30,14 @@ constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
     "(or SysWow64 on 64-bit systems) and restart application.";
+
+// The log's context menu.
+constexpr UINT kCopyCommand = 1;
+constexpr UINT kCopyAllCommand = 2;
+struct DestroyPopupMenu {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
@@ -78,7 +92,7 @@ void FormControl::FollowSelection(HWND item) const {
   }
 }
 
-TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
+TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(instance) {
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
                                ButtonFaceBackground()) ||
       !RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
@@ -89,6 +103,16 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
   if (Create(instance, kMainFormClass, kMainFormCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
              0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
     throw std::runtime_error("the main window could not be created");
+  }
+  if (signals == nullptr) {
+    own_signals_ = MakeWindowSignals(Handle());
+    signals = own_signals_.get();
+  }
+  signals_ = signals;
+  // The shell tells when the taskbar button exists, also to a program run as administrator.
+  taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
+  if (taskbar_button_created_ != 0) {
+    ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
   // Sized and laid out for that screen's DPI.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
@@ -131,8 +155,10 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
   FormControl control;
   switch (layout.kind) {
     case ControlKind::kListBox:
-      control.window = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                                   WS_EX_CLIENTEDGE, parent, id);
+      // Its keys are offered to the window first (WM_VKEYTOITEM), for Ctrl+C.
+      control.window = CreateChild(
+          "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+          WS_EX_CLIENTEDGE, parent, id);
       SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
       break;
     case ControlKind::kPanel:
@@ -278,13 +304,23 @@ void TMainform::ProcessMessages() {
   if (ProcessPendingMessages(Handle())) Button2Click();
 }
 
+void TMainform::HaltLoopStarted() {
+  awake_.emplace(*signals_);
+}
+
+void TMainform::HaltLoopEnded() {
+  awake_.reset();
+}
+
 void TMainform::Button1Click() {
   // One procedure at a time: a START that reaches here while one runs (a click queued before
   // START was disabled, a message sent to the window) starts nothing.
   if (procedure_running_) return;
   procedure_running_ = true;
-  RecoveryProcedure(*this);
+  signals_->ShowProgress(TaskbarProgress::kBusy);
+  const RecoveryEnding ending = RecoveryProcedure(*this);
   procedure_running_ = false;
+  SignalEnding(*signals_, ending);
   // A close asked for while the procedure ran goes ahead now, from the message loop.
   if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
@@ -307,6 +343,11 @@ void TMainform::Button2Click() {
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  // A registered message has no constant for the switch.
+  if (taskbar_button_created_ != 0 && message == taskbar_button_created_) {
+    signals_->TaskbarButtonCreated();
+    return 0;
+  }
   switch (message) {
     case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
@@ -320,6 +361,8 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_VKEYTOITEM: return OnVKeyToItem(w);
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(w), l); return 0;
   }
   return DefWindowProcA(Handle(), message, w, l);
 }
@@ -417,6 +460,8 @@ LRESULT TMainform::OnQueryEndSession() {
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
+  // The process may end as soon as this returns: the request not to sleep goes now.
+  awake_.reset();
   // The session ends: the window closes as if the user closed it, so the library is freed
   // properly; under a running procedure the close waits, as any close does, and the library is
   // not freed before the procedure has ended.
@@ -425,4 +470,39 @@ void TMainform::OnEndSession(bool ending) {
 
 void TMainform::OnDestroy() {
   PostQuitMessage(0);
+}
+
+LRESULT TMainform::OnVKeyToItem(WPARAM w) {
+  // -1: the list box handles the key itself; -2: handled here.
+  if (LOWORD(w) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
+  CopyLog(false);
+  return -2;
+}
+
+void TMainform::OnContextMenu(HWND target, LPARAM l) {
+  // Not while the procedure runs: the menu's own message loop would hold up the halt attempts.
+  if (target != ListBox1().Handle() || procedure_running_) return;
+  const bool selected = SendMessageA(target, LB_GETCURSEL, 0, 0) != LB_ERR;
+  const PopupMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  const UINT copy_state = selected ? MF_ENABLED : MF_GRAYED;
+  AppendMenuA(menu.get(), MF_STRING | copy_state, kCopyCommand, "Copy");
+  AppendMenuA(menu.get(), MF_STRING, kCopyAllCommand, "Copy all");
+  POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  if (l == -1) {
+    // From the keyboard: at the list's top-left corner.
+    at = POINT{0, 0};
+    ClientToScreen(target, &at);
+  }
+  const UINT command =
+      static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                       at.x, at.y, 0, Handle(), nullptr));
+  if (command == kCopyCommand) CopyLog(false);
+  if (command == kCopyAllCommand) CopyLog(true);
+}
+
+void TMainform::CopyLog(bool whole) {
+  const int selected = static_cast<int>(SendMessageA(ListBox1().Handle(), LB_GETCURSEL, 0, 0));
+  PutTextOnClipboard(Handle(),
+                     whole || selected == LB_ERR ? LogText(ListBox1()) : ListBox1().Read(selected));
 }

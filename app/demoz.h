@@ -5,12 +5,15 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "gdi_owners.h"
 #include "list_box_control.h"
 #include "main_form_layout.h"
+#include "platform_signals.h"
 #include "recovery_procedure.h"
 #include "window.h"
 #include "window_icons.h"
@@ -30,8 +33,10 @@ struct FormControl {
 
 class TMainform final : public Window, public RecoveryWindow {
  public:
-  // Creates the window and all its controls; the window is not visible yet.
-  explicit TMainform(HINSTANCE instance);
+  // Creates the window and all its controls; the window is not visible yet. The effects beyond
+  // the window go to `signals` (which must outlive the window), or, when none is given, to the
+  // system through the window's own.
+  explicit TMainform(HINSTANCE instance, PlatformSignals* signals = nullptr);
   ~TMainform() override;
 
   // The first show: FormShow runs, then the window is centred on the screen and becomes visible.
@@ -44,6 +49,8 @@ class TMainform final : public Window, public RecoveryWindow {
   int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
+  void HaltLoopStarted() override;
+  void HaltLoopEnded() override;
 
   // The controls by their layout names.
   ListBoxControl& ListBox1() { return list_box_; }
@@ -96,6 +103,10 @@ class TMainform final : public Window, public RecoveryWindow {
   LRESULT OnQueryEndSession();
   void OnEndSession(bool ending);
   void OnDestroy();
+  LRESULT OnVKeyToItem(WPARAM w);
+  void OnContextMenu(HWND target, LPARAM l);
+  // Copies the selected line, or the whole log when `whole` or no line is selected.
+  void CopyLog(bool whole);
 
   HINSTANCE instance_;
   int dpi_ = kDesignDpi;                 // of the screen the window stands on
@@ -110,4 +121,8 @@ class TMainform final : public Window, public RecoveryWindow {
   HWND parked_focus_ = nullptr;  // where a disabled button left the focus
   bool procedure_running_ = false;
   bool close_pending_ = false;
+  UINT taskbar_button_created_ = 0;  // registered at run time; 0 when it could not be
+  std::unique_ptr<PlatformSignals> own_signals_;
+  PlatformSignals* signals_ = nullptr;
+  std::optional<KeepAwakeRequest> awake_;  // held while the halt loop runs
 };

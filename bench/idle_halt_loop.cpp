@@ -50,7 +50,8 @@ void InstallIdleLibrary() {
   Install<EntrySlot::corvane_special_features>(&IdleLibrary::SpecialFeatures);
 }
 
-// The log in memory; the window's states and its message pass do nothing.
+// The log in memory; the window's states, its message pass and the halt loop's bounds do
+// nothing.
 class MemoryList final : public ListControl {
  public:
   int Count() const override { return static_cast<int>(lines_.size()); }
@@ -80,6 +81,8 @@ class IdleWindow final : public RecoveryWindow {
   int CommunicationTypeIndex() override { return 0; }
   void SetVersionLabel(std::string_view) override {}
   void ProcessMessages() override {}
+  void HaltLoopStarted() override {}
+  void HaltLoopEnded() override {}
 
  private:
   MemoryList log_;

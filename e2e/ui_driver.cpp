@@ -470,13 +470,15 @@ HWND FocusedControl(HWND window) {
   return info.hwndFocus;
 }
 
-bool PressKey(HWND window, WORD virtual_key, bool shift) {
+bool PressKey(HWND window, WORD virtual_key, bool shift, bool control) {
   SetForegroundWindow(window);
   if (!WaitUntil([&] { return GetForegroundWindow() == window; })) return false;
   std::vector<INPUT> inputs;
   if (shift) TypeKey(inputs, VK_SHIFT, false);
+  if (control) TypeKey(inputs, VK_CONTROL, false);
   TypeKey(inputs, virtual_key, false);
   TypeKey(inputs, virtual_key, true);
+  if (control) TypeKey(inputs, VK_CONTROL, true);
   if (shift) TypeKey(inputs, VK_SHIFT, true);
   const UINT count = static_cast<UINT>(inputs.size());
   return SendInput(count, inputs.data(), sizeof(INPUT)) == count;

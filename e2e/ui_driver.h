@@ -150,9 +150,10 @@ SIZE ClientSize(HWND window);
 // The control that has the keyboard focus in the thread of `window`; null when none has.
 HWND FocusedControl(HWND window);
 
-// Brings `window` to the front and types one key on the keyboard, with Shift held when `shift`.
-// The key goes to the focused control, as typed keys do; wait for its effect.
-bool PressKey(HWND window, WORD virtual_key, bool shift = false);
+// Brings `window` to the front and types one key on the keyboard, with Shift held when `shift`
+// and Ctrl when `control`. The key goes to the focused control, as typed keys do; wait for its
+// effect.
+bool PressKey(HWND window, WORD virtual_key, bool shift = false, bool control = false);
 
 // Resizes a top-level window to an outer size, keeping its top-left corner.
 void Resize(HWND window, int width, int height);

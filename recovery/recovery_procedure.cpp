@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "guarded_call.h"
@@ -246,22 +247,24 @@ std::string VersionLabel() {
   return label;
 }
 
-// Opens the first port of the chosen type; false (with the reason written) when there is none
-// or it does not open.
-bool Connect(RecoveryWindow& window, const HardwareChoice& choice) {
+// The ending of a connection step that failed, with its lines written; none when it went through.
+using StepFailure = std::optional<RecoveryEnding>;
+
+// Opens the first port of the chosen type.
+StepFailure Connect(RecoveryWindow& window, const HardwareChoice& choice) {
   if (Call<EntrySlot::get_enumerated_number_of_ports>(choice.port_type) == 0) {
     WriteLine(window, choice.not_attached);
-    return false;
+    return RecoveryEnding::kNotAttached;
   }
   if (!ByteResult(Call<EntrySlot::open_port>(choice.port_type, kFirstPort))) {
     WriteLine(window, choice.open_failure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kOpenFailure;
   }
-  return true;
+  return std::nullopt;
 }
 
-bool SetCommunicationMode(RecoveryWindow& window) {
+StepFailure SetCommunicationMode(RecoveryWindow& window) {
   WriteLine(window, kSeparator);
   // JTAG for item 1; SWD for item 0 (and for anything else the group might report).
   const CommunicationChoice& choice =
@@ -276,55 +279,77 @@ bool SetCommunicationMode(RecoveryWindow& window) {
     WriteLine(window, kSeparator);
     WriteLine(window, choice.failure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kModeFailure;
   }
-  return true;
+  return std::nullopt;
 }
 
-bool ResetInterface(RecoveryWindow& window) {
+StepFailure ResetInterface(RecoveryWindow& window) {
   Call<EntrySlot::reset_hardware_interface>();
   if (ByteResult(Call<EntrySlot::check_critical_error>())) {
     WriteLine(window, kResetSeparator);
     WriteLine(window, kResetFailure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kResetFailure;
   }
-  return true;
+  return std::nullopt;
 }
+
+// Tells the window that the halt loop runs, for as long as it runs, however it is left.
+class HaltLoopBounds {
+ public:
+  explicit HaltLoopBounds(RecoveryWindow& window) : window_(window) { window_.HaltLoopStarted(); }
+  ~HaltLoopBounds() { window_.HaltLoopEnded(); }
+  HaltLoopBounds(const HaltLoopBounds&) = delete;
+  HaltLoopBounds& operator=(const HaltLoopBounds&) = delete;
+
+ private:
+  RecoveryWindow& window_;
+};
 
 // Halt attempts back to back until the library reports the processor halted or STOP was
 // clicked. The status byte belongs to this run: 0 at first, then only the library writes it. Its
 // home is four zeroed bytes of its own, aligned, so that a library writing a 32-bit value through
 // the address overwrites nothing else; only the first byte, the status, is read.
-void HaltLoop(RecoveryWindow& window) {
+RecoveryEnding HaltLoop(RecoveryWindow& window) {
   alignas(std::uint32_t) std::uint8_t status_home[4] = {};
   std::uint8_t& halt_status = status_home[0];
   const std::uint32_t no_value = 0;
   StopRequested = 0;
-  for (;;) {
-    Call<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT, std::uint32_t{1},
-                                              no_value, no_value, no_value, &halt_status, no_value);
-    window.ProcessMessages();
-    if (halt_status == kHaltStatusHalted) break;
-    if (StopRequested != 0) break;
+  {
+    const HaltLoopBounds bounds(window);
+    for (;;) {
+      Call<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT, std::uint32_t{1},
+                                                no_value, no_value, no_value, &halt_status,
+                                                no_value);
+      window.ProcessMessages();
+      if (halt_status == kHaltStatusHalted) break;
+      if (StopRequested != 0) break;
+    }
   }
   if (halt_status == kHaltStatusHalted) WriteLine(window, kHalted);
   if (StopRequested != 0) WriteLine(window, kStopped);
+  return halt_status == kHaltStatusHalted ? RecoveryEnding::kHalted : RecoveryEnding::kStopped;
 }
 
-void ConnectAndHalt(RecoveryWindow& window) {
+RecoveryEnding ConnectAndHalt(RecoveryWindow& window) {
   const int item = window.HardwareTypeIndex();
   // Item 0 ("Show Hardware"), or no valid item, ends with the report.
-  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) return;
-  if (!Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) return;
-  if (!SetCommunicationMode(window)) return;
-  if (!ResetInterface(window)) return;
+  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) {
+    return RecoveryEnding::kReportOnly;
+  }
+  if (const StepFailure failure =
+          Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) {
+    return *failure;
+  }
+  if (const StepFailure failure = SetCommunicationMode(window)) return *failure;
+  if (const StepFailure failure = ResetInterface(window)) return *failure;
   window.SetVersionLabel(VersionLabel());
   WriteLine(window, std::string(kCableVersionPrefix) +
                         std::to_string(WordResult(Call<EntrySlot::get_cable_version>())));
   WriteLine(window, kAdviceHalting);
   WriteLine(window, kAdvicePowerCycle);
-  HaltLoop(window);
+  return HaltLoop(window);
 }
 
 // The line that tells the user the library failed, naming the export and the exception code.
@@ -374,14 +399,16 @@ const ProcedureClock& SteadyProcedureClock() {
   return clock;
 }
 
-void RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
     WriteReport(window, clock);
-    ConnectAndHalt(window);
+    return ConnectAndHalt(window);
   } catch (const StoppedDuringReport&) {
     WriteLastLine(window, [] { return std::string(kStopped); });
+    return RecoveryEnding::kStopped;
   } catch (const LogFull&) {
+    // The log refused a line: the procedure could not go on, as after an internal error.
     EndFullLog(window);
   } catch (const LibraryFault& fault) {
     // The library's state is unknown: it is never called again, nor freed.
@@ -389,9 +416,11 @@ void RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
     library_abandoned = true;
     running.KeepStartDisabled();
     WriteLastLine(window, [&] { return FaultLine(fault); });
+    return RecoveryEnding::kLibraryFault;
   } catch (const std::exception& error) {
     WriteLastLine(window, [&] { return InternalErrorLine(error.what()); });
   } catch (...) {
     WriteLastLine(window, [] { return InternalErrorLine("unknown"); });
   }
+  return RecoveryEnding::kInternalError;
 }

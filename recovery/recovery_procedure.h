@@ -23,6 +23,25 @@ class RecoveryWindow {
   virtual void SetVersionLabel(std::string_view text) = 0;
   // Lets the window process all pending messages once, then returns.
   virtual void ProcessMessages() = 0;
+  // The halt loop's bounds: started before its first attempt, ended on every way out of it (a
+  // halt, STOP, a fault, an internal error) before the procedure writes its last line. Neither
+  // may throw.
+  virtual void HaltLoopStarted() = 0;
+  virtual void HaltLoopEnded() = 0;
+};
+
+// How a run of the procedure ended. kHalted whenever "Success. Processor halted." was written,
+// also when STOP came in the same attempt.
+enum class RecoveryEnding {
+  kReportOnly,  // "Show Hardware": the report and nothing more
+  kHalted,
+  kStopped,
+  kNotAttached,
+  kOpenFailure,
+  kModeFailure,
+  kResetFailure,
+  kLibraryFault,
+  kInternalError,
 };
 
 // The time the procedure goes by: the system's steady clock in the program, a fake one in tests.
@@ -62,6 +81,7 @@ bool InterfaceLibraryAbandoned();
 // click handler, only after OpenInterfaceLibrary returned true. Nothing is thrown out of it: a
 // fault in the library (or a text it returned that cannot be read) ends it with one line, START
 // and STOP disabled and the library abandoned; a log that refuses more lines ends it with a last
-// line saying so; any other exception ends it with one line; the buttons are then idle.
-void RecoveryProcedure(RecoveryWindow& window,
-                       const ProcedureClock& clock = SteadyProcedureClock());
+// line saying so; any other exception ends it with one line; the buttons are then idle. Returns
+// how it ended (a full log as an internal error).
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window,
+                                 const ProcedureClock& clock = SteadyProcedureClock());

@@ -1,7 +1,7 @@
 // Tests of the main window in the test's own process, with its real controls and messages.
 // Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
 // pending messages, and what arrives while the halt loop runs: a close, a quit, the end of the
-// session, a second START.
+// session, a second START; the effects beyond the window, recorded.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
@@ -315,6 +315,72 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(library.Installed());
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+}
+
+// The effects beyond the window, recorded in order.
+class RecordingSignals final : public PlatformSignals {
+ public:
+  Lines effects;
+  void Success() override { effects.push_back("success"); }
+  void ShowProgress(TaskbarProgress progress) override {
+    effects.push_back(progress == TaskbarProgress::kNone   ? "no progress"
+                      : progress == TaskbarProgress::kBusy ? "busy"
+                                                           : "failed");
+  }
+  void TaskbarButtonCreated() override { effects.push_back("taskbar button"); }
+  void KeepAwake(bool awake) override { effects.push_back(awake ? "awake" : "may sleep"); }
+};
+
+const Lines kStoppedEffects = {"busy", "awake", "may sleep", "no progress"};
+
+class MainFormSignals : public ::testing::Test {
+ protected:
+  MainFormSignals() { library.counts[3] = 1; }
+  // START with an item of "Test Hardware": the effects of that run.
+  Lines Start(int item) {
+    signals.effects.clear();
+    SendMessageA(form.hardwaretype().items[static_cast<size_t>(item)], BM_CLICK, 0, 0);
+    SendMessageA(form.Button1(), BM_CLICK, 0, 0);
+    return signals.effects;
+  }
+
+  Journal journal;
+  ScriptedLibrary library{journal};
+  RecordingSignals signals;
+  TMainform form{GetModuleHandleA(nullptr), &signals};
+};
+
+TEST_F(MainFormSignals, OnlyAHaltSoundsAndEveryFailureLeavesTheFailureBar) {
+  EXPECT_EQ(Start(0), (Lines{"busy", "no progress"})) << "Show Hardware";
+  EXPECT_EQ(Start(1), (Lines{"busy", "awake", "may sleep", "no progress", "success"}));
+  library.halt = [](int attempt, std::uint8_t&) {
+    if (attempt == 4) RequestStop();
+  };
+  EXPECT_EQ(Start(1), kStoppedEffects);
+  library.counts[3] = 0;
+  EXPECT_EQ(Start(1), (Lines{"busy", "failed"}));
+  for (const RecoveryEnding ending :
+       {RecoveryEnding::kNotAttached, RecoveryEnding::kOpenFailure, RecoveryEnding::kModeFailure,
+        RecoveryEnding::kResetFailure, RecoveryEnding::kLibraryFault,
+        RecoveryEnding::kInternalError}) {
+    RecordingSignals recorded;
+    SignalEnding(recorded, ending);
+    EXPECT_EQ(recorded.effects, Lines{"failed"});
+  }
+}
+
+TEST_F(MainFormSignals, TheSleepRequestGoesAtTheSessionsEndBeforeTheDeferredClose) {
+  HWND window = form.Handle();
+  Lines at_session_end;
+  library.halt = [&](int attempt, std::uint8_t&) {
+    if (attempt == 2) SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    if (attempt == 2) at_session_end = signals.effects;
+  };
+  EXPECT_EQ(Start(1), kStoppedEffects);
+  EXPECT_EQ(at_session_end, (Lines{"busy", "awake", "may sleep"})) << "released at once";
+  EXPECT_TRUE(IsWindow(window)) << "the close waits for the procedure";
+  ProcessPendingMessages(window);
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ class ScriptedWindow final : public RecoveryWindow {
   // and is stopped.
   std::function<void(int pass)> on_messages;
   int message_passes = 0;
+  bool halt_loop_running = false;  // a halt loop started and not yet ended
   static constexpr int kMessagePassLimit = 100000;
 
   std::vector<std::string>& lines() { return log_.lines; }
@@ -92,6 +93,8 @@ class ScriptedWindow final : public RecoveryWindow {
   int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
+  void HaltLoopStarted() override { halt_loop_running = true; }
+  void HaltLoopEnded() override { halt_loop_running = false; }
 
  private:
   // Journals a line as "line <text>" when it is finished, that is when a new current line is

@@ -109,7 +109,8 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
     status = 0x7F;
     if (attempt == 3) status = static_cast<std::uint8_t>(faulting::AccessViolation());
   };
-  RecoveryProcedure(window);
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kLibraryFault);
+  EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   ExpectEndedByFault(
       "The interface library failed in corvane_special_features (exception C0000005). Restart "
       "the application.");

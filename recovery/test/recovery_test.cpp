@@ -225,7 +225,7 @@ TEST_F(RecoveryConnection, ShowHardwareAndItemsOutsideTheGroupConnectToNothing) 
   for (int item : {0, -1, 8}) {
     journal.clear();
     window.hardware_index = item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kReportOnly);
     EXPECT_EQ(window.lines(), ReportThen({})) << "item " << item;
     EXPECT_TRUE(CallsAfterReport().empty()) << "item " << item;
     EXPECT_EQ(window.label, "?.??");
@@ -255,7 +255,7 @@ TEST_F(RecoveryConnection, NothingAttachedWritesTheItemsMessageAndMakesNoPortCal
   for (const ItemMessages& expected : kItemMessages) {
     journal.clear();
     window.hardware_index = expected.item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kNotAttached);
     const std::string type = std::to_string(expected.item + 2);
     EXPECT_EQ(window.lines(), ReportThen({expected.not_attached}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + type + ")"}));
@@ -285,7 +285,7 @@ TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort
     const std::uint32_t type = static_cast<std::uint32_t>(expected.item + 2);
     library.counts[type] = 2;
     window.hardware_index = expected.item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kOpenFailure);
     const std::string t = std::to_string(type);
     EXPECT_EQ(window.lines(), ReportThen({expected.open_failure}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + t + ")",
@@ -301,7 +301,7 @@ TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessage
   window.hardware_index = 1;
   library.mode_result = 0x200;
   StopRequested = 1;
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kModeFailure);
   EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", " ",
                                         "Unable to set communications mode to SWD."}));
   EXPECT_EQ(CallsAfterReport(),
@@ -326,7 +326,7 @@ TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenClos
   library.counts[9] = 1;
   window.hardware_index = 7;
   library.critical_error = 0xFFFFFF01u;
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kResetFailure);
   EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", "  ",
                                         "Error resetting hardware interface !!!!!!!!!!!"}));
   EXPECT_EQ(CallsAfterReport(),
@@ -395,7 +395,7 @@ TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
     window.on_messages = [](int pass) {
       if (pass == 40) StopRequested = 1;
     };
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kStopped);
     EXPECT_EQ(library.halt_attempts(), 40);
     const Lines& lines = window.lines();
     EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -412,7 +412,7 @@ TEST_F(RecoveryHaltLoop, HaltAndStopInTheSameAttemptWriteBothLines) {
   window.on_messages = [](int pass) {
     if (pass == 3) StopRequested = 1;
   };
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kHalted);
   EXPECT_EQ(library.halt_attempts(), 3);
   const Lines& lines = window.lines();
   EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -505,7 +505,8 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   window.on_messages = [](int pass) {
     if (pass == 2) throw std::bad_alloc();
   };
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kInternalError);
+  EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   EXPECT_EQ(library.halt_attempts(), 2);
   const Lines& lines = window.lines();
   ASSERT_GE(lines.size(), 3u);
