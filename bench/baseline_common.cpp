@@ -37,6 +37,15 @@ HWND CreateLogListBox(HWND window, HINSTANCE instance, HFONT font) {
   return list;
 }
 
+HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                        WNDPROC procedure, int show_command) {
+  HWND window = CreateBaselineWindow(instance, class_name, caption, procedure, 0);
+  if (window == nullptr) return nullptr;
+  ShowWindow(window, show_command);
+  UpdateWindow(window);
+  return window;
+}
+
 int RunPlainMessageLoop() {
   MSG message{};
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -44,4 +53,12 @@ int RunPlainMessageLoop() {
     DispatchMessageA(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+void PassOverPendingMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
 }

@@ -15,5 +15,13 @@ HFONT CreateLayoutFont();
 // `font` with the layout's line height; null when it could not be made.
 HWND CreateLogListBox(HWND window, HINSTANCE instance, HFONT font);
 
+// The same window, shown at once as `show_command` says and painted; null when it was not made.
+HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
+                        WNDPROC procedure, int show_command);
+
 // Gets and dispatches messages until WM_QUIT; returns its exit code.
 int RunPlainMessageLoop();
+
+// Takes every pending message and dispatches it, as the program's halt loop does after each
+// attempt; returns when the queue is empty.
+void PassOverPendingMessages();

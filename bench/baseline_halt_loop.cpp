@@ -21,14 +21,6 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   return DefWindowProcA(window, message, w, l);
 }
 
-void PassOverPendingMessages() {
-  MSG message{};
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
 template <bool kWithMessagePass>
 void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
   std::uint8_t status = 0;
@@ -41,10 +33,8 @@ void AttemptUntilHalted(CorvaneSpecialFeaturesFn attempt) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, 0);
+  HWND window = ShowBaselineWindow(instance, kClassName, kCaption, &Procedure, show_command);
   if (window == nullptr) return 1;
-  ShowWindow(window, show_command);
-  UpdateWindow(window);
 
   // Loaded and looked up as the program does it; called directly, without the program's guard.
   if (!LoadInterfaceLibrary("unit_kelm.DLL")) return 2;

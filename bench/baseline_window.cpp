@@ -19,9 +19,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
-  HWND window = CreateBaselineWindow(instance, kClassName, kCaption, &Procedure, 0);
+  HWND window = ShowBaselineWindow(instance, kClassName, kCaption, &Procedure, show_command);
   if (window == nullptr) return 1;
-  ShowWindow(window, show_command);
-  UpdateWindow(window);
   return RunPlainMessageLoop();
 }

@@ -160,13 +160,6 @@ Seconds WriteLines(ListBoxControl& list, const Way& way, int lines) {
   return seconds;
 }
 
-void PassOverPendingMessages() {
-  MSG message{};
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 }  // namespace
 

@@ -1,10 +1,12 @@
 // Measures testz.exe under Wine against baseline programs doing the same platform work in the same
 // run: the halt loop's pace, report rendering per log line and what each of its steps costs,
-// start-up time with where it goes, and peak memory; and the 32-bit core loop. Prints one
-// tab-separated row per figure for scripts/bench.sh.
+// start-up time with where it goes, peak memory, the odds of catching the processor in one power
+// cycle (catch_rate.cpp); and the core loop. Prints one tab-separated row per figure for
+// scripts/bench.sh.
 //
 // usage: wine_bench [--setting stock|classic] [--rounds R] [--halt-rounds R] [--attempts N]
-//                   [--ports P,P,...] [--parts core,halt,report,steps,startup]
+//                   [--ports P,P,...] [--catch-windows N]
+//                   [--parts core,halt,report,steps,startup,catch]
 //
 // The setting names the Wine prefix it runs in: "stock", as wineboot made it (Wine's default
 // visual theme, none of Wine's own fonts linked in), as a user has it; "classic", where it
@@ -24,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "catch_rate.h"
 #include "idle_halt_loop.h"
 #include "measure.h"
 #include "ui_driver.h"
@@ -49,7 +52,8 @@ struct Options {
   int halt_rounds = 11;
   std::uint32_t attempts = 20000;
   std::vector<std::uint32_t> ports = {1000, 10000};
-  std::string parts = "core,halt,report,steps,startup";
+  std::string parts = "core,halt,report,steps,startup,catch";
+  std::uint32_t catch_windows = 1000;  // per strategy and probe in the catch rate
 
   bool Stock() const { return setting == "stock"; }
   bool Includes(const std::string& part) const {
@@ -667,6 +671,8 @@ Options ReadOptions(int argc, char** argv) {
       options.attempts = static_cast<std::uint32_t>(std::max(2, std::atoi(value.c_str())));
     } else if (name == "--halt-rounds") {
       options.halt_rounds = std::max(1, std::atoi(value.c_str()));
+    } else if (name == "--catch-windows") {
+      options.catch_windows = static_cast<std::uint32_t>(std::max(1, std::atoi(value.c_str())));
     } else if (name == "--parts") {
       options.parts = value;
     } else if (name == "--ports") {
@@ -696,6 +702,7 @@ int main(int argc, char** argv) {
     if (options.Includes("report")) MeasureReport(options);
     if (options.Includes("steps")) MeasureReportSteps(options);
     if (options.Includes("startup")) MeasureStartUp(options);
+    if (options.Stock() && options.Includes("catch")) MeasureCatchRate(options.catch_windows);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wine_bench: %s\n", error.what());

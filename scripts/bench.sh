@@ -4,10 +4,10 @@
 # work in the same run. Under Wine it measures in two prefixes of its own, so that no setting
 # leaks from one to the other: "stock", as wineboot makes it (Wine's default theme, none of Wine's
 # fonts linked in), where a user runs the program, and "classic" (Wine's fonts linked in, the
-# classic look), as the tests' prefix is. Takes 10 minutes or more; writes only under build/
+# classic look), as the tests' prefix is. Takes 15 minutes or more; writes only under build/
 # (build/bench/ holds the raw figures and the table). Arguments go to the Wine measurements:
-# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --parts core,halt,report,steps,startup
-# (bench/wine_bench.cpp).
+# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --catch-windows N,
+# --parts core,halt,report,steps,startup,catch (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
@@ -81,6 +81,7 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
     BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
     $1 == "section" { printf "\n%s\n", $2 }
     $1 == "row" { printf "  %-64s %11s %11s %7s  %s\n", $2, $3, $4, $5, $6 }
+    $1 == "text" { printf "  %s\n", $2 }
   ' "$out/native.tsv" "$out/wine-stock.tsv" "$out/wine-classic.tsv" "$out/footprint.tsv"
   echo
   echo "Samples: $out/wine-stock.tsv, $out/wine-classic.tsv and $out/native.csv; load before and"

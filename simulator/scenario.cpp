@@ -124,6 +124,7 @@ class Parser {
                     " ports of type " + std::to_string(type));
       }
     }
+    if (!WindowsEndBeforeTheNextPowerUp()) return std::nullopt;
     return scenario_;
   }
 
@@ -181,6 +182,8 @@ class Parser {
     if (key == "halt") return Halt(value);
     if (key == "not_halted_status") return NotHaltedStatus(value);
     if (key == "status_bytes") return StatusBytes(value);
+    if (key == "power_up_gap_ms") return PowerUpGap(value);
+    if (key == "power_up_seed") return Number(value, scenario_.power_ups.seed);
     const std::size_t dot = key.find('.');
     const std::string_view kind = std::string_view(key).substr(0, dot);
     const std::string_view rest =
@@ -227,7 +230,56 @@ class Parser {
       }
       return true;
     }
-    return Problem("expected \"never\", \"attempts N\", \"milliseconds N\" or \"file PATH\"");
+    if (kind == "power_ups" || kind == "count_power_ups") return PowerUpWindows(kind, value);
+    return Problem(
+        "expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", \"power_ups W\" "
+        "or \"count_power_ups W ...\"");
+  }
+
+  // "power_ups W" or "count_power_ups W W ...": windows in microseconds.
+  bool PowerUpWindows(std::string_view kind, std::string_view value) {
+    HaltBehaviour& halt = scenario_.halt;
+    halt.kind =
+        kind == "power_ups" ? HaltBehaviour::Kind::power_ups : HaltBehaviour::Kind::count_power_ups;
+    halt.windows_us.clear();
+    while (!value.empty()) {
+      std::uint32_t window = 0;
+      if (!Number(NextWord(value), window)) return false;
+      if (window == 0) return Problem("a haltable window lasts at least 1 microsecond");
+      halt.windows_us.push_back(window);
+    }
+    const bool counting = halt.kind == HaltBehaviour::Kind::count_power_ups;
+    if (halt.windows_us.empty() || (!counting && halt.windows_us.size() > 1)) {
+      return Problem(
+          "\"power_ups\" takes one window in microseconds, \"count_power_ups\" one or more");
+    }
+    return true;
+  }
+
+  bool PowerUpGap(std::string_view value) {
+    constexpr const char* kForm = "expected \"MIN MAX\", milliseconds with 1 <= MIN <= MAX";
+    PowerUps& power_ups = scenario_.power_ups;
+    const std::string_view min = NextWord(value);
+    const std::string_view max = NextWord(value);
+    if (max.empty() || !value.empty()) return Problem(kForm);
+    if (!Number(min, power_ups.gap_min_ms) || !Number(max, power_ups.gap_max_ms)) return false;
+    if (power_ups.gap_min_ms == 0 || power_ups.gap_max_ms < power_ups.gap_min_ms) {
+      return Problem(kForm);
+    }
+    return true;
+  }
+
+  // A window must be over before the board can power up again.
+  bool WindowsEndBeforeTheNextPowerUp() {
+    const std::vector<std::uint32_t>& windows = scenario_.halt.windows_us;
+    if (windows.empty()) return true;
+    const std::uint64_t longest = *std::max_element(windows.begin(), windows.end());
+    const std::uint64_t gap_us = std::uint64_t{scenario_.power_ups.gap_min_ms} * 1000;
+    if (longest <= gap_us) return true;
+    line_ = seen_.at("halt");
+    return Problem("a window of " + std::to_string(longest) +
+                   " microseconds outlasts the shortest gap between power-ups, " +
+                   std::to_string(scenario_.power_ups.gap_min_ms) + " ms");
   }
 
   bool NotHaltedStatus(std::string_view value) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The library's 34 exports in the order of the program's entry-point table, with the number of
 // 32-bit argument slots each takes as the program calls it (the 23 it never calls take none here).
@@ -95,13 +96,25 @@ struct SimulatedPorts {
   std::map<std::uint32_t, SimulatedText> listed;
 };
 
-// When a halt attempt reports the processor halted. Attempts and milliseconds count from the
-// first attempt of each run of consecutive attempts.
+// When a halt attempt reports the processor halted. Attempts, milliseconds and power-ups count
+// from the first attempt of each run of consecutive attempts.
 struct HaltBehaviour {
-  enum class Kind { never, attempts, milliseconds, file };
+  enum class Kind { never, attempts, milliseconds, file, power_ups, count_power_ups };
   Kind kind = Kind::attempts;
   std::uint32_t amount = 1;  // attempts or milliseconds
   std::string file;          // halted once this file exists
+  // How long, in microseconds, the processor can be halted after each power-up of the board:
+  // one length for power_ups, which halts it there; for count_power_ups, which never halts it
+  // but counts the windows an attempt landed in, every length counted.
+  std::vector<std::uint32_t> windows_us;
+};
+
+// When the board powers up while halt attempts go on: after gaps drawn uniformly between the two
+// bounds, from the seed, so that every run of attempts sees the same power-ups.
+struct PowerUps {
+  std::uint32_t gap_min_ms = 500;
+  std::uint32_t gap_max_ms = 1500;
+  std::uint32_t seed = 1;
 };
 
 // A fault an export commits instead of answering, after its first after_calls calls.
@@ -139,6 +152,7 @@ struct Scenario {
   std::uint32_t status_bytes = 1;
   std::uint32_t delay_us = 0;
   std::array<Fault, kExportCount> faults;
+  PowerUps power_ups;
 };
 
 // Reads a scenario text; source names it in the result and in error messages. On a fault in the

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform.h"
+#include "power_cycled_board.h"
 #include "trace.h"
 
 std::uint8_t simulator_callee_pops[kExportCount] = {};
@@ -46,6 +47,8 @@ struct State {
   // The run's first attempt that halted (0 while none has), and when it was made.
   std::uint32_t run_halted_at = 0;
   Clock::time_point run_halted;
+  // The board's power-ups during the run, when the scenario power-cycles it.
+  std::optional<PowerCycledBoard> board;
   char* unterminated = nullptr;
   std::string generated;
 };
@@ -82,6 +85,9 @@ void EndHaltRun(State& state) {
             std::to_string(taken.count()) + " ns after the first attempt";
   }
   state.timing->Line(line);
+  if (state.scenario.halt.kind == HaltBehaviour::Kind::count_power_ups) {
+    state.timing->Line(state.board->Summary());
+  }
 }
 
 // Stands in for a round trip to the hardware; a busy wait, as a library polling its device.
@@ -242,6 +248,9 @@ bool HaltedAtThisAttempt(State& state) {
     state.run_attempts = 0;
     state.run_halted_at = 0;
     state.run_start = Clock::now();
+    if (!state.scenario.halt.windows_us.empty()) {
+      state.board.emplace(state.scenario.power_ups, state.scenario.halt.windows_us);
+    }
   }
   if (state.run_attempts < UINT32_MAX) ++state.run_attempts;
   const HaltBehaviour& halt = state.scenario.halt;
@@ -251,6 +260,12 @@ bool HaltedAtThisAttempt(State& state) {
     case HaltBehaviour::Kind::milliseconds:
       return Clock::now() - state.run_start >= std::chrono::milliseconds(halt.amount);
     case HaltBehaviour::Kind::file: return FileExists(state.halt_file);
+    // Once halted, the processor stays halted.
+    case HaltBehaviour::Kind::power_ups:
+      return state.run_halted_at != 0 || state.board->Attempt(Clock::now() - state.run_start);
+    case HaltBehaviour::Kind::count_power_ups:
+      state.board->Attempt(Clock::now() - state.run_start);
+      return false;
   }
   return false;
 }

@@ -127,7 +127,8 @@ TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
       {"descriptor.3.x = x",
        "bad.scn:1: expected \"descriptor.T\" or \"descriptor.T.N\" with a port number N"},
       {"halt = sometimes",
-       "bad.scn:1: expected \"never\", \"attempts N\", \"milliseconds N\" or \"file PATH\""},
+       "bad.scn:1: expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", "
+       "\"power_ups W\" or \"count_power_ups W ...\""},
       {"halt = attempts 0",
        "bad.scn:1: the processor halts at an attempt: \"attempts\" counts from 1"},
       {"not_halted_status = 0x100", "bad.scn:1: expected a byte value or \"untouched\""},
