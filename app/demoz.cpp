@@ -1,30 +1,43 @@
-// The main window TMainform: its controls, its four handlers and the global Mainform.
+// The main window TMainform: its controls and its four handlers.
 #include "demoz.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 
+#include "gdi_owners.h"
+#include "label_colour.h"
+#include "log_clipboard.h"
+#include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
-#include "unit_library_api_kelm.h"
 #include "window_dpi.h"
 #include "window_font.h"
-
-TMainform* Mainform = nullptr;
+#include "window_signals.h"
 
 namespace {
 
 constexpr char kMainFormClass[] = "TMainform";
 constexpr char kPanelClass[] = "TMainformPanel";
 
-constexpr char kLibraryFileName[] = "unit_kelm.DLL";
 constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
     "(or SysWow64 on 64-bit systems) and restart application.";
 
-constexpr COLORREF kPureBlue = 0x00FF0000;  // 0x00bbggrr: red 0, green 0, blue 255
+// The log's context menu.
+constexpr UINT kCopyCommand = 1;
+constexpr UINT kCopyAllCommand = 2;
+struct DestroyPopupMenu {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
@@ -44,40 +57,31 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
   return TRUE;
 }
 
-HBRUSH ButtonFaceBackground() {
-  return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+// The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
+GdiObject<HFONT> MainFormFont(int dpi) {
+  return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
 }
 
-// The panel draws its raised one-pixel edge and passes its children's notifications and colour
-// requests on to the main window.
-LRESULT CALLBACK PanelProcedure(HWND panel, UINT message, WPARAM w, LPARAM l) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return SendMessageA(GetParent(panel), message, w, l);
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(panel, &paint);
-      RECT edge;
-      GetClientRect(panel, &edge);
-      DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-      EndPaint(panel, &paint);
-      return 0;
-    }
-  }
-  return DefWindowProcA(panel, message, w, l);
+static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
+
+// Label6's colour in the system's look as it is now.
+COLORREF Label6ColourNow() {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof(contrast);
+  const bool read = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+  return Label6Colour(read ? contrast.dwFlags : 0, GetSysColor(COLOR_HOTLIGHT));
 }
 
 }  // namespace
 
-int RadioGroup::ItemIndex() const {
+int FormControl::ItemIndex() const {
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (SendMessageA(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
   }
   return -1;
 }
 
-void RadioGroup::FollowSelection(HWND item) const {
+void FormControl::FollowSelection(HWND item) const {
   bool ours = false;
   for (HWND candidate : items) ours = ours || candidate == item;
   if (!ours) return;
@@ -88,7 +92,7 @@ void RadioGroup::FollowSelection(HWND item) const {
   }
 }
 
-TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
+TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(instance) {
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
                                ButtonFaceBackground()) ||
       !RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
@@ -100,34 +104,30 @@ TMainform::TMainform(HINSTANCE instance) : instance_(instance) {
              0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
     throw std::runtime_error("the main window could not be created");
   }
+  if (signals == nullptr) {
+    own_signals_ = MakeWindowSignals(Handle());
+    signals = own_signals_.get();
+  }
+  signals_ = signals;
+  // The shell tells when the taskbar button exists, also to a program run as administrator.
+  taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
+  if (taskbar_button_created_ != 0) {
+    ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
+  }
   // Sized and laid out for that screen's DPI.
-  dpi_ = WindowDpi(Handle());
-  font_ = CreateWindowFont(kFontPoints, dpi_);
-  line_height_ = LineHeight(font_.Get());
+  dpi_ = WindowDpi(Handle(), kDesignDpi);
+  font_ = MainFormFont(dpi_);
+  line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   SetIcons();
-  RECT client;
-  GetClientRect(Handle(), &client);
-  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
   for (const ControlLayout& layout : kMainFormLayout) {
-    const ControlPlace& place = PlaceOf(places, layout.name);
-    switch (layout.name) {
-      case ControlName::ListBox1: ListBox1 = ListBoxControl(CreateControl(layout, place)); break;
-      case ControlName::Panel1: Panel1 = CreateControl(layout, place); break;
-      case ControlName::Label8: Label8 = CreateControl(layout, place); break;
-      case ControlName::Label1: Label1 = CreateControl(layout, place); break;
-      case ControlName::Label5: Label5 = CreateControl(layout, place); break;
-      case ControlName::Label6: Label6 = CreateControl(layout, place); break;
-      case ControlName::Button1: Button1 = CreateControl(layout, place); break;
-      case ControlName::hardwaretype: hardwaretype = CreateRadioGroup(layout, place); break;
-      case ControlName::communicationtype:
-        communicationtype = CreateRadioGroup(layout, place);
-        break;
-      case ControlName::Button2: Button2 = CreateControl(layout, place); break;
-    }
+    controls_[static_cast<std::size_t>(layout.name)] = CreateControl(layout);
   }
+  list_box_ = ListBoxControl(Control(ControlName::ListBox1).window);
+  controls_made_ = true;
+  ApplyLayout(CurrentPlaces());
 }
 
 TMainform::~TMainform() {
@@ -135,111 +135,108 @@ TMainform::~TMainform() {
 }
 
 HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                            const Bounds& bounds, HWND parent, int id) {
-  HWND child =
-      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
-                      bounds.top, bounds.width, bounds.height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+                            HWND parent, int id) {
+  HWND child = CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               instance_, nullptr);
   if (child == nullptr)
     throw std::runtime_error(std::string("a control could not be created: ") + window_class);
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return child;
 }
 
-HWND TMainform::CreateControl(const ControlLayout& layout, const ControlPlace& place) {
-  HWND parent = layout.in_panel ? Panel1 : Handle();
+FormControl TMainform::CreateControl(const ControlLayout& layout) {
+  const bool in_panel = layout.parent == ControlParent::kPanel1;
+  HWND parent = in_panel ? Panel1() : Handle();
   const int id = ControlId(layout.name);
   // Every control in the panel starts a group of its own, which ends the radio group before it.
-  const DWORD group = layout.in_panel ? WS_GROUP : 0;
+  const DWORD group = in_panel ? WS_GROUP : 0;
   const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
+  FormControl control;
   switch (layout.kind) {
-    case ControlKind::kListBox: {
-      HWND list = CreateChild("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                              WS_EX_CLIENTEDGE, place.bounds, parent, id);
-      SendMessageA(list, LB_SETITEMHEIGHT, 0, line_height_);
-      return list;
-    }
+    case ControlKind::kListBox:
+      // Its keys are offered to the window first (WM_VKEYTOITEM), for Ctrl+C.
+      control.window = CreateChild(
+          "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+          WS_EX_CLIENTEDGE, parent, id);
+      SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
+      break;
     case ControlKind::kPanel:
-      // Not clipping its children: the radio frames are transparent and show the panel's face.
-      return CreateChild(kPanelClass, "", 0, WS_EX_CONTROLPARENT, place.bounds, parent, id);
-    case ControlKind::kLabel: {
-      HWND label = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0,
-                               place.bounds, parent, id);
-      FitLabelToText(label);
-      return label;
-    }
+      // Clipping its children, so that a resize does not erase them all before they repaint.
+      control.window =
+          CreateChild(kPanelClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, id);
+      break;
+    case ControlKind::kLabel:
+      control.window =
+          CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0, parent, id);
+      break;
     case ControlKind::kPushButton:
-      return CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                         place.bounds, parent, id);
-    case ControlKind::kRadioGroup: break;
+      control.window = CreateChild("BUTTON", layout.text,
+                                   group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0, parent, id);
+      break;
+    case ControlKind::kRadioGroup:
+      // The frame draws only its lines and caption: transparent, it is not clipped out of the
+      // panel, whose face shows inside it, and it paints after the radio buttons within it.
+      control.window = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX,
+                                   WS_EX_TRANSPARENT, parent, id);
+      for (int i = 0; i < layout.items.count; ++i) {
+        const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+        control.items.push_back(CreateChild("BUTTON", layout.items.texts[i],
+                                            first | disabled | BS_AUTORADIOBUTTON, 0, parent,
+                                            RadioItemId(layout.name, i)));
+      }
+      SendMessageA(control.items.front(), BM_SETCHECK, BST_CHECKED, 0);
+      break;
   }
-  throw std::logic_error("radio groups are made by CreateRadioGroup");
+  return control;
 }
 
-RadioGroup TMainform::CreateRadioGroup(const ControlLayout& layout, const ControlPlace& place) {
-  const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
-  RadioGroup group;
-  group.frame = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX, 0,
-                            place.bounds, Panel1, ControlId(layout.name));
-  for (int i = 0; i < layout.items.count; ++i) {
-    const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    group.items.push_back(
-        CreateChild("BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0,
-                    place.items[static_cast<std::size_t>(i)], Panel1, RadioItemId(layout.name, i)));
-  }
-  SendMessageA(group.items.front(), BM_SETCHECK, BST_CHECKED, 0);
-  return group;
-}
-
-void TMainform::FitLabelToText(HWND label) {
+void TMainform::FitLabelToText(HWND label, int layout_height) {
   const int length = GetWindowTextLengthA(label);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   GetWindowTextA(label, text.data(), length + 1);
-  HDC dc = GetDC(label);
-  HGDIOBJ previous = SelectObject(dc, font_.Get());
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), length, &size);
-  SelectObject(dc, previous);
-  ReleaseDC(label, dc);
-  // Labels grow to the right: the top-left corner stays.
-  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  {
+    const WindowDc dc = DeviceContextOf(label);
+    const Selection selected = Select(dc.get(), font_.Get());
+    GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
+  }
+  // Labels grow to the right: the top-left corner stays. A face that draws shorter than the
+  // layout's keeps the layout's height.
+  SetWindowPos(label, nullptr, 0, 0, size.cx, std::max<int>(size.cy, layout_height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
 }
 
-void TMainform::PlacePanelControls(const MainFormPlaces& places) {
-  const std::pair<ControlName, HWND> labels[] = {{ControlName::Label8, Label8},
-                                                 {ControlName::Label1, Label1},
-                                                 {ControlName::Label5, Label5},
-                                                 {ControlName::Label6, Label6}};
-  for (const auto& [name, label] : labels) {
-    MoveTo(label, PlaceOf(places, name).bounds);
-    FitLabelToText(label);
+void TMainform::ApplyLayout(const MainFormPlaces& places) {
+  for (const ControlLayout& layout : kMainFormLayout) {
+    const FormControl& control = Control(layout.name);
+    const ControlPlace& place = PlaceOf(places, layout.name);
+    MoveTo(control.window, place.bounds);
+    for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
+    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window, place.bounds.height);
   }
-  MoveTo(Button1, PlaceOf(places, ControlName::Button1).bounds);
-  MoveTo(Button2, PlaceOf(places, ControlName::Button2).bounds);
-  const std::pair<ControlName, const RadioGroup*> groups[] = {
-      {ControlName::hardwaretype, &hardwaretype},
-      {ControlName::communicationtype, &communicationtype}};
-  for (const auto& [name, group] : groups) {
-    const ControlPlace& place = PlaceOf(places, name);
-    MoveTo(group->frame, place.bounds);
-    for (std::size_t i = 0; i < group->items.size(); ++i) MoveTo(group->items[i], place.items[i]);
-  }
+}
+
+MainFormPlaces TMainform::CurrentPlaces() const {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  return LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
 }
 
 void TMainform::SetIcons() {
-  // Shared: the system keeps them. Without the resource (a test program) the window has none.
-  const auto icon = [this](int width_metric, int height_metric) {
-    return reinterpret_cast<LPARAM>(LoadImageA(
-        instance_, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(TESTZ_ICON)), IMAGE_ICON,
-        GetSystemMetrics(width_metric), GetSystemMetrics(height_metric), LR_SHARED));
-  };
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
+  // Without the resource (a test program) the window has none. The icons in use before go once
+  // the window holds the new ones.
+  OwnedIcon large = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kLarge, dpi_);
+  OwnedIcon small_icon = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kSmall, dpi_);
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.get()));
+  large_icon_ = std::move(large);
+  small_icon_ = std::move(small_icon);
 }
 
 void TMainform::EnableButton(HWND button, bool enabled) {
-  HWND other = button == Button1 ? Button2 : Button1;
+  HWND other = button == Button1() ? Button2() : Button1();
   if (!enabled && GetFocus() == button) {
     // The focus leaves a button being disabled: to the other button when that one is enabled,
     // otherwise to the next control in the tab order, where it waits for the other button.
@@ -276,29 +273,29 @@ void TMainform::Show(int show_command) {
 }
 
 void TMainform::SetStartEnabled(bool enabled) {
-  EnableButton(Button1, enabled);
+  EnableButton(Button1(), enabled);
 }
 
 void TMainform::SetStopEnabled(bool enabled) {
-  EnableButton(Button2, enabled);
+  EnableButton(Button2(), enabled);
 }
 
 ListControl& TMainform::Log() {
-  return ListBox1;
+  return ListBox1();
 }
 
 int TMainform::HardwareTypeIndex() {
-  return hardwaretype.ItemIndex();
+  return hardwaretype().ItemIndex();
 }
 
 int TMainform::CommunicationTypeIndex() {
-  return communicationtype.ItemIndex();
+  return communicationtype().ItemIndex();
 }
 
 void TMainform::SetVersionLabel(std::string_view text) {
-  SetWindowTextA(Label6, std::string(text).c_str());
-  FitLabelToText(Label6);
-  UpdateWindow(Label6);
+  SetWindowTextA(Label6(), std::string(text).c_str());
+  FitLabelToText(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds.height);
+  UpdateWindow(Label6());
 }
 
 void TMainform::ProcessMessages() {
@@ -307,78 +304,94 @@ void TMainform::ProcessMessages() {
   if (ProcessPendingMessages(Handle())) Button2Click();
 }
 
+void TMainform::HaltLoopStarted() {
+  awake_.emplace(*signals_);
+}
+
+void TMainform::HaltLoopEnded() {
+  awake_.reset();
+}
+
 void TMainform::Button1Click() {
   // One procedure at a time: a START that reaches here while one runs (a click queued before
   // START was disabled, a message sent to the window) starts nothing.
   if (procedure_running_) return;
   procedure_running_ = true;
-  RecoveryProcedure(*this);
+  signals_->ShowProgress(TaskbarProgress::kBusy);
+  const RecoveryEnding ending = RecoveryProcedure(*this);
   procedure_running_ = false;
+  SignalEnding(*signals_, ending);
   // A close asked for while the procedure ran goes ahead now, from the message loop.
   if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TMainform::FormShow() {
-  const bool loaded = LoadInterfaceLibrary(kLibraryFileName);
-  LogWriteLine(ListBox1, "");
-  LogWriteLine(ListBox1, loaded ? kLibraryLoaded : kLibraryFailed);
-  LogWriteLine(ListBox1, "");
+  const bool loaded = OpenInterfaceLibrary();
+  LogWriteLine(ListBox1(), "");
+  LogWriteLine(ListBox1(), loaded ? kLibraryLoaded : kLibraryFailed);
+  LogWriteLine(ListBox1(), "");
   // Only a library with every entry point may be called: START stays off for the whole run.
-  if (!loaded) EnableButton(Button1, false);
+  if (!loaded) EnableButton(Button1(), false);
 }
 
 void TMainform::FormClose() {
-  UnloadInterfaceLibrary();
+  CloseInterfaceLibrary();
 }
 
 void TMainform::Button2Click() {
-  StopRequested = 1;
+  RequestStop();
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  // A registered message has no constant for the switch.
+  if (taskbar_button_created_ != 0 && message == taskbar_button_created_) {
+    signals_->TaskbarButtonCreated();
+    return 0;
+  }
   switch (message) {
     case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)); return 0;
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(w, l);
+    case WM_SYSCOLORCHANGE: OnSystemLookChange(); break;
+    case WM_SETTINGCHANGE: OnSystemLookChange(); break;
     case WM_ACTIVATE: OnActivate(w); break;
     case WM_SETFOCUS: OnSetFocus(); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_VKEYTOITEM: return OnVKeyToItem(w);
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(w), l); return 0;
   }
   return DefWindowProcA(Handle(), message, w, l);
 }
 
 void TMainform::OnSize(int client_width, int client_height) {
-  if (Panel1 == nullptr) return;  // the controls are not made yet
-  PlaceDocked(LayOutMainForm(client_width, client_height, dpi_, line_height_));
-}
-
-void TMainform::PlaceDocked(const MainFormPlaces& places) {
-  MoveTo(Panel1, PlaceOf(places, ControlName::Panel1).bounds);
-  MoveTo(ListBox1.Handle(), PlaceOf(places, ControlName::ListBox1).bounds);
+  if (!controls_made_) return;
+  ApplyLayout(LayOutMainForm(client_width, client_height, dpi_, line_height_));
 }
 
 void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   // The window moved to a screen of another DPI (or that screen's scale changed): a new font at
   // the new size, taken by every control before the old one goes, then the whole layout anew.
   dpi_ = dpi;
-  GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi_);
-  line_height_ = LineHeight(font.Get());
+  GdiObject<HFONT> font = MainFormFont(dpi_);
+  line_height_ = LineHeightAt(dpi_, LineHeight(font.Get()));
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
   font_ = std::move(font);
-  SendMessageA(ListBox1.Handle(), LB_SETITEMHEIGHT, 0, line_height_);
+  SetIcons();
+  SendMessageA(ListBox1().Handle(), LB_SETITEMHEIGHT, 0, line_height_);
+  RECT before;
+  GetClientRect(Handle(), &before);
+  // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI.
   SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  // Also when the suggested size was the size it had, and so no WM_SIZE came.
-  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
-  PlaceDocked(places);
-  PlacePanelControls(places);
+  RECT after;
+  GetClientRect(Handle(), &after);
+  // One that keeps its size does not: the layout is made here instead.
+  if (after.right == before.right && after.bottom == before.bottom) ApplyLayout(CurrentPlaces());
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -386,22 +399,27 @@ void TMainform::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return;
   // Enter, when no button is the default one, arrives as IDOK: it presses the focused button.
   if (id == IDOK && control == nullptr) control = GetFocus();
-  hardwaretype.FollowSelection(control);
-  communicationtype.FollowSelection(control);
+  for (const FormControl& group : controls_) group.FollowSelection(control);
   // A disabled button takes no click, whoever sends it.
   if (control == nullptr || !IsWindowEnabled(control)) return;
-  if (control == Button1) Button1Click();
-  if (control == Button2) Button2Click();
+  if (control == Button1()) Button1Click();
+  if (control == Button2()) Button2Click();
 }
 
 LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {
-  if (reinterpret_cast<HWND>(l) != Label6) {
+  if (reinterpret_cast<HWND>(l) != Label6()) {
     return DefWindowProcA(Handle(), WM_CTLCOLORSTATIC, w, l);
   }
   HDC dc = reinterpret_cast<HDC>(w);
-  SetTextColor(dc, kPureBlue);
+  SetTextColor(dc, Label6ColourNow());
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TMainform::OnSystemLookChange() {
+  // High contrast switched on or off, or the system's colours changed: Label6 is drawn anew in
+  // the colour that goes with them.
+  if (controls_made_) InvalidateRect(Label6(), nullptr, TRUE);
 }
 
 void TMainform::OnActivate(WPARAM w) {
@@ -442,6 +460,8 @@ LRESULT TMainform::OnQueryEndSession() {
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
+  // The process may end as soon as this returns: the request not to sleep goes now.
+  awake_.reset();
   // The session ends: the window closes as if the user closed it, so the library is freed
   // properly; under a running procedure the close waits, as any close does, and the library is
   // not freed before the procedure has ended.
@@ -450,4 +470,39 @@ void TMainform::OnEndSession(bool ending) {
 
 void TMainform::OnDestroy() {
   PostQuitMessage(0);
+}
+
+LRESULT TMainform::OnVKeyToItem(WPARAM w) {
+  // -1: the list box handles the key itself; -2: handled here.
+  if (LOWORD(w) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
+  CopyLog(false);
+  return -2;
+}
+
+void TMainform::OnContextMenu(HWND target, LPARAM l) {
+  // Not while the procedure runs: the menu's own message loop would hold up the halt attempts.
+  if (target != ListBox1().Handle() || procedure_running_) return;
+  const bool selected = SendMessageA(target, LB_GETCURSEL, 0, 0) != LB_ERR;
+  const PopupMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  const UINT copy_state = selected ? MF_ENABLED : MF_GRAYED;
+  AppendMenuA(menu.get(), MF_STRING | copy_state, kCopyCommand, "Copy");
+  AppendMenuA(menu.get(), MF_STRING, kCopyAllCommand, "Copy all");
+  POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+  if (l == -1) {
+    // From the keyboard: at the list's top-left corner.
+    at = POINT{0, 0};
+    ClientToScreen(target, &at);
+  }
+  const UINT command =
+      static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                       at.x, at.y, 0, Handle(), nullptr));
+  if (command == kCopyCommand) CopyLog(false);
+  if (command == kCopyAllCommand) CopyLog(true);
+}
+
+void TMainform::CopyLog(bool whole) {
+  const int selected = static_cast<int>(SendMessageA(ListBox1().Handle(), LB_GETCURSEL, 0, 0));
+  PutTextOnClipboard(Handle(),
+                     whole || selected == LB_ERR ? LogText(ListBox1()) : ListBox1().Read(selected));
 }

@@ -9,14 +9,19 @@ LRESULT Send(HWND list_box, UINT message, WPARAM w, const std::string& text) {
   return SendMessageA(list_box, message, w, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+// The answer of LB_ADDSTRING and LB_INSERTSTRING: the new line's index, or a refusal.
+bool Added(LRESULT answer) {
+  return answer != LB_ERR && answer != LB_ERRSPACE;
+}
+
 }  // namespace
 
 int ListBoxControl::Count() const {
   return static_cast<int>(SendMessageA(list_box_, LB_GETCOUNT, 0, 0));
 }
 
-void ListBoxControl::Add(std::string_view text) {
-  Send(list_box_, LB_ADDSTRING, 0, std::string(text));
+bool ListBoxControl::Add(std::string_view text) {
+  return Added(Send(list_box_, LB_ADDSTRING, 0, std::string(text)));
 }
 
 std::string ListBoxControl::Read(int index) const {
@@ -30,15 +35,24 @@ std::string ListBoxControl::Read(int index) const {
   return std::string(buffer.data(), static_cast<std::size_t>(copied));
 }
 
-void ListBoxControl::Replace(int index, std::string_view text) {
+bool ListBoxControl::Replace(int index, std::string_view text) {
   const auto item = static_cast<WPARAM>(index);
   const LRESULT top = SendMessageA(list_box_, LB_GETTOPINDEX, 0, 0);
   const bool selected = SendMessageA(list_box_, LB_GETCURSEL, 0, 0) == index;
-  // The list box has no replace of its own: the line is taken out and put back at its place.
-  SendMessageA(list_box_, LB_DELETESTRING, item, 0);
-  Send(list_box_, LB_INSERTSTRING, item, std::string(text));
+  // The list box has no replace of its own: the new line is put in at the old one's place, then
+  // the old one, now after it, is taken out; a refused new line leaves the old one as it was.
+  // Drawing is off meanwhile, so that the list box updates its scroll bar once, for the list as
+  // it ends up, rather than for one line more and then again; the caller redraws the list.
+  SendMessageA(list_box_, WM_SETREDRAW, FALSE, 0);
+  if (!Added(Send(list_box_, LB_INSERTSTRING, item, std::string(text)))) {
+    SendMessageA(list_box_, WM_SETREDRAW, TRUE, 0);
+    return false;
+  }
+  SendMessageA(list_box_, LB_DELETESTRING, item + 1, 0);
   if (selected) SendMessageA(list_box_, LB_SETCURSEL, item, 0);
+  SendMessageA(list_box_, WM_SETREDRAW, TRUE, 0);
   SendMessageA(list_box_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+  return true;
 }
 
 void ListBoxControl::Clear() {
@@ -50,5 +64,8 @@ void ListBoxControl::SetFirstVisible(int index) {
 }
 
 void ListBoxControl::RedrawNow() {
-  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  // The lines: the list box paints every pixel of them and of the space below them itself. Its
+  // frame and scroll bar it updates on its own as lines come and go and as it scrolls; painting
+  // them here as well would draw them twice per write.
+  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }

@@ -18,10 +18,13 @@ class ListBoxControl final : public ListControl {
   HWND Handle() const { return list_box_; }
 
   int Count() const override;
-  void Add(std::string_view text) override;
+  // False when the list box refuses the line (LB_ERR, LB_ERRSPACE).
+  bool Add(std::string_view text) override;
   std::string Read(int index) const override;
-  // Keeps the line's position, the selection and the first visible line.
-  void Replace(int index, std::string_view text) override;
+  // Keeps the line's position, the selection and the first visible line. A refused text leaves
+  // the old one in place. The list box is not drawn meanwhile: the new text shows at its next
+  // paint (RedrawNow).
+  bool Replace(int index, std::string_view text) override;
   void Clear() override;
   void SetFirstVisible(int index) override;
   void RedrawNow() override;

@@ -38,6 +38,10 @@ Bounds ScaleToDpi(const Bounds& bounds, int dpi) {
           ScaleToDpi(bounds.Bottom(), dpi) - top};
 }
 
+int LineHeightAt(int dpi, int font_line_height) {
+  return std::max(ScaleToDpi(kDesignTextHeight, dpi), font_line_height);
+}
+
 const ControlLayout& LayoutOf(ControlName name) {
   return kMainFormLayout[static_cast<std::size_t>(name)];
 }

@@ -23,22 +23,8 @@ struct Bounds {
 
 enum class ControlKind { kListBox, kPanel, kLabel, kPushButton, kRadioGroup };
 
-// The controls in creation order. Within each parent this is also the tab order: the window
-// system tabs through children in the order they were created.
-enum class ControlName : std::size_t {
-  ListBox1,
-  Panel1,
-  Label8,
-  Label1,
-  Label5,
-  Label6,
-  Button1,
-  hardwaretype,
-  communicationtype,
-  Button2,
-};
-
-inline constexpr std::size_t kControlCount = 10;
+// Which window a control is made in: the main window itself, or Panel1.
+enum class ControlParent { kWindow, kPanel1 };
 
 // The items of a radio group, top to bottom in one column.
 struct RadioItems {
@@ -46,48 +32,77 @@ struct RadioItems {
   int count = 0;
 };
 
-inline constexpr const char* kHardwareTypeItems[] = {
+inline constexpr const char* kHardwareTypeTexts[] = {
     "Show Hardware",        "USB Veyra (K/ZV/PLEX)",
     "PendrelORMO-Serial",   "PendrelORMO-USB",
     "PendrelORMO-Ethernet", "QuillonUSB",
     "QuillonEthernet",      "OstrelUSB",
 };
-inline constexpr const char* kCommunicationTypeItems[] = {"SWD", "JTAG"};
+inline constexpr const char* kCommunicationTypeTexts[] = {"SWD", "JTAG"};
+
+inline constexpr RadioItems kNoItems{};
+inline constexpr RadioItems kHardwareTypeItems{kHardwareTypeTexts, 8};
+inline constexpr RadioItems kCommunicationTypeItems{kCommunicationTypeTexts, 2};
+
+// Every control of the window, one row each, in creation order. Within each parent this is also
+// the tab order: the window system tabs through children in the order they were created. Places
+// are at 96 pixels per inch, for the design client area, relative to the parent's client area.
+// clang-format off
+#define MAIN_FORM_CONTROLS(X) \
+  /* name              kind         parent   left top  width height text          enabled items */\
+  X(ListBox1,          kListBox,    kWindow,  201,   0, 397, 398, "",              true,  kNoItems)\
+  X(Panel1,            kPanel,      kWindow,    0,   0, 201, 398, "",              true,  kNoItems)\
+  X(Label8,            kLabel,      kPanel1,   88,  18,  21,  13, "Test",          true,  kNoItems)\
+  X(Label1,            kLabel,      kPanel1,   68,  36,  72,  13, "unit_kelm.DLL", true,  kNoItems)\
+  X(Label5,            kLabel,      kPanel1,   78,  60,  48,  13, "VERSION",       true,  kNoItems)\
+  X(Label6,            kLabel,      kPanel1,   92,  76,  21,  13, "?.??",          true,  kNoItems)\
+  X(Button1,           kPushButton, kPanel1,    6, 350,  83,  35, "START",         true,  kNoItems)\
+  X(hardwaretype,      kRadioGroup, kPanel1,    8,  96, 185, 169, "Test Hardware", true,  \
+    kHardwareTypeItems) \
+  X(communicationtype, kRadioGroup, kPanel1,    8, 272, 185,  73, "Communication", false, \
+    kCommunicationTypeItems) \
+  X(Button2,           kPushButton, kPanel1,  102, 350,  83,  35, "STOP",          false, kNoItems)
+// clang-format on
+
+#define MAIN_FORM_CONTROL_NAME(name, ...) name,
+enum class ControlName : std::size_t { MAIN_FORM_CONTROLS(MAIN_FORM_CONTROL_NAME) };
+#undef MAIN_FORM_CONTROL_NAME
+
+#define MAIN_FORM_CONTROL_COUNT(...) +1
+inline constexpr std::size_t kControlCount = 0 MAIN_FORM_CONTROLS(MAIN_FORM_CONTROL_COUNT);
+#undef MAIN_FORM_CONTROL_COUNT
 
 struct ControlLayout {
   ControlName name;
   ControlKind kind;
-  bool in_panel;  // a child of Panel1; otherwise of the window itself
+  ControlParent parent;
   Bounds bounds;  // at 96 pixels per inch, for the design client area
   const char* text;
   bool enabled;
   RadioItems items;  // radio groups only
 };
 
-inline constexpr std::array<ControlLayout, kControlCount> kMainFormLayout = {{
-    {ControlName::ListBox1, ControlKind::kListBox, false, {201, 0, 397, 398}, "", true, {}},
-    {ControlName::Panel1, ControlKind::kPanel, false, {0, 0, 201, 398}, "", true, {}},
-    {ControlName::Label8, ControlKind::kLabel, true, {88, 18, 21, 13}, "Test", true, {}},
-    {ControlName::Label1, ControlKind::kLabel, true, {68, 36, 72, 13}, "unit_kelm.DLL", true, {}},
-    {ControlName::Label5, ControlKind::kLabel, true, {78, 60, 48, 13}, "VERSION", true, {}},
-    {ControlName::Label6, ControlKind::kLabel, true, {92, 76, 21, 13}, "?.??", true, {}},
-    {ControlName::Button1, ControlKind::kPushButton, true, {6, 350, 83, 35}, "START", true, {}},
-    {ControlName::hardwaretype,
-     ControlKind::kRadioGroup,
-     true,
-     {8, 96, 185, 169},
-     "Test Hardware",
-     true,
-     {kHardwareTypeItems, 8}},
-    {ControlName::communicationtype,
-     ControlKind::kRadioGroup,
-     true,
-     {8, 272, 185, 73},
-     "Communication",
-     false,
-     {kCommunicationTypeItems, 2}},
-    {ControlName::Button2, ControlKind::kPushButton, true, {102, 350, 83, 35}, "STOP", false, {}},
-}};
+#define MAIN_FORM_CONTROL_ROW(name, kind, parent, left, top, width, height, text, enabled, items) \
+  ControlLayout{ControlName::name,                                                                \
+                ControlKind::kind,                                                                \
+                ControlParent::parent,                                                            \
+                {left, top, width, height},                                                       \
+                text,                                                                             \
+                enabled,                                                                          \
+                items},
+inline constexpr std::array<ControlLayout, kControlCount> kMainFormLayout = {
+    {MAIN_FORM_CONTROLS(MAIN_FORM_CONTROL_ROW)}};
+#undef MAIN_FORM_CONTROL_ROW
+
+// Panel1 is made before the controls made in it.
+constexpr bool PanelComesBeforeItsControls() {
+  for (const ControlLayout& layout : kMainFormLayout) {
+    if (layout.name == ControlName::Panel1) return true;
+    if (layout.parent == ControlParent::kPanel1) return false;
+  }
+  return false;
+}
+static_assert(PanelComesBeforeItsControls(), "Panel1 must come before the controls in it");
 
 inline constexpr char kMainFormCaption[] = TESTZ_PRODUCT_NAME " v" TESTZ_VERSION_TEXT;
 
@@ -99,6 +114,9 @@ inline constexpr int kDesignClientHeight = 398;
 
 // The window font: face, size in points, and the text height the table's sizes assume.
 inline constexpr char kFontFace[] = "MS Sans Serif";
+// The faces to make the window font in, best first: the layout's own, then its scalable successor
+// of the same metrics, then the dialog face closest to it in height and width.
+inline constexpr const char* kFontFaces[] = {kFontFace, "Microsoft Sans Serif", "Tahoma"};
 inline constexpr int kFontPoints = 8;
 inline constexpr int kDesignTextHeight = 13;
 
@@ -110,6 +128,12 @@ int ScaleToDpi(int length, int dpi);
 Bounds ScaleToDpi(const Bounds& bounds, int dpi);
 
 const ControlLayout& LayoutOf(ControlName name);
+
+// The height of one line of the window's text on a screen of `dpi` pixels per inch, where the
+// window font draws a line `font_line_height` pixels high: the layout's line scaled to the DPI,
+// or the font's own where that is taller. A substitute face that draws shorter than the layout's
+// face keeps the layout's lines; one that draws taller is not cut off.
+int LineHeightAt(int dpi, int font_line_height);
 
 // Where one control goes.
 struct ControlPlace {

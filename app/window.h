@@ -1,9 +1,7 @@
-// A window whose messages go to one C++ object, and the owner of a GDI object.
+// A window whose messages go to one C++ object.
 #pragma once
 
 #include <windows.h>
-
-#include <utility>
 
 // Registers a window class once per process; true when it is registered.
 bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC procedure,
@@ -27,7 +25,8 @@ class Window {
   // in its own destructor, before its members (fonts the controls use) are gone.
   void Destroy();
 
-  // The procedure of every class whose windows are Window objects.
+  // The procedure of every class whose windows are Window objects. No exception leaves it: a
+  // message whose handler throws gets the system's default handling instead.
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
   // Creates the window; Handle() is set before its first message is handled.
@@ -38,33 +37,4 @@ class Window {
 
  private:
   HWND handle_ = nullptr;
-};
-
-// Owns one GDI object (a font, a brush) and deletes it when it goes.
-template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-
-  Handle Get() const { return handle_; }
-
- private:
-  void Reset() {
-    if (handle_ != nullptr) DeleteObject(handle_);
-    handle_ = nullptr;
-  }
-
-  Handle handle_ = nullptr;
 };

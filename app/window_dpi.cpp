@@ -1,30 +1,45 @@
-// The pixels per inch of the screen a window stands on.
+// The pixels per inch of the screen a window stands on, and the system's sizes at a given DPI.
 #include "window_dpi.h"
 
-#include "main_form_layout.h"
+#include "gdi_owners.h"
 
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
 
 // Looked up rather than imported, so that the program still starts where the call is missing.
-GetDpiForWindowFunction FindGetDpiForWindow() {
+template <typename Function>
+Function FindUser32Function(const char* name) {
   HMODULE user32 = GetModuleHandleA("user32.dll");
   if (user32 == nullptr) return nullptr;
-  return reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+int SystemDpi(int fallback_dpi) {
+  const int dpi = GetDeviceCaps(DeviceContextOf(nullptr).get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : fallback_dpi;
 }
 
 }  // namespace
 
-int WindowDpi(HWND window) {
-  static const GetDpiForWindowFunction get_dpi_for_window = FindGetDpiForWindow();
+int WindowDpi(HWND window, int fallback_dpi) {
+  static const auto get_dpi_for_window =
+      FindUser32Function<GetDpiForWindowFunction>("GetDpiForWindow");
   if (get_dpi_for_window != nullptr) {
     const UINT dpi = get_dpi_for_window(window);
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : kDesignDpi;
+  return SystemDpi(fallback_dpi);
+}
+
+int SystemMetricForDpi(int metric, int dpi) {
+  static const auto get_system_metrics_for_dpi =
+      FindUser32Function<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+  if (get_system_metrics_for_dpi != nullptr) {
+    const int value = get_system_metrics_for_dpi(metric, static_cast<UINT>(dpi));
+    if (value > 0) return value;
+  }
+  const int system_dpi = SystemDpi(dpi);
+  return MulDiv(GetSystemMetrics(metric), dpi, system_dpi);
 }

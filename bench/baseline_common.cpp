@@ -16,6 +16,27 @@ HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char
                          kOuterWidth, kOuterHeight, nullptr, nullptr, instance, nullptr);
 }
 
+HFONT CreateLayoutFont() {
+  return CreateFontA(-MulDiv(kFontPoints, kDesignDpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, 0, 0, 0, 0, kFontFace);
+}
+
+HWND CreateLogListBox(HWND window, HINSTANCE instance, HFONT font) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const Bounds bounds =
+      PlaceOf(LayOutMainForm(client.right, client.bottom, kDesignDpi, kDesignTextHeight),
+              ControlName::ListBox1)
+          .bounds;
+  HWND list = CreateWindowExA(
+      WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+      bounds.left, bounds.top, bounds.width, bounds.height, window, nullptr, instance, nullptr);
+  if (list == nullptr) return nullptr;
+  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(list, LB_SETITEMHEIGHT, 0, kDesignTextHeight);
+  return list;
+}
+
 HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
                         WNDPROC procedure, int show_command) {
   HWND window = CreateBaselineWindow(instance, class_name, caption, procedure, 0);

@@ -8,6 +8,13 @@
 HWND CreateBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
                           WNDPROC procedure, DWORD extra_style);
 
+// The layout's face at its size, at 96 pixels per inch; the caller deletes it.
+HFONT CreateLayoutFont();
+
+// A list box where the program's log is in `window` (client area of the design size), in
+// `font` with the layout's line height; null when it could not be made.
+HWND CreateLogListBox(HWND window, HINSTANCE instance, HFONT font);
+
 // The same window, shown at once as `show_command` says and painted; null when it was not made.
 HWND ShowBaselineWindow(HINSTANCE instance, const char* class_name, const char* caption,
                         WNDPROC procedure, int show_command);

@@ -1,4 +1,4 @@
-// The start-up baseline: the least a Win32 program does to open one window and wait for input.
+// The one-window baseline: the least a Win32 program does to open one window and wait for input.
 // Its window has the program's outer size, so that both paint as much when first shown.
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 namespace {
 
 constexpr char kClassName[] = "StartUpBaseline";
-constexpr char kCaption[] = "Start-up baseline";
+constexpr char kCaption[] = "One-window baseline";
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {

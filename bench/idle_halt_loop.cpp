@@ -16,15 +16,15 @@ std::uint32_t halting_attempt = 1;
 
 // The library: one port of type 3, every step succeeds, attempts count until the halting one.
 struct IdleLibrary {
-  static const char* __cdecl Version() { return "idle library"; }
-  static std::uint32_t __cdecl Zero() { return 0; }
-  static std::uint32_t __cdecl Count(std::uint32_t type) { return type == 3 ? 1 : 0; }
-  static const char* __cdecl Descriptor(std::uint32_t, std::uint32_t) { return "idle port"; }
-  static std::uint32_t __cdecl OpenPort(std::uint32_t, std::uint32_t) { return 1; }
-  static std::uint32_t __cdecl Version100() { return 100; }
-  static std::uint32_t __cdecl SpecialFeatures(std::uint32_t feature, std::uint32_t, std::uint32_t,
-                                               std::uint32_t, std::uint32_t, std::uint8_t* status,
-                                               std::uint32_t) {
+  static const char* LIBRARY_CALL Version() { return "idle library"; }
+  static std::uint32_t LIBRARY_CALL Zero() { return 0; }
+  static std::uint32_t LIBRARY_CALL Count(std::uint32_t type) { return type == 3 ? 1 : 0; }
+  static const char* LIBRARY_CALL Descriptor(std::uint32_t, std::uint32_t) { return "idle port"; }
+  static std::uint32_t LIBRARY_CALL OpenPort(std::uint32_t, std::uint32_t) { return 1; }
+  static std::uint32_t LIBRARY_CALL Version100() { return 100; }
+  static std::uint32_t LIBRARY_CALL SpecialFeatures(std::uint32_t feature, std::uint32_t,
+                                                    std::uint32_t, std::uint32_t, std::uint32_t,
+                                                    std::uint8_t* status, std::uint32_t) {
     if (feature != SPECIAL_FEATURE_HALT_ATTEMPT) return 1;
     if (++attempts_made >= halting_attempt) *status = kHaltStatusHalted;
     return 0;
@@ -50,14 +50,19 @@ void InstallIdleLibrary() {
   Install<EntrySlot::corvane_special_features>(&IdleLibrary::SpecialFeatures);
 }
 
-// The log in memory; the window's states and its message pass do nothing.
+// The log in memory; the window's states, its message pass and the halt loop's bounds do
+// nothing.
 class MemoryList final : public ListControl {
  public:
   int Count() const override { return static_cast<int>(lines_.size()); }
-  void Add(std::string_view text) override { lines_.emplace_back(text); }
+  bool Add(std::string_view text) override {
+    lines_.emplace_back(text);
+    return true;
+  }
   std::string Read(int index) const override { return lines_[static_cast<std::size_t>(index)]; }
-  void Replace(int index, std::string_view text) override {
+  bool Replace(int index, std::string_view text) override {
     lines_[static_cast<std::size_t>(index)] = std::string(text);
+    return true;
   }
   void Clear() override { lines_.clear(); }
   void SetFirstVisible(int) override {}
@@ -76,6 +81,8 @@ class IdleWindow final : public RecoveryWindow {
   int CommunicationTypeIndex() override { return 0; }
   void SetVersionLabel(std::string_view) override {}
   void ProcessMessages() override {}
+  void HaltLoopStarted() override {}
+  void HaltLoopEnded() override {}
 
  private:
   MemoryList log_;

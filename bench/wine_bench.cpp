@@ -1,13 +1,17 @@
 // Measures testz.exe under Wine against baseline programs doing the same platform work in the same
-// run: the halt loop's pace, report rendering per log line, start-up time and peak memory, the
-// odds of catching the processor in one power cycle (catch_rate.cpp); and the 32-bit core loop.
-// Prints one tab-separated row per figure for scripts/bench.sh.
+// run: the halt loop's pace, report rendering per log line and what each of its steps costs,
+// start-up time with where it goes, peak memory, the odds of catching the processor in one power
+// cycle (catch_rate.cpp); and the core loop. Prints one tab-separated row per figure for
+// scripts/bench.sh.
 //
-// usage: wine_bench [--rounds R] [--halt-rounds R] [--attempts N] [--ports P,P,...]
-//                   [--themed-ports P] [--catch-windows N] [--parts core,halt,report,startup,catch]
+// usage: wine_bench [--setting stock|classic] [--rounds R] [--halt-rounds R] [--attempts N]
+//                   [--ports P,P,...] [--catch-windows N]
+//                   [--parts core,halt,report,steps,startup,catch]
 //
-// It sets the visual theme of the Wine prefix it runs in (the classic look, but for one report
-// under Wine's light theme), so it is meant for a prefix of its own.
+// The setting names the Wine prefix it runs in: "stock", as wineboot made it (Wine's default
+// visual theme, none of Wine's own fonts linked in), as a user has it; "classic", where it
+// switches the prefix to the classic look (so it is meant for a prefix of its own), with Wine's
+// fonts linked in. The core loop and the halt loop are measured in the stock setting only.
 #include <windows.h>
 
 #include <psapi.h>
@@ -24,6 +28,7 @@
 
 #include "catch_rate.h"
 #include "idle_halt_loop.h"
+#include "measure.h"
 #include "ui_driver.h"
 
 namespace {
@@ -31,6 +36,7 @@ namespace {
 constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
 constexpr char kReportBaselineCaption[] = "Report baseline";
 constexpr char kStartUpBaselineCaption[] = "Start-up baseline";
+constexpr char kOneWindowCaption[] = "One-window baseline";
 constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
 constexpr char kLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kHalted[] = "Success. Processor halted.";
@@ -41,39 +47,28 @@ constexpr std::uint32_t kReportLinesBesidePorts = 22;
 constexpr ui::Milliseconds kLongWait{600000};
 
 struct Options {
+  std::string setting = "stock";
   int rounds = 7;
   int halt_rounds = 11;
   std::uint32_t attempts = 20000;
   std::vector<std::uint32_t> ports = {1000, 10000};
-  std::uint32_t themed_ports = 1000;  // 0: no report under the light theme
-  std::string parts = "core,halt,report,startup,catch";
+  std::string parts = "core,halt,report,steps,startup,catch";
   std::uint32_t catch_windows = 1000;  // per strategy and probe in the catch rate
 
+  bool Stock() const { return setting == "stock"; }
   bool Includes(const std::string& part) const {
     return ("," + parts + ",").find("," + part + ",") != std::string::npos;
+  }
+  // How the measured prefix looks, for the section titles.
+  std::string Where() const {
+    return Stock() ? "Wine as installed: default theme, no font links"
+                   : "classic theme, Wine's fonts linked";
   }
 };
 
 // Every failure ends the whole measurement with its reason.
 [[noreturn]] void Fail(const std::string& reason) {
   throw std::runtime_error(reason);
-}
-
-double Now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The ratio of program to baseline: the median of the ratios of runs made one right after the
@@ -303,8 +298,8 @@ void MeasureHaltLoop(const Options& options) {
   Detail("halt loop, library alone us/attempt: " + Samples(library, 3));
 }
 
-// The core loop in this 32-bit build, guarded calls included, with a library and a message pass
-// that do nothing: the program's own work per attempt.
+// The core loop in this Windows build (in the 32-bit one through the guard around library calls),
+// with a library and a message pass that do nothing: the program's own work per attempt.
 void MeasureCoreLoop(int rounds) {
   constexpr std::uint32_t kAttempts = 5000000;
   std::vector<double> ns;
@@ -313,8 +308,9 @@ void MeasureCoreLoop(int rounds) {
     if (RunIdleHaltLoop(kAttempts) != kAttempts) Fail("the idle halt loop ended early");
     ns.push_back((Now() - start) * 1e9 / kAttempts);
   }
-  Section("Core loop in the 32-bit build, guarded library calls (median of " +
-          std::to_string(rounds) + ")");
+  const std::string build = sizeof(void*) == 4 ? "the 32-bit build, guarded library calls"
+                                               : "the 64-bit test build, unguarded library calls";
+  Section("Core loop in " + build + " (median of " + std::to_string(rounds) + ")");
   Row("core loop, no-op library and pass: ns per attempt", Fixed(Median(ns), 1), "");
   Detail("core loop ns/attempt: " + Samples(ns, 2));
 }
@@ -332,7 +328,8 @@ std::optional<LRESULT> ListCount(HWND list) {
 }
 
 // Presses `start` and returns the seconds until `list` holds `lines` lines. A program busy
-// writing answers nothing, so the count arrives the moment it is done.
+// writing answers nothing, or, in a report past its first two seconds, answers between lines
+// with a count short of the whole: the whole count arrives the moment it is done.
 double TimeToLines(HWND start, HWND list, LRESULT lines) {
   const double begin = Now();
   if (!ui::Click(start)) Fail("START is disabled");
@@ -392,7 +389,7 @@ struct ReportFigures {
 };
 
 // Reports of `ports` ports from the program and the baseline, alternately; medians per line.
-ReportFigures MeasureReportSize(std::uint32_t ports, int rounds, const std::string& label) {
+ReportFigures MeasureReportSize(std::uint32_t ports, int rounds) {
   std::vector<std::string> lines;
   std::vector<double> program;
   std::vector<double> baseline;
@@ -408,40 +405,39 @@ ReportFigures MeasureReportSize(std::uint32_t ports, int rounds, const std::stri
   }
   const ReportFigures figures{Median(program), Median(baseline)};
   const double ratio = PairedRatio(program, baseline);
-  const std::string size = label + std::to_string(ports) + " ports (" +
+  const std::string size = std::to_string(ports) + " ports (" +
                            std::to_string(ports + kReportLinesBesidePorts) + " lines)";
   Row(size + ", median of " + std::to_string(rounds), Fixed(figures.program, 3),
-      Fixed(figures.baseline, 3), Fixed(ratio, 2), Verdict(ratio, 2.5));
+      Fixed(figures.baseline, 3), Fixed(ratio, 2), Verdict(ratio, 2.1));
   Row("  peak working set after it, MiB", Fixed(program_memory.peak_working_set_mib, 1),
       Fixed(baseline_memory.peak_working_set_mib, 1));
-  Detail("report " + label + std::to_string(ports) + ", program ms/line: " + Samples(program, 4));
-  Detail("report " + label + std::to_string(ports) + ", baseline ms/line: " + Samples(baseline, 4));
+  Detail("report " + std::to_string(ports) + ", program ms/line: " + Samples(program, 4));
+  Detail("report " + std::to_string(ports) + ", baseline ms/line: " + Samples(baseline, 4));
   return figures;
 }
 
-// Wine's default visual theme draws every scroll bar in 10 to 20 ms, which swamps everything
-// else a list box redraw costs; the programs started next use the classic look unless `themed`.
-void UseTheme(bool themed) {
+// The classic look for the programs started next, in place of the prefix's visual theme.
+void UseClassicLook() {
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER,
                       "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", 0, nullptr, 0,
                       KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     Fail("cannot open the theme settings");
   }
-  const char* value = themed ? "1" : "0";
   const LONG written =
-      RegSetValueExA(key, "ThemeActive", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2);
+      RegSetValueExA(key, "ThemeActive", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
   RegCloseKey(key);
   if (written != ERROR_SUCCESS) Fail("cannot set the theme");
 }
 
 void MeasureReport(const Options& options) {
-  Section("Report rendering under Wine: milliseconds per log line, from START to the last line");
+  Section("Report rendering under Wine (" + options.Where() +
+          "): milliseconds per log line, from START to the last line");
   std::vector<ReportFigures> sizes;
   for (const std::uint32_t ports : options.ports) {
     // Large reports take long: fewer rounds, at least one.
-    const int rounds = std::max(1, std::min(options.rounds, static_cast<int>(20000 / ports)));
-    sizes.push_back(MeasureReportSize(ports, rounds, ""));
+    const int rounds = std::max(1, std::min(options.rounds, static_cast<int>(10000 / ports)));
+    sizes.push_back(MeasureReportSize(ports, rounds));
   }
   if (sizes.size() >= 2) {
     const std::string what = "  per line, " + std::to_string(options.ports.back()) + " ports / " +
@@ -451,10 +447,46 @@ void MeasureReport(const Options& options) {
     Row(what, Fixed(program, 2), Fixed(baseline, 2), "",
         std::string("flat: <= 1.25") + (program <= 1.25 ? " met" : " MISSED"));
   }
-  if (options.themed_ports > 0) {
-    UseTheme(true);
-    MeasureReportSize(options.themed_ports, 1, "Wine's light theme, ");
-    UseTheme(false);
+}
+
+// What each step of a log line costs (bench/report_steps.cpp), in the way the program writes the
+// log, the bare list box's way and the earlier ways of two steps.
+void MeasureReportSteps(const Options& options) {
+  constexpr int kLines = 300;
+  constexpr int kRounds = 3;
+  const std::wstring folder = Work("report_steps");
+  Prepare(folder, {L"report_steps.exe"});
+  ui::Program steps = Start(folder, L"report_steps.exe",
+                            {{"REPORT_STEPS_LINES", std::to_string(kLines)},
+                             {"REPORT_STEPS_ROUNDS", std::to_string(kRounds)}});
+  const std::optional<DWORD> code = steps.WaitForExit(kLongWait);
+  if (!code || *code != 0) Fail("report_steps.exe did not measure");
+
+  // Lines of way, step, milliseconds per line; a way's total is the sum of its steps.
+  struct WaySteps {
+    std::string way;
+    std::vector<std::pair<std::string, double>> steps;
+    double total = 0;
+  };
+  std::vector<WaySteps> ways;
+  for (const std::string& row : ui::ReadLines(folder + L"\\steps.tsv")) {
+    const std::size_t first = row.find('\t');
+    const std::size_t second = row.find('\t', first + 1);
+    if (second == std::string::npos) Fail("report_steps.exe wrote a line it should not have");
+    const std::string way = row.substr(0, first);
+    const double ms = std::atof(row.c_str() + second + 1);
+    if (ways.empty() || ways.back().way != way) ways.push_back({way, {}, 0});
+    ways.back().steps.emplace_back(row.substr(first + 1, second - first - 1), ms);
+    ways.back().total += ms;
+  }
+  if (ways.empty()) Fail("report_steps.exe wrote nothing");
+  Section("Report steps under Wine (" + options.Where() + "): milliseconds per log line, " +
+          std::to_string(kLines) + " lines, median of " + std::to_string(kRounds) +
+          " rounds; ratio to the bare list box");
+  const double bare = ways.front().total;
+  for (const WaySteps& way : ways) {
+    Row(way.way + ", all steps", Fixed(way.total, 3), "", Fixed(way.total / bare, 2));
+    for (const auto& [step, ms] : way.steps) Row("  " + step, Fixed(ms, 3), "");
   }
 }
 
@@ -466,13 +498,12 @@ struct WindowSearch {
   HWND found;
 };
 
-BOOL CALLBACK MatchVisible(HWND window, LPARAM l) {
+BOOL CALLBACK MatchCaption(HWND window, LPARAM l) {
   auto* search = reinterpret_cast<WindowSearch*>(l);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   char caption[256] = {};
-  if (owner != search->process_id || !IsWindowVisible(window) ||
-      GetWindowTextA(window, caption, sizeof caption) == 0 ||
+  if (owner != search->process_id || GetWindowTextA(window, caption, sizeof caption) == 0 ||
       std::strcmp(caption, search->caption) != 0) {
     return TRUE;
   }
@@ -480,95 +511,150 @@ BOOL CALLBACK MatchVisible(HWND window, LPARAM l) {
   return FALSE;
 }
 
-// Polls every millisecond for the visible window with `caption` of `program`.
-HWND PollForWindow(const ui::Program& program, const char* caption, double begin) {
-  for (;;) {
-    WindowSearch search{program.Id(), caption, nullptr};
-    EnumWindows(&MatchVisible, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    if (!program.Running() || Now() - begin > 60) Fail(std::string("no window ") + caption);
-    Sleep(1);
-  }
-}
+// A program measured from its start: what it is run with, how its window is known, and whether
+// it shows the program's start-up lines.
+struct Starter {
+  const wchar_t* exe;
+  const char* caption;
+  bool with_lines;  // beside the simulator, its list holding the start-up lines
+};
 
+constexpr Starter kProgramStart{L"testz.exe", kCaption, true};
+constexpr Starter kBaselineStart{L"baseline_startup.exe", kStartUpBaselineCaption, true};
+constexpr Starter kBaselineWithRuntimeStart{L"baseline_startup_crt.exe", kStartUpBaselineCaption,
+                                            true};
+constexpr Starter kOneWindowStart{L"baseline_window.exe", kOneWindowCaption, false};
+
+// Milliseconds from just before the process is created: to its window existing (the process and
+// its runtime started, the window class registered), to the window visible (the controls made,
+// the library loaded, the lines written) and to the program answering messages, waiting for
+// input (the first paint done), with its start-up lines in its log.
 struct StartUp {
-  double milliseconds = 0;
+  double created = 0;
+  double shown = 0;
+  double waiting = 0;
   Memory memory;
 };
 
-// From just before the process is created to its window being visible and the program answering
-// messages (it is waiting for input), with the program's start-up lines in its log.
-StartUp ProgramStartUp() {
-  const std::wstring folder = Work("start_up_program");
-  Prepare(folder, {L"testz.exe", L"simulator.dll"});
-  const std::vector<ui::Variable> variables = SimulatorVariables(folder, "");
-  const double begin = Now();
-  ui::Program program = Start(folder, L"testz.exe", variables);
-  HWND window = PollForWindow(program, kCaption, begin);
-  HWND list = ListBox(window);
+// Polls every millisecond until `reached` holds; the time since `begin`.
+template <typename Condition>
+double PollUntil(const ui::Program& program, double begin, const char* what, Condition reached) {
   for (;;) {
-    const std::vector<std::string> lines = ui::ListLines(list);
-    if (lines.size() == 4 && lines[1] == kLoaded) break;
-    if (Now() - begin > 60) Fail("the start-up lines never came");
+    if (reached()) return (Now() - begin) * 1000.0;
+    if (!program.Running() || Now() - begin > 60) Fail(std::string("never reached: ") + what);
     Sleep(1);
   }
-  const double end = Now();
-  const Memory memory = PeakMemory(program);
-  CloseAndWait(program, window);
-  return {(end - begin) * 1000.0, memory};
 }
 
-StartUp BaselineStartUp() {
-  const std::wstring folder = Work("start_up_baseline");
-  Prepare(folder, {L"baseline_window.exe"});
+StartUp TimeStartUp(const Starter& starter) {
+  const std::wstring folder = Work("start_up_" + ui::ToAnsi(starter.exe));
+  std::vector<std::wstring> files = {starter.exe};
+  if (starter.with_lines) files.push_back(L"simulator.dll");
+  Prepare(folder, files);
+  const std::vector<ui::Variable> variables =
+      starter.with_lines ? SimulatorVariables(folder, "") : std::vector<ui::Variable>{};
   const double begin = Now();
-  ui::Program program = Start(folder, L"baseline_window.exe", {});
-  HWND window = PollForWindow(program, kStartUpBaselineCaption, begin);
-  // Its caption read through a message: answered once it waits for input.
-  while (ui::Text(window) != kStartUpBaselineCaption) {
-    if (Now() - begin > 60) Fail("the start-up baseline never answered");
-    Sleep(1);
-  }
-  const double end = Now();
-  const Memory memory = PeakMemory(program);
+  ui::Program program = Start(folder, starter.exe, variables);
+  StartUp times;
+  HWND window = nullptr;
+  times.created = PollUntil(program, begin, starter.caption, [&] {
+    WindowSearch search{program.Id(), starter.caption, nullptr};
+    EnumWindows(&MatchCaption, reinterpret_cast<LPARAM>(&search));
+    window = search.found;
+    return window != nullptr;
+  });
+  times.shown =
+      PollUntil(program, begin, "the window shown", [&] { return ui::IsVisible(window); });
+  // Asked through messages: answered once it waits for input.
+  times.waiting = PollUntil(program, begin, "the window waiting with its lines", [&] {
+    if (!starter.with_lines) return ui::Text(window) == starter.caption;
+    const std::vector<std::string> lines = ui::ListLines(ListBox(window));
+    return lines.size() == 4 && lines[1] == kLoaded;
+  });
+  times.memory = PeakMemory(program);
   CloseAndWait(program, window);
-  return {(end - begin) * 1000.0, memory};
+  return times;
 }
+
+struct StartUpSamples {
+  std::vector<double> created;
+  std::vector<double> shown;
+  std::vector<double> waiting;
+  std::vector<double> working_set;
+  std::vector<double> pagefile;
+
+  void Add(const StartUp& times) {
+    created.push_back(times.created);
+    shown.push_back(times.shown);
+    waiting.push_back(times.waiting);
+    working_set.push_back(times.memory.peak_working_set_mib);
+    pagefile.push_back(times.memory.peak_pagefile_mib);
+  }
+};
 
 void MeasureStartUp(const Options& options) {
+  const Starter* const starters[] = {&kProgramStart, &kBaselineStart, &kBaselineWithRuntimeStart,
+                                     &kOneWindowStart};
+  constexpr std::size_t kStarters = sizeof starters / sizeof starters[0];
   // One start of each first, not counted: the files are then in the system's cache.
-  ProgramStartUp();
-  BaselineStartUp();
-  std::vector<double> program;
-  std::vector<double> baseline;
-  std::vector<double> program_set;
-  std::vector<double> baseline_set;
-  std::vector<double> program_pagefile;
-  std::vector<double> baseline_pagefile;
+  for (const Starter* starter : starters) TimeStartUp(*starter);
+  StartUpSamples samples[kStarters];
   for (int round = 0; round < options.rounds; ++round) {
-    const StartUp p = ProgramStartUp();
-    const StartUp b = BaselineStartUp();
-    program.push_back(p.milliseconds);
-    baseline.push_back(b.milliseconds);
-    program_set.push_back(p.memory.peak_working_set_mib);
-    baseline_set.push_back(b.memory.peak_working_set_mib);
-    program_pagefile.push_back(p.memory.peak_pagefile_mib);
-    baseline_pagefile.push_back(b.memory.peak_pagefile_mib);
+    // Each round starts with another program, so that a drift of the machine's pace favours none.
+    for (std::size_t i = 0; i < kStarters; ++i) {
+      const std::size_t which = (i + static_cast<std::size_t>(round)) % kStarters;
+      samples[which].Add(TimeStartUp(*starters[which]));
+    }
   }
-  const double ratio = PairedRatio(program, baseline);
-  Section("Start-up under Wine: process creation to the window shown and waiting for input (" +
-          std::to_string(options.rounds) + " pairs)");
-  Row("milliseconds, median", Fixed(Median(program), 1), Fixed(Median(baseline), 1),
-      Fixed(ratio, 2), Verdict(ratio, 1.2));
-  Row("milliseconds, fastest", Fixed(Fastest(program), 1), Fixed(Fastest(baseline), 1),
-      Fixed(Fastest(program) / Fastest(baseline), 2));
-  Row("peak working set, MiB", Fixed(Median(program_set), 1), Fixed(Median(baseline_set), 1),
-      Fixed(Median(program_set) / Median(baseline_set), 2));
-  Row("peak pagefile usage (private bytes), MiB", Fixed(Median(program_pagefile), 1),
-      Fixed(Median(baseline_pagefile), 1),
-      Fixed(Median(program_pagefile) / Median(baseline_pagefile), 2));
-  Detail("start-up, program ms: " + Samples(program, 1));
-  Detail("start-up, baseline ms: " + Samples(baseline, 1));
+  const StartUpSamples& program = samples[0];
+  const StartUpSamples& baseline = samples[1];
+  const StartUpSamples& with_runtime = samples[2];
+  const StartUpSamples& one_window = samples[3];
+  const double ratio = PairedRatio(program.waiting, baseline.waiting);
+  Section("Start-up under Wine (" + options.Where() +
+          "): process creation to the window shown and waiting for input, " +
+          std::to_string(options.rounds) + " rounds; baseline: the window's controls, library " +
+          "and lines, no runtime");
+  Row("milliseconds, median", Fixed(Median(program.waiting), 1), Fixed(Median(baseline.waiting), 1),
+      Fixed(ratio, 2), Verdict(ratio, 1.1));
+  Row("milliseconds, fastest", Fixed(Fastest(program.waiting), 1),
+      Fixed(Fastest(baseline.waiting), 1),
+      Fixed(Fastest(program.waiting) / Fastest(baseline.waiting), 2));
+  Row("  against one bare window (baseline_window), median", Fixed(Median(program.waiting), 1),
+      Fixed(Median(one_window.waiting), 1),
+      Fixed(PairedRatio(program.waiting, one_window.waiting), 2));
+  Row("  the baseline with the C runtime's start-up, median",
+      Fixed(Median(with_runtime.waiting), 1), Fixed(Median(baseline.waiting), 1),
+      Fixed(PairedRatio(with_runtime.waiting, baseline.waiting), 2));
+  // Where the time goes: the stages one after the other, as medians of each stage's own time.
+  const auto stage = [](const std::vector<double>& to, const std::vector<double>& from) {
+    std::vector<double> lengths;
+    for (std::size_t i = 0; i < to.size(); ++i) lengths.push_back(to[i] - from[i]);
+    return Median(lengths);
+  };
+  Row("  stage: process start to the window created, ms", Fixed(Median(program.created), 1),
+      Fixed(Median(baseline.created), 1));
+  Row("  stage: controls, library and lines, to the window shown, ms",
+      Fixed(stage(program.shown, program.created), 1),
+      Fixed(stage(baseline.shown, baseline.created), 1));
+  Row("  stage: first paint, to waiting for input, ms",
+      Fixed(stage(program.waiting, program.shown), 1),
+      Fixed(stage(baseline.waiting, baseline.shown), 1));
+  Row("  one bare window: to its window created, ms", "", Fixed(Median(one_window.created), 1));
+  Row("peak working set, MiB", Fixed(Median(program.working_set), 1),
+      Fixed(Median(baseline.working_set), 1),
+      Fixed(Median(program.working_set) / Median(baseline.working_set), 2));
+  Row("peak pagefile usage (private bytes), MiB", Fixed(Median(program.pagefile), 1),
+      Fixed(Median(baseline.pagefile), 1),
+      Fixed(Median(program.pagefile) / Median(baseline.pagefile), 2));
+  const char* const names[] = {"program", "baseline", "baseline with the C runtime", "one window"};
+  for (std::size_t i = 0; i < kStarters; ++i) {
+    Detail(std::string("start-up, ") + names[i] +
+           " ms to created: " + Samples(samples[i].created, 1));
+    Detail(std::string("start-up, ") + names[i] + " ms to shown: " + Samples(samples[i].shown, 1));
+    Detail(std::string("start-up, ") + names[i] +
+           " ms to waiting: " + Samples(samples[i].waiting, 1));
+  }
 }
 
 Options ReadOptions(int argc, char** argv) {
@@ -576,7 +662,10 @@ Options ReadOptions(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
     const std::string value = argv[i + 1];
-    if (name == "--rounds") {
+    if (name == "--setting") {
+      if (value != "stock" && value != "classic") Fail("--setting is stock or classic");
+      options.setting = value;
+    } else if (name == "--rounds") {
       options.rounds = std::max(1, std::atoi(value.c_str()));
     } else if (name == "--attempts") {
       options.attempts = static_cast<std::uint32_t>(std::max(2, std::atoi(value.c_str())));
@@ -586,8 +675,6 @@ Options ReadOptions(int argc, char** argv) {
       options.catch_windows = static_cast<std::uint32_t>(std::max(1, std::atoi(value.c_str())));
     } else if (name == "--parts") {
       options.parts = value;
-    } else if (name == "--themed-ports") {
-      options.themed_ports = static_cast<std::uint32_t>(std::max(0, std::atoi(value.c_str())));
     } else if (name == "--ports") {
       options.ports.clear();
       for (std::size_t at = 0; at < value.size();) {
@@ -609,12 +696,13 @@ Options ReadOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   try {
     const Options options = ReadOptions(argc, argv);
-    UseTheme(false);
-    if (options.Includes("core")) MeasureCoreLoop(options.rounds);
-    if (options.Includes("halt")) MeasureHaltLoop(options);
+    if (!options.Stock()) UseClassicLook();
+    if (options.Stock() && options.Includes("core")) MeasureCoreLoop(options.rounds);
+    if (options.Stock() && options.Includes("halt")) MeasureHaltLoop(options);
     if (options.Includes("report")) MeasureReport(options);
+    if (options.Includes("steps")) MeasureReportSteps(options);
     if (options.Includes("startup")) MeasureStartUp(options);
-    if (options.Includes("catch")) MeasureCatchRate(options.catch_windows);
+    if (options.Stock() && options.Includes("catch")) MeasureCatchRate(options.catch_windows);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wine_bench: %s\n", error.what());

@@ -214,6 +214,35 @@ TEST_F(MainWindow, TheScreenShowsLabel6InPureBlueOnTheButtonFace) {
   // Inside the panel's one-pixel edge, away from every control: the button face.
   EXPECT_EQ(shot->At(panel.left - frame.left + 3, panel.top - frame.top + 3), face);
   EXPECT_EQ(shot->At(panel.left - frame.left + 3, panel.top - frame.top + panel.height - 4), face);
+
+  // The panel clips its children, not the radio frames: inside a frame, left of its items, its
+  // face shows. A resize has the panel drawn anew: the frames are drawn again over it, as before.
+  const ui::Box group = ui::ScreenBounds(Find("Button", "Test Hardware"));
+  const ui::Box item = ui::ScreenBounds(Find("Button", "Show Hardware"));
+  EXPECT_EQ(
+      shot->At((group.left + item.left) / 2 - frame.left, group.top + group.height / 2 - frame.top),
+      face);
+  const ui::Box groups[] = {group, ui::ScreenBounds(Find("Button", "Communication"))};
+  const auto frames_as_before = [&](const ui::Screenshot& taken) {
+    for (const ui::Box& box : groups) {
+      for (int y = box.top - frame.top; y < box.top - frame.top + box.height; ++y) {
+        for (int x = box.left - frame.left; x < box.left - frame.left + box.width; ++x) {
+          if (taken.At(x, y) != shot->At(x, y)) return false;
+        }
+      }
+    }
+    return true;
+  };
+  ui::Resize(window_, 900, 600);
+  ASSERT_TRUE(ui::WaitUntil([&] { return ui::ClientSize(window_).cx > 800; }));
+  std::optional<ui::Screenshot> resized;
+  ui::WaitUntil([&] {
+    resized = ui::Capture(window_);
+    return resized && frames_as_before(*resized);
+  });
+  ASSERT_TRUE(resized.has_value());
+  EXPECT_TRUE(resized->SaveBmp(folder + L"\\main_window_resized.bmp"));
+  EXPECT_TRUE(frames_as_before(*resized)) << "the radio groups are drawn as before the resize";
 }
 
 }  // namespace

@@ -39,6 +39,10 @@ constexpr bool kLibraryFaultsCaught = sizeof(void*) == 4;
 // may run before the soak presses STOP itself.
 constexpr ui::Milliseconds kRunLimit{20000};
 constexpr ui::Milliseconds kUnattendedLoop{2500};
+// A report handles no message before it has run this long; a STOP sent earlier waits until then.
+constexpr ui::Milliseconds kReportRunsAlone{2000};
+// A port count from which the report runs until a STOP (or a close, or a quit) ends it.
+constexpr std::uint32_t kLongCount = 65536;
 constexpr int kQuitExitCode = 3;
 constexpr int kFailureLimit = 5;
 
@@ -77,24 +81,29 @@ std::string HexWord(std::uint32_t value) {
 
 // ---- Scenarios
 
-// A text the simulator returns: a string, a null pointer, or 255 characters without a
-// terminator.
+// A text the simulator returns: a string, a null pointer, 255 characters without a
+// terminator, or a pointer the program cannot read (an inaccessible page, a wild address).
 struct LibraryText {
-  enum class Kind { text, null, unterminated } kind = Kind::text;
+  enum class Kind { text, null, unterminated, unreadable, wild } kind = Kind::text;
   std::string text;
 
+  bool Readable() const { return kind != Kind::unreadable && kind != Kind::wild; }
   std::string ScenarioValue() const {
     switch (kind) {
       case Kind::null: return "null";
       case Kind::unterminated: return "unterminated";
+      case Kind::unreadable: return "unreadable";
+      case Kind::wild: return "address 0x10";
       case Kind::text: break;
     }
     return "\"" + text + "\"";
   }
-  // What the log shows of it where `room` characters are left on the line.
+  // What the log shows of a readable text where `room` characters are left on the line.
   std::string Shown(std::size_t room) const {
     switch (kind) {
-      case Kind::null: return "";
+      case Kind::null:
+      case Kind::unreadable:
+      case Kind::wild: return "";
       case Kind::unterminated: {
         std::string pattern;
         while (pattern.size() < room) pattern += "unterminated ";
@@ -124,8 +133,13 @@ struct Scenario {
   bool halt_never = false;
   unsigned halt_after = 1;
   std::string not_halted_status;
+  unsigned status_bytes = 1;
   unsigned delay_us = 0;
   FaultPlan fault;
+
+  bool LongReport() const {
+    return std::any_of(counts.begin(), counts.end(), [](unsigned n) { return n >= kLongCount; });
+  }
 
   std::string FileText() const {
     std::ostringstream out;
@@ -141,6 +155,7 @@ struct Scenario {
         << "cable_version = 0x" << Hex8(cable_version) << "\n"
         << "halt = " << (halt_never ? "never" : "attempts " + std::to_string(halt_after)) << "\n"
         << "not_halted_status = " << not_halted_status << "\n"
+        << "status_bytes = " << status_bytes << "\n"
         << "delay_us = " << delay_us << "\n";
     if (!fault.export_name.empty()) {
       out << "fault." << fault.export_name << " = " << fault.kind << " after " << fault.after
@@ -218,6 +233,18 @@ Scenario RandomScenario(Random& random, std::uint32_t launch) {
                         ? random.Below(3)
                         : random.Below(s.fault.export_name == "corvane_special_features" ? 40 : 8);
   }
+  // Now and then a count no interface gives: an error code read as a count, or tens of thousands
+  // of ports.
+  if (random.Percent(8)) {
+    s.counts[random.Below(7)] = random.Pick<unsigned>({0xFFFFFFFFu, 0x80000000u, 65536, 100000});
+  }
+  // Now and then a text the program cannot read: the version, or one kind's descriptors.
+  if (random.Percent(8)) {
+    LibraryText& text = random.Percent(30) ? s.version : s.descriptors[random.Below(7)];
+    const auto kind = random.Percent(50) ? LibraryText::Kind::unreadable : LibraryText::Kind::wild;
+    if (kLibraryFaultsCaught) text.kind = kind;
+  }
+  s.status_bytes = random.Percent(20) ? 4 : 1;
   // Drawn all the same, so that a seed gives the same launches in both builds: the 64-bit test
   // build calls the library unguarded, so there a fault would end the program.
   if (!kLibraryFaultsCaught) s.fault = FaultPlan{};
@@ -332,8 +359,10 @@ bool EndsWith(const std::string& text, const std::string& end) {
 // What one run came to, as read from the trace.
 struct RunOutcome {
   std::string path;
-  Lines log;                        // the finished lines the path requires
-  bool stop_line_optional = false;  // halted in the attempt whose pass also saw a stop
+  Lines log;  // the finished lines the path requires
+  // Other finished lines the run may have left, with the path each means: "Stopped by user."
+  // after a halt seen in the same pass as a stop, or a long report stopped after another line.
+  std::vector<std::pair<Lines, std::string>> also;
   bool faulted = false;
 };
 
@@ -408,15 +437,45 @@ class ContractChecker {
       return Step::failed;
     }
     ++pos_;
+    lines_at_call_ = out_->log.size();
     if (!fault_here) return Step::ok;
-    Faulted(name, call == kModeCall ? "the mode call" : "");
+    Faulted(name, call == kModeCall ? "the mode call" : "", s_.fault.kind);
     return Step::faulted;
   }
 
-  void Faulted(const std::string& name, const std::string& where = "") {
+  void Faulted(const std::string& name, const std::string& where, const std::string& kind) {
     out_->faulted = true;
     out_->path = "fault in " + (where.empty() ? name : where);
-    out_->log.push_back(FaultLine(name, s_.fault.kind));
+    out_->log.push_back(FaultLine(name, kind));
+  }
+
+  // A text the program cannot read faults in its copy, as the export that returned it would.
+  bool Unreadable(const std::string& name) {
+    Faulted(name, "an unreadable text of " + name, "access_violation");
+    return true;
+  }
+
+  // The logs of a long report that a stop ended after one of the lines written since its last
+  // call (it handles messages after every line once it has run two seconds).
+  std::vector<std::pair<Lines, std::string>> StoppedAfterLastCall() const {
+    std::vector<std::pair<Lines, std::string>> logs;
+    for (std::size_t shown = lines_at_call_ + 1; shown <= out_->log.size(); ++shown) {
+      Lines log(out_->log.begin(), out_->log.begin() + static_cast<std::ptrdiff_t>(shown));
+      log.push_back(kStopped);
+      logs.push_back({log, "stopped during the report"});
+    }
+    return logs;
+  }
+
+  // Whether the run's calls end here, in a long report that a stop cut short.
+  bool CutShort(bool stop_sent) {
+    const bool ends = pos_ == trace_->size() || (*trace_)[pos_].rfind("detach ", 0) == 0;
+    if (!long_report_ || !stop_sent || !ends || out_->log.size() <= lines_at_call_) return false;
+    out_->also = StoppedAfterLastCall();
+    out_->log = out_->also.front().first;
+    out_->path = out_->also.front().second;
+    out_->also.erase(out_->also.begin());
+    return true;
   }
 
   void Write(const std::string& line) { out_->log.push_back(line); }
@@ -430,8 +489,10 @@ class ContractChecker {
 
   bool Walk(int item, bool stop_sent) {
     bool done = false;
+    long_report_ = false;
     if (!Call("version()", "", done)) return false;
     if (done) return true;
+    if (!s_.version.Readable()) return Unreadable("version");
     Write(s_.version.Shown(255));
     Write(" ");
     if (!Call("reenumerate_all_port_types()", Hex8(0), done)) return false;
@@ -440,24 +501,30 @@ class ContractChecker {
     for (unsigned i = 0; i < 7; ++i) {
       const std::string type = Hex8(i + 3);
       if (i > 0) Write(" ");
+      if (CutShort(stop_sent)) return true;
       if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[i]), done)) {
         return false;
       }
       if (done) return true;
+      long_report_ = long_report_ || s_.counts[i] >= kLongCount;
       Write(kCountLines[i] + HexWord(s_.counts[i]));
       if (s_.counts[i] == 0) Write("       None.");
-      for (unsigned port = 1; port <= s_.counts[i]; ++port) {
+      for (std::uint32_t port = 1; port != 0 && port <= s_.counts[i]; ++port) {
+        if (CutShort(stop_sent)) return true;
         if (!Call("get_port_descriptor(" + type + ", " + Hex8(port) + ")", "", done)) {
           return false;
         }
         if (done) return true;
+        if (!s_.descriptors[i].Readable()) return Unreadable("get_port_descriptor");
         Write("       " + s_.descriptors[i].Shown(248));
       }
     }
     if (item == 0) {
       out_->path = "report only";
+      if (long_report_ && stop_sent) out_->also = StoppedAfterLastCall();
       return true;
     }
+    if (CutShort(stop_sent)) return true;
     const unsigned index = static_cast<unsigned>(item - 1);
     const std::string type = Hex8(index + 3);
     if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[index]), done)) {
@@ -529,7 +596,7 @@ class ContractChecker {
       const std::string& line = (*trace_)[pos_++];
       if (faults && EndsWith(line, fault_end)) {
         if (++calls <= s_.fault.after) return Fail("an attempt faulted too early");
-        Faulted(name, "a halt attempt");
+        Faulted(name, "a halt attempt", s_.fault.kind);
         return true;
       }
       const std::size_t times = line.rfind(" x ");
@@ -547,7 +614,11 @@ class ContractChecker {
     if (halted && attempts > s_.halt_after) return Fail("attempts went on after the halt");
     if (halted) {
       Write(kHalted);
-      out_->stop_line_optional = stop_sent;
+      if (stop_sent) {
+        Lines with_stop = out_->log;
+        with_stop.push_back(kStopped);
+        out_->also.push_back({with_stop, "halted and stopped"});
+      }
       out_->path = "halted";
       return true;
     }
@@ -564,6 +635,8 @@ class ContractChecker {
   std::map<std::string, std::uint64_t> calls_;
   std::string label_ = "?.??";
   std::string error_;
+  bool long_report_ = false;       // the run's report has counted kLongCount ports or more
+  std::size_t lines_at_call_ = 0;  // the lines written before the last call's own
 };
 
 // ---- One launch of the program
@@ -573,6 +646,55 @@ struct Failure {
   int run = 0;
   std::string reason;
 };
+
+// One launch: its scenario and planned runs, the program with the controls the soak works
+// with, and what it has read and seen so far.
+struct LaunchState {
+  std::uint32_t launch = 0;
+  Scenario scenario;
+  std::vector<RunPlan> plans;
+  std::wstring trace_file;
+  ui::Program program;
+  HWND window = nullptr;
+  HWND start = nullptr;
+  HWND stop = nullptr;
+  HWND label6 = nullptr;
+  HWND list = nullptr;
+  Lines trace;
+  Lines log;
+  int run = 0;
+  bool ended = false;    // the program has ended
+  bool faulted = false;  // the library faulted: it must never be freed
+};
+
+// What a run's action sent to the program.
+struct ActionSent {
+  bool stop_sent = false;  // a STOP, close, session's end or quit may reach the halt loop
+  // A STOP or a WM_QUERYENDSESSION that reached a running procedure must end its loop: the
+  // soak's own STOP for an unattended loop would then be one too many.
+  bool stopped_while_running = false;
+};
+
+// How a run ended for the launch: the next run follows, the runs end, or a failure was reported.
+enum class RunEnd { next, last, reported };
+
+std::vector<RunPlan> PlanRuns(Random& random, int runs_left) {
+  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
+  std::vector<RunPlan> plans;
+  for (int i = 0; i < planned; ++i) {
+    plans.push_back(RandomRun(random));
+    if (EndsTheProgram(plans.back().action)) break;
+  }
+  return plans;
+}
+
+bool ButtonsIdle(HWND start, HWND stop) {
+  return ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
+
+bool ButtonsAfterFault(HWND start, HWND stop) {
+  return !ui::IsEnabled(start) && !ui::IsEnabled(stop);
+}
 
 class Soak {
  public:
@@ -591,8 +713,26 @@ class Soak {
     if (!condition && reason_.empty()) reason_ = reason;
     return condition;
   }
-  void Report(std::uint32_t launch, int run, const Scenario& scenario,
-              const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log);
+  // Starts testz.exe on the launch's scenario and finds its window and controls; false, with
+  // the failure recorded, when it cannot.
+  bool StartProgram(LaunchState& state);
+  RunEnd MakeRun(const RunPlan& plan, ContractChecker& checker, LaunchState& state);
+  // Chooses the run's interface kind and presses START; false when either fails.
+  bool PressStart(const RunPlan& plan, const LaunchState& state);
+  ActionSent SendAction(const RunPlan& plan, const LaunchState& state);
+  // After a close, the session's end or a quit: the program ends with its exit code.
+  void AwaitExit(const RunPlan& plan, LaunchState& state);
+  // Otherwise the run ends once its first call is traced and the buttons are in an end state;
+  // a halt loop that nobody stops the soak stops itself.
+  void AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractChecker& checker,
+                   ActionSent& sent, LaunchState& state);
+  // The run's calls against the contract, and what the window shows after it.
+  RunOutcome CheckRun(const RunPlan& plan, bool stop_sent, ContractChecker& checker,
+                      LaunchState& state);
+  void CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, LaunchState& state);
+  // Closes a program still running and checks its end and the library's detach.
+  void EndLaunch(ContractChecker& checker, LaunchState& state);
+  void Report(const LaunchState& state);
 
   std::uint32_t seed_;
   std::wstring payload_;
@@ -603,216 +743,251 @@ class Soak {
   std::string reason_;
 };
 
-bool ButtonsIdle(HWND start, HWND stop) {
-  return ui::IsEnabled(start) && !ui::IsEnabled(stop);
-}
-
-bool ButtonsAfterFault(HWND start, HWND stop) {
-  return !ui::IsEnabled(start) && !ui::IsEnabled(stop);
-}
-
 int Soak::Launch(std::uint32_t launch, int runs_left) {
   Random random(seed_, launch);
-  const Scenario scenario = RandomScenario(random, launch);
-  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
-  std::vector<RunPlan> plans;
-  for (int i = 0; i < planned; ++i) {
-    plans.push_back(RandomRun(random));
-    if (EndsTheProgram(plans.back().action)) break;
-  }
-
+  LaunchState state;
+  state.launch = launch;
+  state.scenario = RandomScenario(random, launch);
+  state.plans = PlanRuns(random, runs_left);
   reason_.clear();
+  if (!StartProgram(state)) return 0;
+
+  ContractChecker checker(state.scenario);
+  for (const RunPlan& plan : state.plans) {
+    ++state.run;
+    const RunEnd end = MakeRun(plan, checker, state);
+    if (end == RunEnd::reported) return state.run;
+    if (end == RunEnd::last) break;
+  }
+  EndLaunch(checker, state);
+  return state.run;
+}
+
+bool Soak::StartProgram(LaunchState& state) {
   const std::wstring folder = work_ + L"\\soak";
-  const std::wstring trace_file = folder + L"\\trace.txt";
   const std::wstring scenario_file = folder + L"\\scenario.txt";
+  state.trace_file = folder + L"\\trace.txt";
   std::string error;
   if (!ui::PrepareFolder(folder,
                          {{payload_ + L"\\testz.exe", L"testz.exe"},
                           {payload_ + L"\\libraries\\simulator.dll", L"unit_kelm.DLL"}},
                          &error) ||
-      !ui::WriteTextFile(scenario_file, scenario.FileText())) {
-    failures_.push_back({launch, 0, "cannot prepare the work folder: " + error});
-    return 0;
+      !ui::WriteTextFile(scenario_file, state.scenario.FileText())) {
+    failures_.push_back({state.launch, 0, "cannot prepare the work folder: " + error});
+    return false;
   }
-  ui::Program program = ui::Program::Start(folder + L"\\testz.exe", folder,
-                                           {{"UNIT_KELM_TRACE", ui::ToAnsi(trace_file)},
-                                            {"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario_file)}},
-                                           &error);
-  HWND window = program.Running() ? program.WaitForWindow(kCaption, kRunLimit) : nullptr;
-  if (window == nullptr) {
-    failures_.push_back({launch, 0, "testz.exe showed no window " + error});
-    return 0;
+  state.program = ui::Program::Start(folder + L"\\testz.exe", folder,
+                                     {{"UNIT_KELM_TRACE", ui::ToAnsi(state.trace_file)},
+                                      {"UNIT_KELM_SCENARIO", ui::ToAnsi(scenario_file)}},
+                                     &error);
+  state.window =
+      state.program.Running() ? state.program.WaitForWindow(kCaption, kRunLimit) : nullptr;
+  if (state.window == nullptr) {
+    failures_.push_back({state.launch, 0, "testz.exe showed no window " + error});
+    return false;
   }
-  HWND start = ui::FindControl(window, "Button", "START");
-  HWND stop = ui::FindControl(window, "Button", "STOP");
-  HWND label6 = ui::FindControl(window, "Static", "?.??");
-  HWND list = nullptr;
-  for (HWND found : ui::FindControls(window, "ListBox")) list = found;
-  if (start == nullptr || stop == nullptr || label6 == nullptr || list == nullptr) {
-    failures_.push_back({launch, 0, "a control is missing from the window"});
-    return 0;
+  state.start = ui::FindControl(state.window, "Button", "START");
+  state.stop = ui::FindControl(state.window, "Button", "STOP");
+  state.label6 = ui::FindControl(state.window, "Static", "?.??");
+  for (HWND found : ui::FindControls(state.window, "ListBox")) state.list = found;
+  if (state.start == nullptr || state.stop == nullptr || state.label6 == nullptr ||
+      state.list == nullptr) {
+    failures_.push_back({state.launch, 0, "a control is missing from the window"});
+    return false;
   }
+  return true;
+}
 
-  ContractChecker checker(scenario);
-  Lines trace;
-  Lines log;
-  int run = 0;
-  bool ended = false;    // the program has ended
-  bool faulted = false;  // the library faulted: it must never be freed
-  for (const RunPlan& plan : plans) {
-    ++run;
-    HWND item = ui::FindControl(window, "Button", kItems[plan.item]);
-    Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
-          std::string("cannot choose ") + kItems[plan.item]);
-    Check(ui::Click(start), "START is not enabled before the run");
-    if (!reason_.empty()) break;
-    const Clock::time_point started = Clock::now();
-    std::this_thread::sleep_for(ui::Milliseconds(plan.delay_ms));
-
-    // A STOP or a WM_QUERYENDSESSION that reached a running procedure must end its loop: the
-    // soak's own STOP for an unattended loop would then be one too many.
-    bool stop_sent = false;
-    bool stopped_while_running = false;
-    switch (plan.action) {
-      case Action::none: break;
-      case Action::stop:
-        stop_sent = ui::Click(stop);
-        stopped_while_running = stop_sent;
-        break;
-      case Action::query_end_session: {
-        const bool running = ui::IsEnabled(stop);
-        stop_sent = ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
-        Check(stop_sent, "the session's end was refused");
-        stopped_while_running = running && stop_sent;
-        break;
-      }
-      case Action::close:
-        ui::Close(window);
-        stop_sent = true;
-        break;
-      case Action::end_session:
-        Check(ui::Send(window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
-              "the session's end was refused");
-        Check(ui::Send(window, WM_ENDSESSION, TRUE, 0).has_value(), "no answer to WM_ENDSESSION");
-        stop_sent = true;
-        break;
-      case Action::quit: stop_sent = ui::PostQuit(window, kQuitExitCode); break;
-    }
-
-    if (EndsTheProgram(plan.action)) {
-      const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
-      const DWORD expected = plan.action == Action::quit ? kQuitExitCode : 0;
-      Check(code.has_value(),
-            std::string("the program did not end after ") + ActionName(plan.action) + ": hung");
-      Check(!code || *code == expected, "exit code " + std::to_string(code.value_or(0)) +
-                                            " after " + ActionName(plan.action) + ", expected " +
-                                            std::to_string(expected));
-      ended = true;
-    } else {
-      // The run has ended once its first call is traced and the buttons are in an end state.
-      bool pressed_stop = false;
-      const bool run_ended = ui::WaitUntil(
-          [&] {
-            if (!program.Running()) return true;
-            trace = ui::ReadLines(trace_file);
-            checker.SkipAttach(trace);
-            if (!checker.RunBegan(trace)) return false;
-            if (ButtonsIdle(start, stop) || ButtonsAfterFault(start, stop)) return true;
-            if (!pressed_stop && Clock::now() - started > kUnattendedLoop) {
-              pressed_stop = ui::Click(stop);  // nobody stops this loop: the soak does
-              stop_sent = stop_sent || pressed_stop;
-            }
-            return false;
-          },
-          kRunLimit);
-      Check(!(pressed_stop && stopped_while_running),
-            std::string("the halt loop went on after ") + ActionName(plan.action));
-      Check(program.Running(), "the program ended by itself (crashed?)");
-      Check(run_ended, "the run did not end: hung");
-    }
-    if (!reason_.empty()) {
-      trace = ui::ReadLines(trace_file);
-      Report(launch, run, scenario, plans, trace, log);
-      return run;
-    }
-
-    trace = ui::ReadLines(trace_file);
-    checker.SkipAttach(trace);
-    RunOutcome outcome;
-    std::string why;
-    if (ended && !checker.RunBegan(trace)) {
-      // The program ended before it handled the START click (a sent WM_ENDSESSION overtakes
-      // the posted click).
-      outcome.path = "ended before START";
-    } else if (!checker.Run(trace, plan.item, stop_sent, outcome, why)) {
-      Check(false, why);
-    }
-    faulted = faulted || outcome.faulted;
-    if (!ended) {
-      log = ui::ListLines(list);
-      Lines expected = outcome.log;
-      expected.push_back("");
-      Lines with_stop = outcome.log;
-      with_stop.push_back(kStopped);
-      with_stop.push_back("");
-      Check(log == expected || (outcome.stop_line_optional && log == with_stop),
-            "the log is not what the path \"" + outcome.path + "\" requires");
-      if (outcome.stop_line_optional && log == with_stop) outcome.path = "halted and stopped";
-      Check(outcome.faulted ? ButtonsAfterFault(start, stop) : ButtonsIdle(start, stop),
-            std::string("the buttons are not ") +
-                (outcome.faulted ? "both disabled after a fault" : "idle after the run"));
-      Check(ui::Text(label6) == checker.label(), "the version label shows \"" + ui::Text(label6) +
-                                                     "\", expected \"" + checker.label() + "\"");
-      Check(checker.End(trace, "", why), why);
-    }
-    if (!reason_.empty()) {
-      Report(launch, run, scenario, plans, trace, log);
-      return run;
-    }
-    ++paths_[outcome.path];
-    if (ended) ++paths_[std::string("program ended by ") + ActionName(plan.action)];
-    ++runs_passed_;
-    if (ended || faulted) break;
+RunEnd Soak::MakeRun(const RunPlan& plan, ContractChecker& checker, LaunchState& state) {
+  if (!PressStart(plan, state)) return RunEnd::last;
+  const Clock::time_point started = Clock::now();
+  std::this_thread::sleep_for(ui::Milliseconds(plan.delay_ms));
+  ActionSent sent = SendAction(plan, state);
+  if (EndsTheProgram(plan.action)) {
+    AwaitExit(plan, state);
+  } else {
+    AwaitRunEnd(plan, started, checker, sent, state);
+  }
+  if (!reason_.empty()) {
+    state.trace = ui::ReadLines(state.trace_file);
+    Report(state);
+    return RunEnd::reported;
   }
 
-  if (!ended) {
+  const RunOutcome outcome = CheckRun(plan, sent.stop_sent, checker, state);
+  if (!reason_.empty()) {
+    Report(state);
+    return RunEnd::reported;
+  }
+  ++paths_[outcome.path];
+  if (state.ended) ++paths_[std::string("program ended by ") + ActionName(plan.action)];
+  ++runs_passed_;
+  return state.ended || state.faulted ? RunEnd::last : RunEnd::next;
+}
+
+bool Soak::PressStart(const RunPlan& plan, const LaunchState& state) {
+  HWND item = ui::FindControl(state.window, "Button", kItems[plan.item]);
+  Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
+        std::string("cannot choose ") + kItems[plan.item]);
+  Check(ui::Click(state.start), "START is not enabled before the run");
+  return reason_.empty();
+}
+
+ActionSent Soak::SendAction(const RunPlan& plan, const LaunchState& state) {
+  ActionSent sent;
+  switch (plan.action) {
+    case Action::none: break;
+    case Action::stop:
+      sent.stop_sent = ui::Click(state.stop);
+      sent.stopped_while_running = sent.stop_sent;
+      break;
+    case Action::query_end_session: {
+      const bool running = ui::IsEnabled(state.stop);
+      sent.stop_sent = ui::Send(state.window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE;
+      Check(sent.stop_sent, "the session's end was refused");
+      sent.stopped_while_running = running && sent.stop_sent;
+      break;
+    }
+    case Action::close:
+      ui::Close(state.window);
+      sent.stop_sent = true;
+      break;
+    case Action::end_session:
+      Check(ui::Send(state.window, WM_QUERYENDSESSION).value_or(FALSE) == TRUE,
+            "the session's end was refused");
+      Check(ui::Send(state.window, WM_ENDSESSION, TRUE, 0).has_value(),
+            "no answer to WM_ENDSESSION");
+      sent.stop_sent = true;
+      break;
+    case Action::quit: sent.stop_sent = ui::PostQuit(state.window, kQuitExitCode); break;
+  }
+  return sent;
+}
+
+void Soak::AwaitExit(const RunPlan& plan, LaunchState& state) {
+  const std::optional<DWORD> code = state.program.WaitForExit(kRunLimit);
+  const DWORD expected = plan.action == Action::quit ? kQuitExitCode : 0;
+  Check(code.has_value(),
+        std::string("the program did not end after ") + ActionName(plan.action) + ": hung");
+  Check(!code || *code == expected, "exit code " + std::to_string(code.value_or(0)) + " after " +
+                                        ActionName(plan.action) + ", expected " +
+                                        std::to_string(expected));
+  state.ended = true;
+}
+
+void Soak::AwaitRunEnd(const RunPlan& plan, Clock::time_point started, ContractChecker& checker,
+                       ActionSent& sent, LaunchState& state) {
+  bool pressed_stop = false;
+  // A long report ends only when stopped, and handles no STOP before it has run alone.
+  const ui::Milliseconds unattended =
+      state.scenario.LongReport() ? kUnattendedLoop + kReportRunsAlone : kUnattendedLoop;
+  const bool run_ended = ui::WaitUntil(
+      [&] {
+        if (!state.program.Running()) return true;
+        state.trace = ui::ReadLines(state.trace_file);
+        checker.SkipAttach(state.trace);
+        if (!checker.RunBegan(state.trace)) return false;
+        if (ButtonsIdle(state.start, state.stop) || ButtonsAfterFault(state.start, state.stop)) {
+          return true;
+        }
+        if (!pressed_stop && Clock::now() - started > unattended) {
+          pressed_stop = ui::Click(state.stop);  // nobody stops this loop: the soak does
+          sent.stop_sent = sent.stop_sent || pressed_stop;
+        }
+        return false;
+      },
+      kRunLimit);
+  Check(!(pressed_stop && sent.stopped_while_running),
+        std::string("the halt loop went on after ") + ActionName(plan.action));
+  Check(state.program.Running(), "the program ended by itself (crashed?)");
+  Check(run_ended, "the run did not end: hung");
+}
+
+RunOutcome Soak::CheckRun(const RunPlan& plan, bool stop_sent, ContractChecker& checker,
+                          LaunchState& state) {
+  state.trace = ui::ReadLines(state.trace_file);
+  checker.SkipAttach(state.trace);
+  RunOutcome outcome;
+  std::string why;
+  if (state.ended && !checker.RunBegan(state.trace)) {
+    // The program ended before it handled the START click (a sent WM_ENDSESSION overtakes
+    // the posted click).
+    outcome.path = "ended before START";
+  } else if (!checker.Run(state.trace, plan.item, stop_sent, outcome, why)) {
+    Check(false, why);
+  }
+  state.faulted = state.faulted || outcome.faulted;
+  if (!state.ended) CheckWindowAfterRun(outcome, checker, state);
+  return outcome;
+}
+
+void Soak::CheckWindowAfterRun(RunOutcome& outcome, ContractChecker& checker, LaunchState& state) {
+  state.log = ui::ListLines(state.list);
+  // Every finished line, then the empty current line.
+  const auto shows = [&](Lines finished) {
+    finished.push_back("");
+    return state.log == finished;
+  };
+  bool matched = shows(outcome.log);
+  for (const auto& [log, path] : outcome.also) {
+    if (matched || !shows(log)) continue;
+    matched = true;
+    outcome.path = path;
+  }
+  Check(matched, "the log is not what the path \"" + outcome.path + "\" requires");
+  Check(outcome.faulted ? ButtonsAfterFault(state.start, state.stop)
+                        : ButtonsIdle(state.start, state.stop),
+        std::string("the buttons are not ") +
+            (outcome.faulted ? "both disabled after a fault" : "idle after the run"));
+  const std::string label = ui::Text(state.label6);
+  Check(label == checker.label(),
+        "the version label shows \"" + label + "\", expected \"" + checker.label() + "\"");
+  std::string why;
+  Check(checker.End(state.trace, "", why), why);
+}
+
+void Soak::EndLaunch(ContractChecker& checker, LaunchState& state) {
+  if (!state.ended) {
     // The user closes the window: the program ends with code 0 and frees the library, unless
-    // it faulted, in which case it is left to the process's exit.
-    ui::Close(window);
-    const std::optional<DWORD> code = program.WaitForExit(kRunLimit);
+    // it faulted, in which case the process ends without freeing it or running its detach code.
+    ui::Close(state.window);
+    const std::optional<DWORD> code = state.program.WaitForExit(kRunLimit);
     Check(code.has_value(), "the program did not end after the close: hung");
     Check(!code || *code == 0,
           "exit code " + std::to_string(code.value_or(0)) + " after the close");
-    ++paths_[faulted ? "closed after a fault" : "closed when idle"];
+    ++paths_[state.faulted ? "closed after a fault" : "closed when idle"];
   }
-  trace = ui::ReadLines(trace_file);
-  const bool quit = !plans.empty() && plans.back().action == Action::quit && ended;
+  state.trace = ui::ReadLines(state.trace_file);
+  const bool quit =
+      !state.plans.empty() && state.plans.back().action == Action::quit && state.ended;
   std::string why;
   if (reason_.empty()) {
-    Check(checker.End(trace, faulted || quit ? "detach exit" : "detach unload", why), why);
+    // After a fault the process ends without running the library's detach code: no detach line.
+    const char* last = state.faulted ? "" : quit ? "detach exit" : "detach unload";
+    Check(checker.End(state.trace, last, why), why);
   }
-  if (!reason_.empty()) Report(launch, run, scenario, plans, trace, log);
-  return run;
+  if (!reason_.empty()) Report(state);
 }
 
-void Soak::Report(std::uint32_t launch, int run, const Scenario& scenario,
-                  const std::vector<RunPlan>& plans, const Lines& trace, const Lines& log) {
-  failures_.push_back({launch, run, reason_});
+void Soak::Report(const LaunchState& state) {
+  failures_.push_back({state.launch, state.run, reason_});
   std::printf("FAILED: seed %u launch %u run %d: %s\n", static_cast<unsigned>(seed_),
-              static_cast<unsigned>(launch), run, reason_.c_str());
+              static_cast<unsigned>(state.launch), state.run, reason_.c_str());
   std::printf("  replay: soak --seed %u --launch %u\n  scenario:\n", static_cast<unsigned>(seed_),
-              static_cast<unsigned>(launch));
-  std::istringstream lines(scenario.FileText());
+              static_cast<unsigned>(state.launch));
+  std::istringstream lines(state.scenario.FileText());
   for (std::string line; std::getline(lines, line);) std::printf("    %s\n", line.c_str());
   std::printf("  runs:\n");
-  for (std::size_t i = 0; i < plans.size(); ++i) {
-    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[plans[i].item],
-                ActionName(plans[i].action), plans[i].delay_ms);
+  for (std::size_t i = 0; i < state.plans.size(); ++i) {
+    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[state.plans[i].item],
+                ActionName(state.plans[i].action), state.plans[i].delay_ms);
   }
+  const Lines& trace = state.trace;
   std::printf("  trace (last lines):\n");
   for (std::size_t i = trace.size() > 20 ? trace.size() - 20 : 0; i < trace.size(); ++i) {
     std::printf("    %s\n", trace[i].c_str());
   }
+  const Lines& log = state.log;
   std::printf("  log (last lines read):\n");
   for (std::size_t i = log.size() > 12 ? log.size() - 12 : 0; i < log.size(); ++i) {
     std::printf("    |%s|\n", log[i].c_str());

@@ -7,6 +7,8 @@
 #include <thread>
 #include <utility>
 
+#include "gdi_owners.h"
+
 namespace ui {
 
 namespace {
@@ -33,17 +35,31 @@ std::string LastError(const std::string& what) {
   return what + " failed (error " + std::to_string(GetLastError()) + ")";
 }
 
+// A file opened by CreateFileW; empty when it could not be opened.
+KernelHandle OpenedFile(HANDLE file) {
+  return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The environment strings of this process, freed when they go.
+struct FreeEnvironment {
+  void operator()(wchar_t* strings) const { FreeEnvironmentStringsW(strings); }
+};
+
+// A search of a folder by FindFirstFileW, ended when it goes.
+struct EndSearch {
+  void operator()(HANDLE search) const { FindClose(search); }
+};
+
 // The environment block of this process with `variables` set, sorted by name as Windows wants.
 std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
   std::map<std::wstring, std::wstring> entries;
-  LPWCH strings = GetEnvironmentStringsW();
-  for (const wchar_t* entry = strings; *entry != L'\0'; entry += wcslen(entry) + 1) {
+  const std::unique_ptr<wchar_t, FreeEnvironment> strings(GetEnvironmentStringsW());
+  for (const wchar_t* entry = strings.get(); *entry != L'\0'; entry += wcslen(entry) + 1) {
     const std::wstring line(entry);
     const std::size_t equals = line.find(L'=', 1);  // names like "=C:" start with '='
     if (equals == std::wstring::npos) continue;
     entries[line.substr(0, equals)] = line.substr(equals + 1);
   }
-  FreeEnvironmentStringsW(strings);
   for (const Variable& variable : variables) {
     const std::wstring name = ToWide(variable.name);
     // Names are not case-sensitive: an existing spelling of the same name is replaced.
@@ -60,8 +76,9 @@ std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
 
 bool RemoveFolderContents(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
+  HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return true;
+  const std::unique_ptr<void, EndSearch> search(first);
   bool ok = true;
   do {
     const std::wstring name = found.cFileName;
@@ -73,8 +90,7 @@ bool RemoveFolderContents(const std::wstring& folder) {
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       ok = DeleteFileW(path.c_str()) && ok;
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return ok;
 }
 
@@ -186,28 +202,25 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
 }
 
 bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const KernelHandle file = OpenedFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr) return false;
   DWORD written = 0;
   const auto size = static_cast<DWORD>(bytes.size());
-  const bool ok = WriteFile(file, bytes.data(), size, &written, nullptr) && written == size;
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
 std::vector<std::string> ReadLines(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  const KernelHandle file = OpenedFile(CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file == nullptr) return {};
   std::string content;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     content.append(buffer, read);
   }
-  CloseHandle(file);
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -224,11 +237,11 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error) {
   Program program;
-  program.job_ = CreateJobObjectW(nullptr, nullptr);
+  program.job_.reset(CreateJobObjectW(nullptr, nullptr));
   if (program.job_ != nullptr) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(program.job_, JobObjectExtendedLimitInformation, &limits,
+    SetInformationJobObject(program.job_.get(), JobObjectExtendedLimitInformation, &limits,
                             sizeof(limits));
   }
   std::wstring environment = EnvironmentBlock(variables);
@@ -242,45 +255,36 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
     *error = LastError("starting " + ToAnsi(exe));
     return program;
   }
-  // The job is a safety net only: where it is not available the destructor still kills.
-  if (program.job_ != nullptr) AssignProcessToJobObject(program.job_, started.hProcess);
-  ResumeThread(started.hThread);
-  CloseHandle(started.hThread);
-  program.process_ = started.hProcess;
+  const KernelHandle thread(started.hThread);
+  program.process_.reset(started.hProcess);
   program.id_ = started.dwProcessId;
+  // The job is a safety net only: where it is not available the destructor still kills.
+  if (program.job_ != nullptr) AssignProcessToJobObject(program.job_.get(), started.hProcess);
+  ResumeThread(thread.get());
   return program;
 }
 
 Program::Program(Program&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)),
-      job_(std::exchange(other.job_, nullptr)),
+    : process_(std::move(other.process_)),
+      job_(std::move(other.job_)),
       id_(std::exchange(other.id_, 0)) {}
 
 Program& Program::operator=(Program&& other) noexcept {
   if (this != &other) {
-    Release();
-    process_ = std::exchange(other.process_, nullptr);
-    job_ = std::exchange(other.job_, nullptr);
+    Kill();
+    process_ = std::move(other.process_);
+    job_ = std::move(other.job_);
     id_ = std::exchange(other.id_, 0);
   }
   return *this;
 }
 
 Program::~Program() {
-  Release();
-}
-
-void Program::Release() {
   Kill();
-  if (process_ != nullptr) CloseHandle(process_);
-  if (job_ != nullptr) CloseHandle(job_);
-  process_ = nullptr;
-  job_ = nullptr;
-  id_ = 0;
 }
 
 bool Program::Running() const {
-  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+  return process_ != nullptr && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) const {
@@ -297,18 +301,18 @@ HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) co
 
 std::optional<DWORD> Program::WaitForExit(Milliseconds timeout) {
   if (process_ == nullptr) return std::nullopt;
-  if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 
 void Program::Kill() {
   if (!Running()) return;
-  TerminateProcess(process_, 1);
-  WaitForSingleObject(process_, static_cast<DWORD>(kDefaultTimeout.count()));
+  TerminateProcess(process_.get(), 1);
+  WaitForSingleObject(process_.get(), static_cast<DWORD>(kDefaultTimeout.count()));
 }
 
 std::vector<HWND> FindControls(HWND root, const std::string& class_name) {
@@ -466,13 +470,15 @@ HWND FocusedControl(HWND window) {
   return info.hwndFocus;
 }
 
-bool PressKey(HWND window, WORD virtual_key, bool shift) {
+bool PressKey(HWND window, WORD virtual_key, bool shift, bool control) {
   SetForegroundWindow(window);
   if (!WaitUntil([&] { return GetForegroundWindow() == window; })) return false;
   std::vector<INPUT> inputs;
   if (shift) TypeKey(inputs, VK_SHIFT, false);
+  if (control) TypeKey(inputs, VK_CONTROL, false);
   TypeKey(inputs, virtual_key, false);
   TypeKey(inputs, virtual_key, true);
+  if (control) TypeKey(inputs, VK_CONTROL, true);
   if (shift) TypeKey(inputs, VK_SHIFT, true);
   const UINT count = static_cast<UINT>(inputs.size());
   return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
@@ -492,13 +498,15 @@ std::optional<Screenshot> Capture(HWND window) {
   shot.width = bounds.width;
   shot.height = bounds.height;
   if (shot.width <= 0 || shot.height <= 0) return std::nullopt;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  const bool copied = BitBlt(memory, 0, 0, shot.width, shot.height, screen, bounds.left, bounds.top,
-                             SRCCOPY) != FALSE;
-  SelectObject(memory, previous);
+  const WindowDc screen = DeviceContextOf(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
+  const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), shot.width, shot.height));
+  bool copied = false;
+  {
+    const Selection selected = Select(memory.get(), bitmap.Get());
+    copied = BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen.get(), bounds.left,
+                    bounds.top, SRCCOPY) != FALSE;
+  }
   BITMAPINFOHEADER header{};
   header.biSize = sizeof(header);
   header.biWidth = shot.width;
@@ -509,11 +517,9 @@ std::optional<Screenshot> Capture(HWND window) {
   std::vector<DWORD> rows(static_cast<std::size_t>(shot.width) *
                           static_cast<std::size_t>(shot.height));
   const bool read =
-      copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(shot.height), rows.data(),
-                          reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == shot.height;
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+      copied &&
+      GetDIBits(memory.get(), bitmap.Get(), 0, static_cast<UINT>(shot.height), rows.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == shot.height;
   if (!read) return std::nullopt;
   shot.pixels.reserve(rows.size());
   for (DWORD pixel : rows) {  // 0x00rrggbb in a DIB, 0x00bbggrr in a COLORREF
@@ -553,16 +559,16 @@ bool Screenshot::SaveBmp(const std::wstring& bmp_path) const {
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   file.bfSize = file.bfOffBits + image_bytes;
-  HANDLE output = CreateFileW(bmp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (output == INVALID_HANDLE_VALUE) return false;
+  const KernelHandle output = OpenedFile(CreateFileW(
+      bmp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (output == nullptr) return false;
   DWORD written = 0;
-  bool ok = WriteFile(output, &file, sizeof(file), &written, nullptr) && written == sizeof(file);
-  ok = ok && WriteFile(output, &header, sizeof(header), &written, nullptr) &&
+  bool ok =
+      WriteFile(output.get(), &file, sizeof(file), &written, nullptr) && written == sizeof(file);
+  ok = ok && WriteFile(output.get(), &header, sizeof(header), &written, nullptr) &&
        written == sizeof(header);
-  ok = ok && WriteFile(output, image.data(), image_bytes, &written, nullptr) &&
+  ok = ok && WriteFile(output.get(), image.data(), image_bytes, &written, nullptr) &&
        written == image_bytes;
-  CloseHandle(output);
   return ok;
 }
 

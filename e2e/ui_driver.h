@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -48,6 +49,12 @@ struct Variable {
   std::string value;
 };
 
+// A kernel handle (a process, a thread, a job, a file), closed when it goes.
+struct CloseKernelHandle {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using KernelHandle = std::unique_ptr<void, CloseKernelHandle>;
+
 // A program started by the driver. A program still running when its Program goes is killed;
 // it also runs in a job object that ends it should the test program itself die first.
 class Program {
@@ -77,10 +84,8 @@ class Program {
   void Kill();
 
  private:
-  void Release();
-
-  HANDLE process_ = nullptr;
-  HANDLE job_ = nullptr;
+  KernelHandle process_;
+  KernelHandle job_;
   DWORD id_ = 0;
 };
 
@@ -145,9 +150,10 @@ SIZE ClientSize(HWND window);
 // The control that has the keyboard focus in the thread of `window`; null when none has.
 HWND FocusedControl(HWND window);
 
-// Brings `window` to the front and types one key on the keyboard, with Shift held when `shift`.
-// The key goes to the focused control, as typed keys do; wait for its effect.
-bool PressKey(HWND window, WORD virtual_key, bool shift = false);
+// Brings `window` to the front and types one key on the keyboard, with Shift held when `shift`
+// and Ctrl when `control`. The key goes to the focused control, as typed keys do; wait for its
+// effect.
+bool PressKey(HWND window, WORD virtual_key, bool shift = false, bool control = false);
 
 // Resizes a top-level window to an outer size, keeping its top-left corner.
 void Resize(HWND window, int width, int height);

@@ -15,10 +15,14 @@ class MemoryList final : public ListControl {
   int first_visible = -1;
 
   int Count() const override { return static_cast<int>(lines.size()); }
-  void Add(std::string_view text) override { lines.emplace_back(text); }
+  bool Add(std::string_view text) override {
+    lines.emplace_back(text);
+    return true;
+  }
   std::string Read(int index) const override { return lines.at(static_cast<std::size_t>(index)); }
-  void Replace(int index, std::string_view text) override {
+  bool Replace(int index, std::string_view text) override {
     lines.at(static_cast<std::size_t>(index)) = std::string(text);
+    return true;
   }
   void Clear() override { lines.clear(); }
   void SetFirstVisible(int index) override { first_visible = index; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 #include "unit_library_api_kelm.h"
@@ -54,5 +55,22 @@ auto GuardedEntryCall(std::uint32_t* fault, Args... args) {
 #else
   *fault = 0;
   return static_cast<Result>(Entry<S>()(args...));
+#endif
+}
+
+// Copies a text an export returned (as CopyLibraryText does) under the same guard as the call:
+// a text that cannot be read (a wild pointer, a page without read access) ends the copy with its
+// exception code in *fault, as a fault in the export would, and gives an empty text.
+inline std::string GuardedCopyLibraryText(const char* text, std::uint32_t* fault) {
+#if defined(GUARDED_LIBRARY_CALLS)
+  char buffer[kLibraryTextLimit];
+  const std::uint32_t slots[] = {ArgumentSlot(text), ArgumentSlot(&buffer[0])};
+  const std::uint32_t length =
+      GuardedInvoke(reinterpret_cast<EntryAddress>(&CopyLibraryTextInto), slots, 2, fault);
+  if (*fault != 0) return {};
+  return std::string(buffer, length);
+#else
+  *fault = 0;
+  return CopyLibraryText(text);
 #endif
 }

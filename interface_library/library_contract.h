@@ -5,10 +5,12 @@
 #include <string>
 
 // Every export is a 32-bit cdecl function: arguments pushed last to first, one 32-bit slot each,
-// removed by the caller. Elsewhere the platform has one calling convention and the keyword is
-// spelled away.
-#if !defined(_WIN32)
-#define __cdecl
+// removed by the caller. LIBRARY_CALL names that convention in every call type on Windows;
+// elsewhere the platform has one calling convention and it names none.
+#if defined(_WIN32)
+#define LIBRARY_CALL __cdecl
+#else
+#define LIBRARY_CALL
 #endif
 
 // Codes passed as the first argument of corvane_special_features.
@@ -20,22 +22,20 @@ inline constexpr std::uint8_t kHaltStatusHalted = 0xFF;
 
 // Results are declared as the whole 32-bit return register; callers read them at the width the
 // contract gives, through the helpers below.
-using VersionFn = const char*(__cdecl*)();
-using ReenumerateAllPortTypesFn = std::uint32_t(__cdecl*)();
-using GetEnumeratedNumberOfPortsFn = std::uint32_t(__cdecl*)(std::uint32_t port_type);
-using GetPortDescriptorFn = const char*(__cdecl*)(std::uint32_t port_type,
-                                                  std::uint32_t port_number);
-using OpenPortFn = std::uint32_t(__cdecl*)(std::uint32_t port_type, std::uint32_t port_number);
-using ClosePortFn = std::uint32_t(__cdecl*)();
-using ResetHardwareInterfaceFn = std::uint32_t(__cdecl*)();
-using CheckCriticalErrorFn = std::uint32_t(__cdecl*)();
-using GetDllVersionFn = std::uint32_t(__cdecl*)();
-using GetCableVersionFn = std::uint32_t(__cdecl*)();
-using CorvaneSpecialFeaturesFn = std::uint32_t(__cdecl*)(std::uint32_t feature, std::uint32_t one,
-                                                         std::uint32_t mode, std::uint32_t zero1,
-                                                         std::uint32_t zero2,
-                                                         std::uint8_t* halt_status,
-                                                         std::uint32_t zero3);
+using VersionFn = const char*(LIBRARY_CALL*)();
+using ReenumerateAllPortTypesFn = std::uint32_t(LIBRARY_CALL*)();
+using GetEnumeratedNumberOfPortsFn = std::uint32_t(LIBRARY_CALL*)(std::uint32_t port_type);
+using GetPortDescriptorFn = const char*(LIBRARY_CALL*)(std::uint32_t port_type,
+                                                       std::uint32_t port_number);
+using OpenPortFn = std::uint32_t(LIBRARY_CALL*)(std::uint32_t port_type, std::uint32_t port_number);
+using ClosePortFn = std::uint32_t(LIBRARY_CALL*)();
+using ResetHardwareInterfaceFn = std::uint32_t(LIBRARY_CALL*)();
+using CheckCriticalErrorFn = std::uint32_t(LIBRARY_CALL*)();
+using GetDllVersionFn = std::uint32_t(LIBRARY_CALL*)();
+using GetCableVersionFn = std::uint32_t(LIBRARY_CALL*)();
+using CorvaneSpecialFeaturesFn = std::uint32_t(LIBRARY_CALL*)(
+    std::uint32_t feature, std::uint32_t one, std::uint32_t mode, std::uint32_t zero1,
+    std::uint32_t zero2, std::uint8_t* halt_status, std::uint32_t zero3);
 
 // A yes/no answer: only the low byte is tested.
 inline bool ByteResult(std::uint32_t result) {
@@ -53,3 +53,8 @@ inline constexpr std::size_t kLibraryTextLimit = 255;
 // Copies a text the library returned: null reads as empty, and no character past the 255th is
 // read, so a text without a terminator in its first 255 characters is cut there.
 std::string CopyLibraryText(const char* text);
+
+// The copy itself, into buffer (room for kLibraryTextLimit characters, no terminator added);
+// returns the number of characters copied. A plain cdecl function that allocates nothing, so that
+// it can run under the guard of library calls: reading a text may fault as the call itself may.
+extern "C" std::uint32_t LIBRARY_CALL CopyLibraryTextInto(const char* text, char* buffer);

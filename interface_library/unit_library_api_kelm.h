@@ -7,83 +7,60 @@
 #include "library_contract.h"
 #include "platform_loader.h"
 
-// The library's exports, by slot; this is also the order in which they are looked up.
-enum class EntrySlot : std::size_t {
-  version,
-  get_dll_version,
-  open_debug_file,
-  close_debug_file,
-  set_local_machine_ip_number,
-  reenumerate_all_port_types,
-  get_enumerated_number_of_ports,
-  get_port_descriptor,
-  get_port_descriptor_short,
-  open_port,
-  close_port,
-  reset_hardware_interface,
-  check_critical_error,
-  set_debug_shift_frequency,
-  set_reset_delay_in_ms,
-  get_cable_version,
-  target_reset,
-  target_halt,
-  target_check_if_halted,
-  target_resume,
-  target_step,
-  get_block,
-  put_block,
-  read_8bit_value,
-  read_16bit_value,
-  read_32bit_value,
-  write_8bit_value,
-  write_16bit_value,
-  write_32bit_value,
-  load_bin_file,
-  load_srec_file,
-  get_mcu_register,
-  set_mcu_register,
-  corvane_special_features,
-};
+// The library's 34 exports, by slot; this is also the order in which they are looked up.
+// clang-format off
+#define INTERFACE_LIBRARY_EXPORTS(X) \
+  X(version) \
+  X(get_dll_version) \
+  X(open_debug_file) \
+  X(close_debug_file) \
+  X(set_local_machine_ip_number) \
+  X(reenumerate_all_port_types) \
+  X(get_enumerated_number_of_ports) \
+  X(get_port_descriptor) \
+  X(get_port_descriptor_short) \
+  X(open_port) \
+  X(close_port) \
+  X(reset_hardware_interface) \
+  X(check_critical_error) \
+  X(set_debug_shift_frequency) \
+  X(set_reset_delay_in_ms) \
+  X(get_cable_version) \
+  X(target_reset) \
+  X(target_halt) \
+  X(target_check_if_halted) \
+  X(target_resume) \
+  X(target_step) \
+  X(get_block) \
+  X(put_block) \
+  X(read_8bit_value) \
+  X(read_16bit_value) \
+  X(read_32bit_value) \
+  X(write_8bit_value) \
+  X(write_16bit_value) \
+  X(write_32bit_value) \
+  X(load_bin_file) \
+  X(load_srec_file) \
+  X(get_mcu_register) \
+  X(set_mcu_register) \
+  X(corvane_special_features)
+// clang-format on
 
-inline constexpr std::size_t kEntryPointCount = 34;
+#define INTERFACE_LIBRARY_SLOT(name) name,
+enum class EntrySlot : std::size_t { INTERFACE_LIBRARY_EXPORTS(INTERFACE_LIBRARY_SLOT) };
+#undef INTERFACE_LIBRARY_SLOT
+
+#define INTERFACE_LIBRARY_COUNT(name) +1
+inline constexpr std::size_t kEntryPointCount =
+    0 INTERFACE_LIBRARY_EXPORTS(INTERFACE_LIBRARY_COUNT);
+#undef INTERFACE_LIBRARY_COUNT
+static_assert(kEntryPointCount == 34, "the library has 34 exports");
 
 // The export name of each slot, in slot order.
+#define INTERFACE_LIBRARY_NAME(name) #name,
 inline constexpr std::array<const char*, kEntryPointCount> kEntryPointNames = {
-    "version",
-    "get_dll_version",
-    "open_debug_file",
-    "close_debug_file",
-    "set_local_machine_ip_number",
-    "reenumerate_all_port_types",
-    "get_enumerated_number_of_ports",
-    "get_port_descriptor",
-    "get_port_descriptor_short",
-    "open_port",
-    "close_port",
-    "reset_hardware_interface",
-    "check_critical_error",
-    "set_debug_shift_frequency",
-    "set_reset_delay_in_ms",
-    "get_cable_version",
-    "target_reset",
-    "target_halt",
-    "target_check_if_halted",
-    "target_resume",
-    "target_step",
-    "get_block",
-    "put_block",
-    "read_8bit_value",
-    "read_16bit_value",
-    "read_32bit_value",
-    "write_8bit_value",
-    "write_16bit_value",
-    "write_32bit_value",
-    "load_bin_file",
-    "load_srec_file",
-    "get_mcu_register",
-    "set_mcu_register",
-    "corvane_special_features",
-};
+    INTERFACE_LIBRARY_EXPORTS(INTERFACE_LIBRARY_NAME)};
+#undef INTERFACE_LIBRARY_NAME
 
 // The binding's state, one set for the whole process. Only the binding writes it; the rest of
 // the program goes by the result of LoadInterfaceLibrary and calls through Entry<>().
@@ -114,50 +91,23 @@ void SetPlatformLoader(PlatformLoader& loader);
 // The call shape of each called slot; the other 23 slots are only stored.
 template <EntrySlot S>
 struct CallShape;
-template <>
-struct CallShape<EntrySlot::version> {
-  using Fn = VersionFn;
-};
-template <>
-struct CallShape<EntrySlot::reenumerate_all_port_types> {
-  using Fn = ReenumerateAllPortTypesFn;
-};
-template <>
-struct CallShape<EntrySlot::get_enumerated_number_of_ports> {
-  using Fn = GetEnumeratedNumberOfPortsFn;
-};
-template <>
-struct CallShape<EntrySlot::get_port_descriptor> {
-  using Fn = GetPortDescriptorFn;
-};
-template <>
-struct CallShape<EntrySlot::open_port> {
-  using Fn = OpenPortFn;
-};
-template <>
-struct CallShape<EntrySlot::close_port> {
-  using Fn = ClosePortFn;
-};
-template <>
-struct CallShape<EntrySlot::reset_hardware_interface> {
-  using Fn = ResetHardwareInterfaceFn;
-};
-template <>
-struct CallShape<EntrySlot::check_critical_error> {
-  using Fn = CheckCriticalErrorFn;
-};
-template <>
-struct CallShape<EntrySlot::get_dll_version> {
-  using Fn = GetDllVersionFn;
-};
-template <>
-struct CallShape<EntrySlot::get_cable_version> {
-  using Fn = GetCableVersionFn;
-};
-template <>
-struct CallShape<EntrySlot::corvane_special_features> {
-  using Fn = CorvaneSpecialFeaturesFn;
-};
+#define CALL_SHAPE(slot, shape)       \
+  template <>                         \
+  struct CallShape<EntrySlot::slot> { \
+    using Fn = shape;                 \
+  };
+CALL_SHAPE(version, VersionFn)
+CALL_SHAPE(reenumerate_all_port_types, ReenumerateAllPortTypesFn)
+CALL_SHAPE(get_enumerated_number_of_ports, GetEnumeratedNumberOfPortsFn)
+CALL_SHAPE(get_port_descriptor, GetPortDescriptorFn)
+CALL_SHAPE(open_port, OpenPortFn)
+CALL_SHAPE(close_port, ClosePortFn)
+CALL_SHAPE(reset_hardware_interface, ResetHardwareInterfaceFn)
+CALL_SHAPE(check_critical_error, CheckCriticalErrorFn)
+CALL_SHAPE(get_dll_version, GetDllVersionFn)
+CALL_SHAPE(get_cable_version, GetCableVersionFn)
+CALL_SHAPE(corvane_special_features, CorvaneSpecialFeaturesFn)
+#undef CALL_SHAPE
 
 // The entry of a called slot, typed with its call shape. It is not tested for emptiness: the
 // program calls the library only after LoadInterfaceLibrary returned true.

@@ -21,23 +21,30 @@ std::string_view CutToLogLimit(std::string_view text) {
   return text.substr(0, kLogTextLimit);
 }
 
-void LogAppend(ListControl& list, std::string_view text) {
+bool LogAppend(ListControl& list, std::string_view text) {
   // Callers hold texts to the limit; a longer one is cut here too rather than passed on.
   text = CutToLogLimit(text);
-  if (list.Count() == 0) list.Add("");
+  if (list.Count() == 0 && !list.Add("")) return false;
   const int last = list.Count() - 1;
   const std::string line = list.Read(last);
-  if (IsBlank(line)) {
-    list.Replace(last, text);
-  } else {
-    list.Replace(last, line + std::string(text));
-  }
+  const bool replaced =
+      IsBlank(line) ? list.Replace(last, text) : list.Replace(last, line + std::string(text));
+  if (!replaced) return false;
   list.RedrawNow();
+  return true;
 }
 
-void LogWriteLine(ListControl& list, std::string_view text) {
-  LogAppend(list, text);
-  list.Add("");
+bool LogWriteLine(ListControl& list, std::string_view text) {
+  if (!LogAppend(list, text) || !list.Add("")) return false;
+  list.SetFirstVisible(list.Count() - 1);
+  list.RedrawNow();
+  return true;
+}
+
+void LogEndWith(ListControl& list, std::string_view notice) {
+  notice = CutToLogLimit(notice);
+  const int count = list.Count();
+  if (count == 0 ? !list.Add(notice) : !list.Replace(count - 1, notice)) return;
   list.SetFirstVisible(list.Count() - 1);
   list.RedrawNow();
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "guarded_call.h"
@@ -13,6 +14,29 @@
 #include "unit_library_api_kelm.h"
 
 std::uint8_t StopRequested = 0;
+
+void RequestStop() {
+  StopRequested = 1;
+}
+
+namespace {
+
+// Once set, for the rest of the process: the abandoned library stays loaded until the end.
+bool library_abandoned = false;
+
+}  // namespace
+
+bool OpenInterfaceLibrary() {
+  return LoadInterfaceLibrary("unit_kelm.DLL");
+}
+
+void CloseInterfaceLibrary() {
+  UnloadInterfaceLibrary();
+}
+
+bool InterfaceLibraryAbandoned() {
+  return library_abandoned;
+}
 
 namespace {
 
@@ -23,6 +47,12 @@ struct LibraryFault {
   std::uint32_t code;
 };
 
+// The list control refused a line: the log is full.
+struct LogFull {};
+
+// STOP (or a close, or a quit) reached a long report.
+struct StoppedDuringReport {};
+
 // Every library call of the procedure goes through here, under the guard. Arguments are passed
 // at their exact 32-bit (or pointer) types; the raw result is returned and read at its contract
 // width by the caller.
@@ -32,6 +62,17 @@ auto Call(Args... args) {
   const auto result = GuardedEntryCall<S>(&fault, args...);
   if (fault != 0) throw LibraryFault{S, fault};
   return result;
+}
+
+// A call that returns text, and the copy of its text under the same guard: a text that cannot be
+// read is a fault of the export that returned it.
+template <EntrySlot S, typename... Args>
+std::string CallForText(Args... args) {
+  const char* const text = Call<S>(args...);
+  std::uint32_t fault = 0;
+  std::string copy = GuardedCopyLibraryText(text, &fault);
+  if (fault != 0) throw LibraryFault{S, fault};
+  return copy;
 }
 
 // The kinds of debug interface the library knows, in report order, with their count-line texts.
@@ -102,6 +143,14 @@ constexpr std::string_view kAdvicePowerCycle =
     "Please try power cycling your board until this operation is successful";
 constexpr std::string_view kHalted = "Success. Processor halted.";
 constexpr std::string_view kStopped = "Stopped by user.";
+constexpr std::string_view kLogFull = "The log is full: the report stopped here.";
+
+class SteadyClock final : public ProcedureClock {
+ public:
+  std::chrono::steady_clock::time_point Now() const override {
+    return std::chrono::steady_clock::now();
+  }
+};
 
 // The buttons' running state for as long as the procedure runs; every way out restores START
 // first, then STOP. After a library fault START stays disabled: the library cannot be used again.
@@ -126,29 +175,57 @@ class RunningButtons {
 };
 
 void WriteLine(RecoveryWindow& window, std::string_view text) {
-  LogWriteLine(window.Log(), CutToLogLimit(text));
+  if (!LogWriteLine(window.Log(), CutToLogLimit(text))) throw LogFull{};
 }
 
-void WritePortBlock(RecoveryWindow& window, const PortKind& kind) {
+// The report's lines. Once the report has run for kReportRunsAlone, the window processes its
+// pending messages after each line, and a STOP handled there ends the report after that line.
+class ReportLines {
+ public:
+  ReportLines(RecoveryWindow& window, const ProcedureClock& clock)
+      : window_(window), clock_(clock), started_(clock.Now()) {}
+
+  void Write(std::string_view text) {
+    WriteLine(window_, text);
+    if (!processing_messages_) {
+      if (clock_.Now() - started_ < kReportRunsAlone) return;
+      processing_messages_ = true;
+      // From here on the report goes by the stop flag. A value left from an earlier run must not
+      // end it; a STOP clicked since START, still queued, is handled in the first pass and counts.
+      StopRequested = 0;
+    }
+    window_.ProcessMessages();
+    if (StopRequested != 0) throw StoppedDuringReport{};
+  }
+
+ private:
+  RecoveryWindow& window_;
+  const ProcedureClock& clock_;
+  const std::chrono::steady_clock::time_point started_;
+  bool processing_messages_ = false;
+};
+
+void WritePortBlock(ReportLines& report, const PortKind& kind) {
   const std::uint32_t count = Call<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
-  WriteLine(window, std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
-  if (count == 0) WriteLine(window, kNoneLine);
+  report.Write(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
+  if (count == 0) report.Write(kNoneLine);
   // Counted from 0 so that a count of 0xFFFFFFFF ends too.
   for (std::uint32_t done = 0; done < count; ++done) {
-    const char* descriptor = Call<EntrySlot::get_port_descriptor>(kind.port_type, done + 1);
-    WriteLine(window, std::string(kDescriptorPrefix) + CopyLibraryText(descriptor));
+    report.Write(std::string(kDescriptorPrefix) +
+                 CallForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1));
   }
 }
 
-void WriteReport(RecoveryWindow& window) {
+void WriteReport(RecoveryWindow& window, const ProcedureClock& clock) {
   window.Log().Clear();
-  WriteLine(window, CopyLibraryText(Call<EntrySlot::version>()));
-  WriteLine(window, kSeparator);
+  ReportLines report(window, clock);
+  report.Write(CallForText<EntrySlot::version>());
+  report.Write(kSeparator);
   Call<EntrySlot::reenumerate_all_port_types>();
-  WriteLine(window, kSeparator);
+  report.Write(kSeparator);
   for (const PortKind& kind : kPortKinds) {
-    if (&kind != &kPortKinds.front()) WriteLine(window, kSeparator);
-    WritePortBlock(window, kind);
+    if (&kind != &kPortKinds.front()) report.Write(kSeparator);
+    WritePortBlock(report, kind);
   }
 }
 
@@ -170,22 +247,24 @@ std::string VersionLabel() {
   return label;
 }
 
-// Opens the first port of the chosen type; false (with the reason written) when there is none
-// or it does not open.
-bool Connect(RecoveryWindow& window, const HardwareChoice& choice) {
+// The ending of a connection step that failed, with its lines written; none when it went through.
+using StepFailure = std::optional<RecoveryEnding>;
+
+// Opens the first port of the chosen type.
+StepFailure Connect(RecoveryWindow& window, const HardwareChoice& choice) {
   if (Call<EntrySlot::get_enumerated_number_of_ports>(choice.port_type) == 0) {
     WriteLine(window, choice.not_attached);
-    return false;
+    return RecoveryEnding::kNotAttached;
   }
   if (!ByteResult(Call<EntrySlot::open_port>(choice.port_type, kFirstPort))) {
     WriteLine(window, choice.open_failure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kOpenFailure;
   }
-  return true;
+  return std::nullopt;
 }
 
-bool SetCommunicationMode(RecoveryWindow& window) {
+StepFailure SetCommunicationMode(RecoveryWindow& window) {
   WriteLine(window, kSeparator);
   // JTAG for item 1; SWD for item 0 (and for anything else the group might report).
   const CommunicationChoice& choice =
@@ -200,52 +279,77 @@ bool SetCommunicationMode(RecoveryWindow& window) {
     WriteLine(window, kSeparator);
     WriteLine(window, choice.failure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kModeFailure;
   }
-  return true;
+  return std::nullopt;
 }
 
-bool ResetInterface(RecoveryWindow& window) {
+StepFailure ResetInterface(RecoveryWindow& window) {
   Call<EntrySlot::reset_hardware_interface>();
   if (ByteResult(Call<EntrySlot::check_critical_error>())) {
     WriteLine(window, kResetSeparator);
     WriteLine(window, kResetFailure);
     Call<EntrySlot::close_port>();
-    return false;
+    return RecoveryEnding::kResetFailure;
   }
-  return true;
+  return std::nullopt;
 }
 
+// Tells the window that the halt loop runs, for as long as it runs, however it is left.
+class HaltLoopBounds {
+ public:
+  explicit HaltLoopBounds(RecoveryWindow& window) : window_(window) { window_.HaltLoopStarted(); }
+  ~HaltLoopBounds() { window_.HaltLoopEnded(); }
+  HaltLoopBounds(const HaltLoopBounds&) = delete;
+  HaltLoopBounds& operator=(const HaltLoopBounds&) = delete;
+
+ private:
+  RecoveryWindow& window_;
+};
+
 // Halt attempts back to back until the library reports the processor halted or STOP was
-// clicked. The status byte belongs to this run: 0 at first, then only the library writes it.
-void HaltLoop(RecoveryWindow& window) {
-  std::uint8_t halt_status = 0;
+// clicked. The status byte belongs to this run: 0 at first, then only the library writes it. Its
+// home is four zeroed bytes of its own, aligned, so that a library writing a 32-bit value through
+// the address overwrites nothing else; only the first byte, the status, is read.
+RecoveryEnding HaltLoop(RecoveryWindow& window) {
+  alignas(std::uint32_t) std::uint8_t status_home[4] = {};
+  std::uint8_t& halt_status = status_home[0];
   const std::uint32_t no_value = 0;
   StopRequested = 0;
-  for (;;) {
-    Call<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT, std::uint32_t{1},
-                                              no_value, no_value, no_value, &halt_status, no_value);
-    window.ProcessMessages();
-    if (halt_status == kHaltStatusHalted) break;
-    if (StopRequested != 0) break;
+  {
+    const HaltLoopBounds bounds(window);
+    for (;;) {
+      Call<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT, std::uint32_t{1},
+                                                no_value, no_value, no_value, &halt_status,
+                                                no_value);
+      window.ProcessMessages();
+      if (halt_status == kHaltStatusHalted) break;
+      if (StopRequested != 0) break;
+    }
   }
   if (halt_status == kHaltStatusHalted) WriteLine(window, kHalted);
   if (StopRequested != 0) WriteLine(window, kStopped);
+  return halt_status == kHaltStatusHalted ? RecoveryEnding::kHalted : RecoveryEnding::kStopped;
 }
 
-void ConnectAndHalt(RecoveryWindow& window) {
+RecoveryEnding ConnectAndHalt(RecoveryWindow& window) {
   const int item = window.HardwareTypeIndex();
   // Item 0 ("Show Hardware"), or no valid item, ends with the report.
-  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) return;
-  if (!Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) return;
-  if (!SetCommunicationMode(window)) return;
-  if (!ResetInterface(window)) return;
+  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) {
+    return RecoveryEnding::kReportOnly;
+  }
+  if (const StepFailure failure =
+          Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) {
+    return *failure;
+  }
+  if (const StepFailure failure = SetCommunicationMode(window)) return *failure;
+  if (const StepFailure failure = ResetInterface(window)) return *failure;
   window.SetVersionLabel(VersionLabel());
   WriteLine(window, std::string(kCableVersionPrefix) +
                         std::to_string(WordResult(Call<EntrySlot::get_cable_version>())));
   WriteLine(window, kAdviceHalting);
   WriteLine(window, kAdvicePowerCycle);
-  HaltLoop(window);
+  return HaltLoop(window);
 }
 
 // The line that tells the user the library failed, naming the export and the exception code.
@@ -269,30 +373,54 @@ std::string InternalErrorLine(std::string_view what) {
          "). Press START to try again.";
 }
 
-// The procedure's last line, when it ends on a failure. Should even that line fail to be
-// written, the procedure still ends with the buttons in their proper state.
+// The procedure's last line, when it ends early. A log that refuses it gets it in place of the
+// line left unfinished. Should even that fail, the procedure still ends with the buttons in their
+// proper state.
 void WriteLastLine(RecoveryWindow& window, const std::function<std::string()>& line) noexcept {
   try {
-    WriteLine(window, line());
+    const std::string text = line();
+    if (!LogWriteLine(window.Log(), CutToLogLimit(text))) LogEndWith(window.Log(), text);
+  } catch (...) {
+  }
+}
+
+// A full log ends with a line saying so, in place of the line it refused.
+void EndFullLog(RecoveryWindow& window) noexcept {
+  try {
+    LogEndWith(window.Log(), kLogFull);
   } catch (...) {
   }
 }
 
 }  // namespace
 
-void RecoveryProcedure(RecoveryWindow& window) {
+const ProcedureClock& SteadyProcedureClock() {
+  static const SteadyClock clock;
+  return clock;
+}
+
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
-    WriteReport(window);
-    ConnectAndHalt(window);
+    WriteReport(window, clock);
+    return ConnectAndHalt(window);
+  } catch (const StoppedDuringReport&) {
+    WriteLastLine(window, [] { return std::string(kStopped); });
+    return RecoveryEnding::kStopped;
+  } catch (const LogFull&) {
+    // The log refused a line: the procedure could not go on, as after an internal error.
+    EndFullLog(window);
   } catch (const LibraryFault& fault) {
     // The library's state is unknown: it is never called again, nor freed.
     AbandonInterfaceLibrary();
+    library_abandoned = true;
     running.KeepStartDisabled();
     WriteLastLine(window, [&] { return FaultLine(fault); });
+    return RecoveryEnding::kLibraryFault;
   } catch (const std::exception& error) {
     WriteLastLine(window, [&] { return InternalErrorLine(error.what()); });
   } catch (...) {
     WriteLastLine(window, [] { return InternalErrorLine("unknown"); });
   }
+  return RecoveryEnding::kInternalError;
 }

@@ -1,6 +1,7 @@
 // The START procedure: the enumeration report, then connection, mode set-up and the halt loop.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -22,13 +23,65 @@ class RecoveryWindow {
   virtual void SetVersionLabel(std::string_view text) = 0;
   // Lets the window process all pending messages once, then returns.
   virtual void ProcessMessages() = 0;
+  // The halt loop's bounds: started before its first attempt, ended on every way out of it (a
+  // halt, STOP, a fault, an internal error) before the procedure writes its last line. Neither
+  // may throw.
+  virtual void HaltLoopStarted() = 0;
+  virtual void HaltLoopEnded() = 0;
 };
 
-// Set to 1 by STOP; cleared only by the halt loop's set-up and read only by the halt loop.
+// How a run of the procedure ended. kHalted whenever "Success. Processor halted." was written,
+// also when STOP came in the same attempt.
+enum class RecoveryEnding {
+  kReportOnly,  // "Show Hardware": the report and nothing more
+  kHalted,
+  kStopped,
+  kNotAttached,
+  kOpenFailure,
+  kModeFailure,
+  kResetFailure,
+  kLibraryFault,
+  kInternalError,
+};
+
+// The time the procedure goes by: the system's steady clock in the program, a fake one in tests.
+class ProcedureClock {
+ public:
+  virtual ~ProcedureClock() = default;
+  virtual std::chrono::steady_clock::time_point Now() const = 0;
+};
+const ProcedureClock& SteadyProcedureClock();
+
+// How long the report runs without letting the window process messages. A report still running
+// then (a library counting thousands of ports) processes them after each of its lines, as the
+// halt loop does after each attempt, so that STOP, a close and a quit reach it.
+inline constexpr std::chrono::seconds kReportRunsAlone{2};
+
+// Set to 1 by RequestStop only. Cleared by the halt loop's set-up, and by a long report when it
+// starts processing messages; read by both.
 extern std::uint8_t StopRequested;
 
+// STOP: asks a running halt loop to end after its current attempt, or a long report after its
+// current line, by setting StopRequested.
+void RequestStop();
+
+// Loads the interface library "unit_kelm.DLL" by its bare file name and looks up its exports.
+// True only when it loaded with every export: only then may RecoveryProcedure be run.
+bool OpenInterfaceLibrary();
+
+// Frees the interface library. A library that a fault made the procedure abandon is not freed: its
+// state is unknown, so none of its code runs again.
+void CloseInterfaceLibrary();
+
+// True once a fault has made the procedure abandon a library, for the rest of the process: that
+// library stays loaded and none of its code may run again, its detach routine at exit included.
+bool InterfaceLibraryAbandoned();
+
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
-// click handler, only after the library loaded with every entry point resolved. Nothing is
-// thrown out of it: a fault in the library ends it with one line, START and STOP disabled and
-// the library abandoned; any other exception ends it with one line and the buttons idle.
-void RecoveryProcedure(RecoveryWindow& window);
+// click handler, only after OpenInterfaceLibrary returned true. Nothing is thrown out of it: a
+// fault in the library (or a text it returned that cannot be read) ends it with one line, START
+// and STOP disabled and the library abandoned; a log that refuses more lines ends it with a last
+// line saying so; any other exception ends it with one line; the buttons are then idle. Returns
+// how it ended (a full log as an internal error).
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window,
+                                 const ProcedureClock& clock = SteadyProcedureClock());

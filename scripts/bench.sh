@@ -1,10 +1,13 @@
 #!/bin/bash
 # The benchmarks: builds them, runs them natively and under Wine on a virtual display, and prints
 # one table of the program's figures beside those of baseline programs doing the same platform
-# work in the same run. Takes about eight minutes; writes only under build/ (build/bench/ holds
-# the raw figures and the table). Arguments go to the Wine measurements:
-# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --themed-ports P, --catch-windows N,
-# --parts core,halt,report,startup,catch (bench/wine_bench.cpp).
+# work in the same run. Under Wine it measures in two prefixes of its own, so that no setting
+# leaks from one to the other: "stock", as wineboot makes it (Wine's default theme, none of Wine's
+# fonts linked in), where a user runs the program, and "classic" (Wine's fonts linked in, the
+# classic look), as the tests' prefix is. Takes 15 minutes or more; writes only under build/
+# (build/bench/ holds the raw figures and the table). Arguments go to the Wine measurements:
+# --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --catch-windows N,
+# --parts core,halt,report,steps,startup,catch (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
@@ -24,18 +27,31 @@ out=build/bench
 rm -rf "$out"
 mkdir -p "$out"
 
+# The machine is shared: the load it had is printed with the figures.
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "Native micro-benchmarks" >&2
 build/linux/bench/core_benchmark --benchmark_format=csv >"$out/native.csv" 2>"$out/native.log"
 
-# A Wine prefix of its own: the measurements switch its visual theme.
-export TESTZ_WINEPREFIX="$PWD/build/wineprefix-bench${TESTZ_WINE_BITS/32/}"
-source scripts/wine-session.sh
-start_wine_session
-source scripts/wine-env.sh
+# measure SETTING ARGS...: the Wine measurements in the prefix that TESTZ_WINEPREFIX names.
+measure() {
+  local setting="$1"
+  shift
+  source scripts/wine-env.sh
+  echo "Measurements under Wine, $setting prefix" >&2
+  "$TESTZ_WINE" "build/$preset/bench/wine_bench.exe" --setting "$setting" "$@" | tr -d '\r' |
+    tee "$out/wine-$setting.tsv" |
+    awk -F'\t' '$1 == "section" { print "  measured: " $2 > "/dev/stderr" }'
+}
 
-echo "Measurements under Wine" >&2
-"$TESTZ_WINE" "build/$preset/bench/wine_bench.exe" "$@" | tr -d '\r' | tee "$out/wine.tsv" |
-  awk -F'\t' '$1 == "section" { print "  measured: " $2 > "/dev/stderr" }'
+bits="${TESTZ_WINE_BITS/32/}"
+source scripts/wine-session.sh
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix${bits}-bench-stock"
+start_wine_session --stock
+measure stock "$@"
+scripts/wine-prefix.sh stop
+export TESTZ_WINEPREFIX="$PWD/build/wineprefix${bits}-bench-classic"
+scripts/wine-prefix.sh start
+measure classic "$@"
 
 # The native figures: the per_attempt counter, in seconds, of each benchmark.
 awk -F, '
@@ -51,9 +67,9 @@ awk -F, '
 # The footprint: the program as the measurements ran it, stripped, beside the start-up baseline.
 payload="build/$preset/bench/payload"
 program_bytes=$(stat -c %s "$payload/testz.exe")
-baseline_bytes=$(stat -c %s "$payload/baseline_window.exe")
+baseline_bytes=$(stat -c %s "$payload/baseline_startup.exe")
 awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
-  printf "section\tFootprint: stripped executables, statically linked (baseline: the start-up baseline)\n"
+  printf "section\tFootprint: stripped executables (baseline: the start-up baseline, no runtime)\n"
   printf "row\ttestz.exe, KiB\t%.1f\t%.1f\t%.2f\t\n", p / 1024, b / 1024, p / b
 }' >"$out/footprint.tsv"
 
@@ -66,7 +82,8 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
     $1 == "section" { printf "\n%s\n", $2 }
     $1 == "row" { printf "  %-64s %11s %11s %7s  %s\n", $2, $3, $4, $5, $6 }
     $1 == "text" { printf "  %s\n", $2 }
-  ' "$out/native.tsv" "$out/wine.tsv" "$out/footprint.tsv"
+  ' "$out/native.tsv" "$out/wine-stock.tsv" "$out/wine-classic.tsv" "$out/footprint.tsv"
   echo
-  echo "Samples: $out/wine.tsv and $out/native.csv. Took $((SECONDS - began)) s."
+  echo "Samples: $out/wine-stock.tsv, $out/wine-classic.tsv and $out/native.csv; load before and"
+  echo "after: $load_before / $(cut -d' ' -f1-3 /proc/loadavg). Took $((SECONDS - began)) s."
 } | tee "$out/table.txt"

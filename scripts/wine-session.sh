@@ -8,8 +8,9 @@ stop_wine_session() {
   stop_xvfb
 }
 
+# Arguments go to wine-prefix.sh start.
 start_wine_session() {
   trap stop_wine_session EXIT
   start_xvfb
-  "$WINE_SESSION_SCRIPTS/wine-prefix.sh" start
+  "$WINE_SESSION_SCRIPTS/wine-prefix.sh" start "$@"
 }

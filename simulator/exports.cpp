@@ -7,12 +7,15 @@
 
 #include "simulator.h"
 
+// SIMULATOR_CALL is the library's calling convention, cdecl, on Windows; elsewhere the platform
+// has one and it names none.
 #if defined(_WIN32)
 #include <windows.h>
 #define SIMULATOR_EXPORT extern "C" __declspec(dllexport)
+#define SIMULATOR_CALL __cdecl
 #else
 #define SIMULATOR_EXPORT extern "C" __attribute__((visibility("default")))
-#define __cdecl
+#define SIMULATOR_CALL
 #endif
 
 using u32 = std::uint32_t;
@@ -23,9 +26,10 @@ using u32 = std::uint32_t;
 // calling convention, to a twin that removes its own arguments as it returns.
 #define EXPORT_WITH_ARGUMENTS(name, slot, result, params, args, behaviour)                      \
   static_assert(static_cast<int>(Export::name) == (slot));                                      \
-  extern "C" result __cdecl name##_caller_pops params asm("simulator_" #name "_caller_pops");   \
+  extern "C" result SIMULATOR_CALL name##_caller_pops params asm("simulator_" #name             \
+                                                                 "_caller_pops");               \
   extern "C" result __stdcall name##_callee_pops params asm("simulator_" #name "_callee_pops"); \
-  result __cdecl name##_caller_pops params {                                                    \
+  result SIMULATOR_CALL name##_caller_pops params {                                             \
     return behaviour args;                                                                      \
   }                                                                                             \
   result __stdcall name##_callee_pops params {                                                  \
@@ -40,28 +44,28 @@ using u32 = std::uint32_t;
   }
 #else
 #define EXPORT_WITH_ARGUMENTS(name, slot, result, params, args, behaviour) \
-  SIMULATOR_EXPORT result __cdecl name params {                            \
+  SIMULATOR_EXPORT result SIMULATOR_CALL name params {                     \
     return behaviour args;                                                 \
   }
 #endif
 
-#define UNCALLED_EXPORT(name)               \
-  SIMULATOR_EXPORT u32 __cdecl name() {     \
-    return SimulatedUncalled(Export::name); \
+#define UNCALLED_EXPORT(name)                  \
+  SIMULATOR_EXPORT u32 SIMULATOR_CALL name() { \
+    return SimulatedUncalled(Export::name);    \
   }
 
 #if !defined(SIMULATOR_WITHOUT_VERSION)
-SIMULATOR_EXPORT const char* __cdecl version() {
+SIMULATOR_EXPORT const char* SIMULATOR_CALL version() {
   return SimulatedVersion();
 }
 #endif
-SIMULATOR_EXPORT u32 __cdecl get_dll_version() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL get_dll_version() {
   return SimulatedDllVersion();
 }
 UNCALLED_EXPORT(open_debug_file)
 UNCALLED_EXPORT(close_debug_file)
 UNCALLED_EXPORT(set_local_machine_ip_number)
-SIMULATOR_EXPORT u32 __cdecl reenumerate_all_port_types() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL reenumerate_all_port_types() {
   return SimulatedReenumerateAllPortTypes();
 }
 EXPORT_WITH_ARGUMENTS(get_enumerated_number_of_ports, 6, u32, (u32 port_type), (port_type),
@@ -71,18 +75,18 @@ EXPORT_WITH_ARGUMENTS(get_port_descriptor, 7, const char*, (u32 port_type, u32 p
 UNCALLED_EXPORT(get_port_descriptor_short)
 EXPORT_WITH_ARGUMENTS(open_port, 9, u32, (u32 port_type, u32 port_number), (port_type, port_number),
                       SimulatedOpenPort)
-SIMULATOR_EXPORT u32 __cdecl close_port() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL close_port() {
   return SimulatedClosePort();
 }
-SIMULATOR_EXPORT u32 __cdecl reset_hardware_interface() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL reset_hardware_interface() {
   return SimulatedResetHardwareInterface();
 }
-SIMULATOR_EXPORT u32 __cdecl check_critical_error() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL check_critical_error() {
   return SimulatedCheckCriticalError();
 }
 UNCALLED_EXPORT(set_debug_shift_frequency)
 UNCALLED_EXPORT(set_reset_delay_in_ms)
-SIMULATOR_EXPORT u32 __cdecl get_cable_version() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL get_cable_version() {
   return SimulatedCableVersion();
 }
 UNCALLED_EXPORT(target_reset)
@@ -91,7 +95,7 @@ UNCALLED_EXPORT(target_check_if_halted)
 UNCALLED_EXPORT(target_resume)
 UNCALLED_EXPORT(target_step)
 #if defined(SIMULATOR_GET_BLOCK_IN_OTHER_CASE)
-SIMULATOR_EXPORT u32 __cdecl Get_Block() {
+SIMULATOR_EXPORT u32 SIMULATOR_CALL Get_Block() {
   return SimulatedUncalled(Export::get_block);
 }
 #elif !defined(SIMULATOR_WITHOUT_GET_BLOCK)

@@ -144,18 +144,23 @@ class Parser {
     return Problem("\"" + std::string(value) + "\" is not a 32-bit number");
   }
 
-  static SimulatedText Text(std::string_view value) {
-    SimulatedText text;
+  bool Text(std::string_view value, SimulatedText& text) {
+    text = SimulatedText{};
     if (value == "null") {
       text.kind = SimulatedText::Kind::null;
     } else if (value == "unterminated") {
       text.kind = SimulatedText::Kind::unterminated;
+    } else if (value == "unreadable") {
+      text.kind = SimulatedText::Kind::unreadable;
     } else if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       text.text = value.substr(1, value.size() - 2);
+    } else if (std::string_view number = value; NextWord(number) == "address") {
+      text.kind = SimulatedText::Kind::address;
+      return Number(number, text.address);
     } else {
       text.text = value;
     }
-    return text;
+    return true;
   }
 
   // The port type of "count.T" or "descriptor.T..."; 0 when it is not 3 to 9.
@@ -166,10 +171,7 @@ class Parser {
   }
 
   bool Set(const std::string& key, std::string_view value) {
-    if (key == "version") {
-      scenario_.version = Text(value);
-      return true;
-    }
+    if (key == "version") return Text(value, scenario_.version);
     if (key == "dll_version") return Number(value, scenario_.dll_version);
     if (key == "cable_version") return Number(value, scenario_.cable_version);
     if (key == "open_port") return Number(value, scenario_.open_port);
@@ -179,6 +181,7 @@ class Parser {
     if (key == "delay_us") return Number(value, scenario_.delay_us);
     if (key == "halt") return Halt(value);
     if (key == "not_halted_status") return NotHaltedStatus(value);
+    if (key == "status_bytes") return StatusBytes(value);
     if (key == "power_up_gap_ms") return PowerUpGap(value);
     if (key == "power_up_seed") return Number(value, scenario_.power_ups.seed);
     const std::size_t dot = key.find('.');
@@ -197,17 +200,13 @@ class Parser {
     const std::uint32_t type = PortType(rest.substr(0, rest.find('.')));
     if (type == 0) return Problem("a descriptor needs a port type from 3 to 9");
     SimulatedPorts& ports = scenario_.ports[type - kFirstPortType];
-    if (rest.size() == 1) {
-      ports.every = Text(value);
-      return true;
-    }
+    if (rest.size() == 1) return Text(value, ports.every.emplace());
     std::uint32_t number = 0;
     if (rest[1] != '.' || !ParseNumber(rest.substr(2), number)) {
       return Problem("expected \"descriptor.T\" or \"descriptor.T.N\" with a port number N");
     }
-    ports.listed[number] = Text(value);
     listed_lines_[{type, number}] = line_;
-    return true;
+    return Text(value, ports.listed[number]);
   }
 
   bool Halt(std::string_view value) {
@@ -293,6 +292,12 @@ class Parser {
       return Problem("expected a byte value or \"untouched\"");
     }
     scenario_.not_halted_status = static_cast<std::uint8_t>(status);
+    return true;
+  }
+
+  bool StatusBytes(std::string_view value) {
+    std::uint32_t& bytes = scenario_.status_bytes;
+    if (!ParseNumber(value, bytes) || (bytes != 1 && bytes != 4)) return Problem("expected 1 or 4");
     return true;
   }
 

@@ -12,6 +12,9 @@
 
 // The library's 34 exports in the order of the program's entry-point table, with the number of
 // 32-bit argument slots each takes as the program calls it (the 23 it never calls take none here).
+// This list is deliberately the simulator's own, not the program's: the simulator stands in for
+// a library built apart from the program, so a slip in the program's list must show up as a
+// failed lookup against it instead of being copied into it.
 // clang-format off
 #define SIMULATED_EXPORTS(X) \
   X(version, 0) \
@@ -70,12 +73,14 @@ inline const char* ExportName(Export e) {
   return kExportNames[static_cast<std::size_t>(e)];
 }
 
-// A text the library returns: ordinary, a null pointer, or 255 characters with no terminator
-// placed right before an inaccessible page.
+// A text the library returns: ordinary, a null pointer, 255 characters with no terminator
+// placed right before an inaccessible page, the first byte of an inaccessible page, or any
+// address at all.
 struct SimulatedText {
-  enum class Kind { text, null, unterminated };
+  enum class Kind { text, null, unterminated, unreadable, address };
   Kind kind = Kind::text;
   std::string text;
+  std::uint32_t address = 0;  // for Kind::address
 };
 
 // The port types the program asks about, and what is attached of each.
@@ -142,6 +147,9 @@ struct Scenario {
   HaltBehaviour halt;
   // Written into the status byte by an attempt that does not halt; absent: left untouched.
   std::optional<std::uint8_t> not_halted_status = 0;
+  // How many bytes an attempt writes through the status address: 1, or 4 (a 32-bit value with
+  // the status in its low byte and 0xA5 in the three above).
+  std::uint32_t status_bytes = 1;
   std::uint32_t delay_us = 0;
   std::array<Fault, kExportCount> faults;
   PowerUps power_ups;

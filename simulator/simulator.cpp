@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -207,13 +208,33 @@ const char* UnterminatedText() {
   return state.unterminated;
 }
 
+// The first byte of the inaccessible page that follows the unterminated text.
+const char* UnreadableText() {
+  const char* const unterminated = UnterminatedText();
+  return unterminated == nullptr ? nullptr : unterminated + kUnterminatedLength;
+}
+
 const char* TextOf(const SimulatedText& text) {
   switch (text.kind) {
     case SimulatedText::Kind::null: return nullptr;
     case SimulatedText::Kind::unterminated: return UnterminatedText();
+    case SimulatedText::Kind::unreadable: return UnreadableText();
+    case SimulatedText::Kind::address:
+      return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(text.address));
     case SimulatedText::Kind::text: break;
   }
   return text.text.c_str();
+}
+
+// Writes an attempt's status through its address: one byte, or a 32-bit value with the status
+// in its low byte, as the scenario says.
+void WriteStatus(std::uint8_t* status, std::uint8_t value) {
+  if (TheState().scenario.status_bytes != 4) {
+    *status = value;
+    return;
+  }
+  const std::uint32_t word = 0xA5A5A500u | value;
+  std::memcpy(status, &word, sizeof word);
 }
 
 const SimulatedPorts* PortsOf(std::uint32_t port_type) {
@@ -399,9 +420,9 @@ std::uint32_t SimulatedSpecialFeatures(std::uint32_t feature, std::uint32_t arg2
     state.run_halted_at = state.run_attempts;
     state.run_halted = Clock::now();
   }
-  if (status != nullptr && halted) *status = kHalted;
+  if (status != nullptr && halted) WriteStatus(status, kHalted);
   if (status != nullptr && !halted && state.scenario.not_halted_status) {
-    *status = *state.scenario.not_halted_status;
+    WriteStatus(status, *state.scenario.not_halted_status);
   }
   return call.ReturnsRepeated(0u);
 }

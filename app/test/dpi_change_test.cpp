@@ -2,6 +2,7 @@
 // another DPI, in the test's own process under Wine.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ Realised Realise(HFONT font) {
 TEST(WindowFont, AtEveryScreenDpiItIsEightPointsInTheLayoutsFaceOrASubstitute) {
   for (int dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
-    const GdiObject<HFONT> font = CreateWindowFont(kFontPoints, dpi);
+    const GdiObject<HFONT> font =
+        CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
     ASSERT_NE(font.Get(), nullptr);
     const Realised drawn = Realise(font.Get());
     EXPECT_NEAR(drawn.character_height, kFontPoints * dpi / 72.0, 1.0);
@@ -47,7 +49,8 @@ TEST(WindowFont, AtEveryScreenDpiItIsEightPointsInTheLayoutsFaceOrASubstitute) {
   }
   // The project's Wine prefix has the layout's face: at 96 pixels per inch it is the one used,
   // and its line is the 13 pixels the layout assumes.
-  const GdiObject<HFONT> font = CreateWindowFont(kFontPoints, 96);
+  const GdiObject<HFONT> font =
+      CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, 96);
   EXPECT_EQ(Realise(font.Get()).face, "MS Sans Serif");
   EXPECT_EQ(LineHeight(font.Get()), kDesignTextHeight);
 }
@@ -81,14 +84,14 @@ class DpiChange : public ::testing::Test {
     return children;
   }
   int ListLineHeight() const {
-    return static_cast<int>(SendMessageA(form.ListBox1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    return static_cast<int>(SendMessageA(form.ListBox1().Handle(), LB_GETITEMHEIGHT, 0, 0));
   }
 
   TMainform form{GetModuleHandleA(nullptr)};
 };
 
 TEST_F(DpiChange, MovingToAScreenOfHigherDpiScalesTheLayoutAndTheFontOfEveryControl) {
-  const HFONT before = FontOf(form.Button1);
+  const HFONT before = FontOf(form.Button1());
   ASSERT_EQ(ListLineHeight(), kDesignTextHeight);
 
   MoveToScreen(144, RECT{100, 80, 100 + 921, 80 + 654});
@@ -100,29 +103,29 @@ TEST_F(DpiChange, MovingToAScreenOfHigherDpiScalesTheLayoutAndTheFontOfEveryCont
 
   RECT client;
   GetClientRect(form.Handle(), &client);
-  EXPECT_EQ(BoundsIn(form.Panel1, form.Handle()), (Bounds{0, 0, 302, client.bottom}));
-  EXPECT_EQ(BoundsIn(form.ListBox1.Handle(), form.Handle()),
+  EXPECT_EQ(BoundsIn(form.Panel1(), form.Handle()), (Bounds{0, 0, 302, client.bottom}));
+  EXPECT_EQ(BoundsIn(form.ListBox1().Handle(), form.Handle()),
             (Bounds{302, 0, client.right - 302, client.bottom}));
-  EXPECT_EQ(BoundsIn(form.Button1, form.Panel1), (Bounds{9, 525, 125, 53}));
-  EXPECT_EQ(BoundsIn(form.Button2, form.Panel1), (Bounds{153, 525, 125, 53}));
-  EXPECT_EQ(BoundsIn(form.hardwaretype.frame, form.Panel1), (Bounds{12, 144, 278, 254}));
-  const Bounds first_item = BoundsIn(form.hardwaretype.items.front(), form.Panel1);
-  const Bounds last_item = BoundsIn(form.hardwaretype.items.back(), form.Panel1);
+  EXPECT_EQ(BoundsIn(form.Button1(), form.Panel1()), (Bounds{9, 525, 125, 53}));
+  EXPECT_EQ(BoundsIn(form.Button2(), form.Panel1()), (Bounds{153, 525, 125, 53}));
+  EXPECT_EQ(BoundsIn(form.hardwaretype().window, form.Panel1()), (Bounds{12, 144, 278, 254}));
+  const Bounds first_item = BoundsIn(form.hardwaretype().items.front(), form.Panel1());
+  const Bounds last_item = BoundsIn(form.hardwaretype().items.back(), form.Panel1());
   EXPECT_GT(first_item.top, 144 + ListLineHeight()) << "below the frame's caption";
   EXPECT_LT(last_item.Bottom(), 144 + 254);
 
   // One new font on every control, its lines higher; the old font is deleted.
-  const HFONT after = FontOf(form.Button1);
+  const HFONT after = FontOf(form.Button1());
   EXPECT_NE(after, before);
   for (HWND control : Controls()) {
-    if (control != form.Panel1) {  // the panel draws no text
+    if (control != form.Panel1()) {  // the panel draws no text
       EXPECT_EQ(FontOf(control), after);
     }
   }
   EXPECT_EQ(GetObjectType(before), 0u) << "the old font was not deleted";
   EXPECT_EQ(ListLineHeight(), LineHeight(after));
   EXPECT_GE(ListLineHeight(), 19);
-  const Bounds label6 = BoundsIn(form.Label6, form.Panel1);
+  const Bounds label6 = BoundsIn(form.Label6(), form.Panel1());
   EXPECT_EQ(label6.left, 138);
   EXPECT_EQ(label6.height, ListLineHeight()) << "the label fits its text in the new font";
 }
@@ -130,11 +133,11 @@ TEST_F(DpiChange, MovingToAScreenOfHigherDpiScalesTheLayoutAndTheFontOfEveryCont
 TEST_F(DpiChange, MovingBackToNinetySixDpiGivesBackTheTablesLayout) {
   MoveToScreen(192, RECT{0, 0, 1228, 872});
   MoveToScreen(96, RECT{50, 50, 50 + 614, 50 + 436});
-  EXPECT_EQ(BoundsIn(form.Button1, form.Panel1), (Bounds{6, 350, 83, 35}));
-  EXPECT_EQ(BoundsIn(form.communicationtype.frame, form.Panel1), (Bounds{8, 272, 185, 73}));
-  EXPECT_EQ(BoundsIn(form.Panel1, form.Handle()).width, 201);
+  EXPECT_EQ(BoundsIn(form.Button1(), form.Panel1()), (Bounds{6, 350, 83, 35}));
+  EXPECT_EQ(BoundsIn(form.communicationtype().window, form.Panel1()), (Bounds{8, 272, 185, 73}));
+  EXPECT_EQ(BoundsIn(form.Panel1(), form.Handle()).width, 201);
   EXPECT_EQ(ListLineHeight(), kDesignTextHeight);
-  EXPECT_EQ(BoundsIn(form.Label6, form.Panel1), (Bounds{92, 76, 21, 13}));
+  EXPECT_EQ(BoundsIn(form.Label6(), form.Panel1()), (Bounds{92, 76, 21, 13}));
 }
 
 }  // namespace

@@ -52,6 +52,15 @@ TEST(ScaleToDpi, RoundsToTheNearestPixelAndKeepsMeetingEdgesTogether) {
   }
 }
 
+TEST(LineHeightAt, KeepsTheLayoutsLineScaledToTheDpiUnlessTheFontDrawsTaller) {
+  EXPECT_EQ(LineHeightAt(96, 12), 13);  // a substitute face drawing shorter
+  EXPECT_EQ(LineHeightAt(96, 13), 13);
+  EXPECT_EQ(LineHeightAt(96, 16), 16);   // a taller one is not cut off
+  EXPECT_EQ(LineHeightAt(120, 15), 16);  // 16.25
+  EXPECT_EQ(LineHeightAt(144, 19), 20);  // 19.5: halves go up
+  EXPECT_EQ(LineHeightAt(192, 27), 27);
+}
+
 TEST(LayOutMainForm, AtTheDesignSizeAndNinetySixDpiEveryControlStandsWhereTheTableSays) {
   const MainFormPlaces places =
       LayOutMainForm(kDesignClientWidth, kDesignClientHeight, kDesignDpi, kDesignTextHeight);

@@ -1,7 +1,7 @@
 // Tests of the main window in the test's own process, with its real controls and messages.
 // Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
 // pending messages, and what arrives while the halt loop runs: a close, a quit, the end of the
-// session, a second START.
+// session, a second START; the effects beyond the window, recorded.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "message_loop.h"
 #include "recovery_doubles.h"
-#include "unit_library_api_kelm.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ class MainForm : public ::testing::Test {
 
   Lines LogLines() const {
     Lines lines;
-    for (int i = 0; i < form.ListBox1.Count(); ++i) lines.push_back(form.ListBox1.Read(i));
+    for (int i = 0; i < form.ListBox1().Count(); ++i) lines.push_back(form.ListBox1().Read(i));
     return lines;
   }
   int RunMessageLoopAtMostSeconds(int seconds) {
@@ -66,7 +65,7 @@ class MainForm : public ::testing::Test {
 };
 
 TEST_F(MainForm, TheListBoxKeepsEveryByteOfAnEightBitTextAndReplacesLinesInPlace) {
-  ListControl& list = form.ListBox1;
+  ListControl& list = form.ListBox1();
   std::string every_byte;
   for (int c = 1; c < 256; ++c) every_byte += static_cast<char>(c);
   list.Add("first");
@@ -74,29 +73,29 @@ TEST_F(MainForm, TheListBoxKeepsEveryByteOfAnEightBitTextAndReplacesLinesInPlace
   list.Add("last");
   EXPECT_EQ(list.Read(1), every_byte);
 
-  SendMessageA(form.ListBox1.Handle(), LB_SETCURSEL, 1, 0);
+  SendMessageA(form.ListBox1().Handle(), LB_SETCURSEL, 1, 0);
   list.Replace(1, "caf\xE9 \x80\x9F\xFF");
   EXPECT_EQ(LogLines(), (Lines{"first", "caf\xE9 \x80\x9F\xFF", "last"}));
-  EXPECT_EQ(SendMessageA(form.ListBox1.Handle(), LB_GETCURSEL, 0, 0), 1) << "selection kept";
+  EXPECT_EQ(SendMessageA(form.ListBox1().Handle(), LB_GETCURSEL, 0, 0), 1) << "selection kept";
 
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
 }
 
 TEST_F(MainForm, WritingManyLinesKeepsTheNewestInViewAndAReplaceDoesNotScroll) {
-  for (int i = 0; i < 100; ++i) LogWriteLine(form.ListBox1, "line " + std::to_string(i));
-  HWND list = form.ListBox1.Handle();
+  for (int i = 0; i < 100; ++i) LogWriteLine(form.ListBox1(), "line " + std::to_string(i));
+  HWND list = form.ListBox1().Handle();
   RECT client;
   GetClientRect(list, &client);
   const int visible = client.bottom / static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
   const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
   EXPECT_GT(top, 0);
-  EXPECT_GE(top + visible, form.ListBox1.Count()) << "the current line is in view";
+  EXPECT_GE(top + visible, form.ListBox1().Count()) << "the current line is in view";
 
   SendMessageA(list, LB_SETTOPINDEX, 10, 0);
-  form.ListBox1.Replace(50, "replaced");
+  form.ListBox1().Replace(50, "replaced");
   EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 10);
-  EXPECT_EQ(form.ListBox1.Read(50), "replaced");
+  EXPECT_EQ(form.ListBox1().Read(50), "replaced");
 }
 
 // Records, as the window is about to become visible, how many log lines there are and where
@@ -121,7 +120,7 @@ LRESULT CALLBACK WatchShow(int code, WPARAM w, LPARAM l) {
 
 TEST_F(MainForm, TheFirstShowWritesTheStartUpLinesAndCentresBeforeTheWindowBecomesVisible) {
   // No unit_kelm.DLL lies beside the test program: the load fails.
-  FirstShow show{form.Handle(), &form.ListBox1};
+  FirstShow show{form.Handle(), &form.ListBox1()};
   watched_show = &show;
   HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchShow, nullptr, GetCurrentThreadId());
   ASSERT_NE(hook, nullptr);
@@ -138,54 +137,54 @@ TEST_F(MainForm, TheFirstShowWritesTheStartUpLinesAndCentresBeforeTheWindowBecom
   EXPECT_EQ(show.bounds.top, (screen.bottom - screen.top - 436) / 2);
   EXPECT_TRUE(IsWindowVisible(form.Handle()));
   EXPECT_EQ(LogLines(), (Lines{"", kFailed, "", ""}));
-  EXPECT_FALSE(IsWindowEnabled(form.Button1));
+  EXPECT_FALSE(IsWindowEnabled(form.Button1()));
 }
 
 TEST_F(MainForm, StopSetsStopRequestedAndChangesNothingElse) {
   form.SetStopEnabled(true);
-  LogWriteLine(form.ListBox1, "a line");
+  LogWriteLine(form.ListBox1(), "a line");
   const Lines before = LogLines();
-  SendMessageA(form.Button2, BM_CLICK, 0, 0);
+  SendMessageA(form.Button2(), BM_CLICK, 0, 0);
   EXPECT_EQ(StopRequested, 1);
   EXPECT_EQ(LogLines(), before);
-  EXPECT_TRUE(IsWindowEnabled(form.Button1));
-  EXPECT_TRUE(IsWindowEnabled(form.Button2));
-  EXPECT_EQ(Text(form.Label6), "?.??");
+  EXPECT_TRUE(IsWindowEnabled(form.Button1()));
+  EXPECT_TRUE(IsWindowEnabled(form.Button2()));
+  EXPECT_EQ(Text(form.Label6()), "?.??");
   EXPECT_EQ(form.HardwareTypeIndex(), 0);
 }
 
 TEST_F(MainForm, ADisabledButtonIgnoresAClickSentToIt) {
   // Wine reports BM_CLICK on a disabled button as a click; the window does not act on it.
-  ASSERT_FALSE(IsWindowEnabled(form.Button2));
-  SendMessageA(form.Button2, BM_CLICK, 0, 0);
+  ASSERT_FALSE(IsWindowEnabled(form.Button2()));
+  SendMessageA(form.Button2(), BM_CLICK, 0, 0);
   EXPECT_EQ(StopRequested, 0);
 }
 
 TEST_F(MainForm, ThePassOverPendingMessagesHandlesSpaceEnterAndArrowKeys) {
   form.Show(SW_SHOWNORMAL);
   form.SetStopEnabled(true);
-  SetFocus(form.Button2);
-  PostMessageA(form.Button2, WM_KEYDOWN, VK_SPACE, 0);
-  PostMessageA(form.Button2, WM_KEYUP, VK_SPACE, 0);
+  SetFocus(form.Button2());
+  PostMessageA(form.Button2(), WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(form.Button2(), WM_KEYUP, VK_SPACE, 0);
   form.ProcessMessages();
   EXPECT_EQ(StopRequested, 1) << "Space presses the focused button";
 
   StopRequested = 0;
-  PostMessageA(form.Button2, WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageA(form.Button2(), WM_KEYDOWN, VK_RETURN, 0);
   form.ProcessMessages();
   EXPECT_EQ(StopRequested, 1) << "Enter presses the focused button";
 
-  SetFocus(form.hardwaretype.items[0]);
-  PostMessageA(form.hardwaretype.items[0], WM_KEYDOWN, VK_DOWN, 0);
+  SetFocus(form.hardwaretype().items[0]);
+  PostMessageA(form.hardwaretype().items[0], WM_KEYDOWN, VK_DOWN, 0);
   form.ProcessMessages();
   EXPECT_EQ(form.HardwareTypeIndex(), 1);
-  EXPECT_EQ(GetFocus(), form.hardwaretype.items[1]);
+  EXPECT_EQ(GetFocus(), form.hardwaretype().items[1]);
 }
 
 TEST_F(MainForm, APassThatMeetsTheQuitMessageLeavesItForTheMessageLoop) {
   form.Show(SW_SHOWNORMAL);
-  SetFocus(form.hardwaretype.items[0]);
-  PostMessageA(form.hardwaretype.items[0], WM_KEYDOWN, VK_DOWN, 0);
+  SetFocus(form.hardwaretype().items[0]);
+  PostMessageA(form.hardwaretype().items[0], WM_KEYDOWN, VK_DOWN, 0);
   PostQuitMessage(7);
   form.ProcessMessages();
   EXPECT_EQ(form.HardwareTypeIndex(), 1) << "what waited before the quit is handled";
@@ -201,19 +200,19 @@ TEST_F(MainForm, ClosingDuringTheHaltLoopEndsTheLoopThenClosesAndUnloads) {
     if (attempt == 3) PostMessageA(window, WM_CLOSE, 0, 0);
     if (attempt == 1000) status = kHaltStatusHalted;  // a loop the close did not end stops here
   };
-  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
-  SendMessageA(form.Button1, BM_CLICK, 0, 0);  // returns when the procedure has ended
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1(), BM_CLICK, 0, 0);  // returns when the procedure has ended
 
   EXPECT_EQ(library.halt_attempts(), 3) << "the close ended the loop after its attempt";
   const Lines lines = LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
   EXPECT_TRUE(IsWindow(window)) << "the window stays until the START handler has returned";
-  EXPECT_NE(EntryPointTable[0], nullptr) << "the library is not unloaded under the procedure";
+  EXPECT_TRUE(library.Installed()) << "the library is not unloaded under the procedure";
 
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr) << "closing unloads the library";
+  EXPECT_FALSE(library.Installed()) << "closing unloads the library";
 }
 
 // A journal entry counts as a START when the procedure asks for the library's version.
@@ -229,14 +228,14 @@ TEST_F(MainForm, AQuitMetInTheHaltLoopEndsItAndIsLeftForTheMessageLoop) {
     if (attempt == 3) PostQuitMessage(5);
     if (attempt == 1000) status = kHaltStatusHalted;  // a loop the quit did not end stops here
   };
-  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
-  SendMessageA(form.Button1, BM_CLICK, 0, 0);
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1(), BM_CLICK, 0, 0);
 
   EXPECT_EQ(library.halt_attempts(), 3);
   const Lines lines = LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
-  EXPECT_TRUE(IsWindowEnabled(form.Button1));
+  EXPECT_TRUE(IsWindowEnabled(form.Button1()));
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 5);
 }
 
@@ -245,7 +244,7 @@ TEST_F(MainForm, StartRunsNoSecondProcedureInsideTheFirstWhateverTheRoute) {
   ScriptedLibrary library(journal);
   library.counts[3] = 1;
   HWND window = form.Handle();
-  HWND start = form.Button1;
+  HWND start = form.Button1();
   const WPARAM start_clicked = MAKEWPARAM(GetDlgCtrlID(start), BN_CLICKED);
   library.halt = [&](int attempt, std::uint8_t& status) {
     // Even with START enabled, by a click sent to it or a notification posted for it.
@@ -256,14 +255,14 @@ TEST_F(MainForm, StartRunsNoSecondProcedureInsideTheFirstWhateverTheRoute) {
     }
     if (attempt >= 4) status = kHaltStatusHalted;
   };
-  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
   SendMessageA(start, BM_CLICK, 0, 0);
 
   EXPECT_EQ(Starts(journal), 1);
   EXPECT_EQ(library.halt_attempts(), 4);
   EXPECT_EQ(LogLines()[LogLines().size() - 2], "Success. Processor halted.");
   EXPECT_TRUE(IsWindowEnabled(start));
-  EXPECT_FALSE(IsWindowEnabled(form.Button2));
+  EXPECT_FALSE(IsWindowEnabled(form.Button2()));
 
   // Idle again, START runs the next procedure.
   SendMessageA(start, BM_CLICK, 0, 0);
@@ -281,12 +280,12 @@ TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterThePr
     if (attempt == 3) {
       may_end = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
       SendMessageA(window, WM_ENDSESSION, TRUE, 0);
-      loaded_after_end_session = EntryPointTable[0] != nullptr;
+      loaded_after_end_session = library.Installed();
     }
     if (attempt == 1000) status = kHaltStatusHalted;
   };
-  SendMessageA(form.hardwaretype.items[1], BM_CLICK, 0, 0);
-  SendMessageA(form.Button1, BM_CLICK, 0, 0);
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1(), BM_CLICK, 0, 0);
 
   EXPECT_EQ(may_end, TRUE);
   EXPECT_TRUE(loaded_after_end_session) << "the library is not freed under the procedure";
@@ -295,11 +294,11 @@ TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterThePr
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
   EXPECT_TRUE(IsWindow(window));
-  EXPECT_NE(EntryPointTable[0], nullptr);
+  EXPECT_TRUE(library.Installed());
 
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr);
+  EXPECT_FALSE(library.Installed());
 }
 
 TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
@@ -309,13 +308,79 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
   SendMessageA(window, WM_ENDSESSION, FALSE, 0);  // another program refused: nothing happens
   EXPECT_TRUE(IsWindow(window));
-  EXPECT_NE(EntryPointTable[0], nullptr);
+  EXPECT_TRUE(library.Installed());
   EXPECT_EQ(StopRequested, 0);
 
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(EntryPointTable[0], nullptr);
+  EXPECT_FALSE(library.Installed());
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+}
+
+// The effects beyond the window, recorded in order.
+class RecordingSignals final : public PlatformSignals {
+ public:
+  Lines effects;
+  void Success() override { effects.push_back("success"); }
+  void ShowProgress(TaskbarProgress progress) override {
+    effects.push_back(progress == TaskbarProgress::kNone   ? "no progress"
+                      : progress == TaskbarProgress::kBusy ? "busy"
+                                                           : "failed");
+  }
+  void TaskbarButtonCreated() override { effects.push_back("taskbar button"); }
+  void KeepAwake(bool awake) override { effects.push_back(awake ? "awake" : "may sleep"); }
+};
+
+const Lines kStoppedEffects = {"busy", "awake", "may sleep", "no progress"};
+
+class MainFormSignals : public ::testing::Test {
+ protected:
+  MainFormSignals() { library.counts[3] = 1; }
+  // START with an item of "Test Hardware": the effects of that run.
+  Lines Start(int item) {
+    signals.effects.clear();
+    SendMessageA(form.hardwaretype().items[static_cast<size_t>(item)], BM_CLICK, 0, 0);
+    SendMessageA(form.Button1(), BM_CLICK, 0, 0);
+    return signals.effects;
+  }
+
+  Journal journal;
+  ScriptedLibrary library{journal};
+  RecordingSignals signals;
+  TMainform form{GetModuleHandleA(nullptr), &signals};
+};
+
+TEST_F(MainFormSignals, OnlyAHaltSoundsAndEveryFailureLeavesTheFailureBar) {
+  EXPECT_EQ(Start(0), (Lines{"busy", "no progress"})) << "Show Hardware";
+  EXPECT_EQ(Start(1), (Lines{"busy", "awake", "may sleep", "no progress", "success"}));
+  library.halt = [](int attempt, std::uint8_t&) {
+    if (attempt == 4) RequestStop();
+  };
+  EXPECT_EQ(Start(1), kStoppedEffects);
+  library.counts[3] = 0;
+  EXPECT_EQ(Start(1), (Lines{"busy", "failed"}));
+  for (const RecoveryEnding ending :
+       {RecoveryEnding::kNotAttached, RecoveryEnding::kOpenFailure, RecoveryEnding::kModeFailure,
+        RecoveryEnding::kResetFailure, RecoveryEnding::kLibraryFault,
+        RecoveryEnding::kInternalError}) {
+    RecordingSignals recorded;
+    SignalEnding(recorded, ending);
+    EXPECT_EQ(recorded.effects, Lines{"failed"});
+  }
+}
+
+TEST_F(MainFormSignals, TheSleepRequestGoesAtTheSessionsEndBeforeTheDeferredClose) {
+  HWND window = form.Handle();
+  Lines at_session_end;
+  library.halt = [&](int attempt, std::uint8_t&) {
+    if (attempt == 2) SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    if (attempt == 2) at_session_end = signals.effects;
+  };
+  EXPECT_EQ(Start(1), kStoppedEffects);
+  EXPECT_EQ(at_session_end, (Lines{"busy", "awake", "may sleep"})) << "released at once";
+  EXPECT_TRUE(IsWindow(window)) << "the close waits for the procedure";
+  ProcessPendingMessages(window);
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

@@ -21,4 +21,11 @@ TEST(DllSearch, AFolderAddedToTheSearchEarlierIsDroppedBeforeLoading) {
   EXPECT_EQ(LoadLibraryA("planted.dll"), nullptr);
 }
 
+// The load turns the system's error boxes off for itself only: the thread's mode is given back.
+TEST(DllSearch, ALoadLeavesTheThreadsErrorModeAsItWas) {
+  ASSERT_TRUE(SetThreadErrorMode(SEM_NOGPFAULTERRORBOX, nullptr));
+  EXPECT_EQ(SystemLoader().Load("no_such_library.dll"), nullptr);
+  EXPECT_EQ(GetThreadErrorMode(), DWORD{SEM_NOGPFAULTERRORBOX});
+}
+
 }  // namespace

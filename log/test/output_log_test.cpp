@@ -9,17 +9,27 @@
 namespace {
 
 // An in-memory list control that records what the log asked of it.
+// It holds at most line_limit lines and refuses to add more; refuse_replace makes it refuse
+// every replace.
 class MemoryList : public ListControl {
  public:
   std::vector<std::string> lines;
   int first_visible = -1;
   int redraws = 0;
+  std::size_t line_limit = SIZE_MAX;
+  bool refuse_replace = false;
 
   int Count() const override { return static_cast<int>(lines.size()); }
-  void Add(std::string_view text) override { lines.emplace_back(text); }
+  bool Add(std::string_view text) override {
+    if (lines.size() >= line_limit) return false;
+    lines.emplace_back(text);
+    return true;
+  }
   std::string Read(int index) const override { return lines.at(static_cast<size_t>(index)); }
-  void Replace(int index, std::string_view text) override {
+  bool Replace(int index, std::string_view text) override {
+    if (refuse_replace) return false;
     lines.at(static_cast<size_t>(index)) = std::string(text);
+    return true;
   }
   void Clear() override { lines.clear(); }
   void SetFirstVisible(int index) override { first_visible = index; }
@@ -103,6 +113,28 @@ TEST(LogAppend, JoinedLineMayGrowPast255Characters) {
   list.lines = {std::string(200, 'a')};
   LogAppend(list, std::string(100, 'b'));
   EXPECT_EQ(list.lines[0], std::string(200, 'a') + std::string(100, 'b'));
+}
+
+// A list control that refuses lines: the write says so, no text is joined onto a refused line,
+// and the notice takes the place of the unfinished line without touching a finished one.
+TEST(LogEndWith, AFullLogEndsWithTheNoticeInPlaceOfTheRefusedLine) {
+  MemoryList list;
+  list.line_limit = 2;
+  EXPECT_TRUE(LogWriteLine(list, "one"));
+  EXPECT_FALSE(LogWriteLine(list, "two"));  // no room for the new current line
+  EXPECT_EQ(list.lines, (Lines{"one", "two"}));
+  LogEndWith(list, "full");
+  EXPECT_EQ(list.lines, (Lines{"one", "full"}));
+  EXPECT_EQ(list.first_visible, 1);
+
+  MemoryList refusing;
+  EXPECT_TRUE(LogWriteLine(refusing, "one"));
+  refusing.refuse_replace = true;
+  EXPECT_FALSE(LogWriteLine(refusing, "two"));
+  EXPECT_EQ(refusing.lines, (Lines{"one", ""}));
+  refusing.refuse_replace = false;
+  LogEndWith(refusing, "full");
+  EXPECT_EQ(refusing.lines, (Lines{"one", "full"}));
 }
 
 TEST(HexWord, GivesFourUpperCaseDigitsWithLeadingZeros) {

@@ -29,56 +29,56 @@ void Install(typename CallShape<S>::Fn function) {
 struct LibraryCalls {
   static Journal& Log() { return active->journal_; }
 
-  static const char* __cdecl Version() {
+  static const char* LIBRARY_CALL Version() {
     Log().push_back("version()");
     return active->version.c_str();
   }
-  static std::uint32_t __cdecl Reenumerate() {
+  static std::uint32_t LIBRARY_CALL Reenumerate() {
     Log().push_back("reenumerate_all_port_types()");
     return 0xFFFFFFFFu;
   }
-  static std::uint32_t __cdecl Count(std::uint32_t type) {
+  static std::uint32_t LIBRARY_CALL Count(std::uint32_t type) {
     Log().push_back("get_enumerated_number_of_ports(" + std::to_string(type) + ")");
     const int ask = type < active->asks_.size() ? ++active->asks_[type] : 1;
     if (active->count) return active->count(type, ask);
     return type < active->counts.size() ? active->counts[type] : 0;
   }
-  static const char* __cdecl Descriptor(std::uint32_t type, std::uint32_t index) {
+  static const char* LIBRARY_CALL Descriptor(std::uint32_t type, std::uint32_t index) {
     Log().push_back("get_port_descriptor(" + std::to_string(type) + "," + std::to_string(index) +
                     ")");
     if (active->descriptor) return active->descriptor(type, index);
     active->descriptor_buffer_ = "port " + std::to_string(type) + "/" + std::to_string(index);
     return active->descriptor_buffer_.c_str();
   }
-  static std::uint32_t __cdecl OpenPort(std::uint32_t type, std::uint32_t port) {
+  static std::uint32_t LIBRARY_CALL OpenPort(std::uint32_t type, std::uint32_t port) {
     Log().push_back("open_port(" + std::to_string(type) + "," + std::to_string(port) + ")");
     return active->open_result;
   }
-  static std::uint32_t __cdecl ClosePort() {
+  static std::uint32_t LIBRARY_CALL ClosePort() {
     Log().push_back("close_port()");
     return 0xFFFFFFFFu;
   }
-  static std::uint32_t __cdecl Reset() {
+  static std::uint32_t LIBRARY_CALL Reset() {
     Log().push_back("reset_hardware_interface()");
     return 0;
   }
-  static std::uint32_t __cdecl CriticalError() {
+  static std::uint32_t LIBRARY_CALL CriticalError() {
     Log().push_back("check_critical_error()");
     return active->critical_error;
   }
-  static std::uint32_t __cdecl DllVersion() {
+  static std::uint32_t LIBRARY_CALL DllVersion() {
     Log().push_back("get_dll_version()");
     const std::size_t call = static_cast<std::size_t>(active->dll_version_calls_++);
     return active->dll_versions.at(call % active->dll_versions.size());
   }
-  static std::uint32_t __cdecl CableVersion() {
+  static std::uint32_t LIBRARY_CALL CableVersion() {
     Log().push_back("get_cable_version()");
     return active->cable_version;
   }
-  static std::uint32_t __cdecl SpecialFeatures(std::uint32_t feature, std::uint32_t one,
-                                               std::uint32_t mode, std::uint32_t zero1,
-                                               std::uint32_t zero2, std::uint8_t* status,
-                                               std::uint32_t zero3) {
+  static std::uint32_t LIBRARY_CALL SpecialFeatures(std::uint32_t feature, std::uint32_t one,
+                                                    std::uint32_t mode, std::uint32_t zero1,
+                                                    std::uint32_t zero2, std::uint8_t* status,
+                                                    std::uint32_t zero3) {
     Log().push_back("corvane_special_features(" + Hex(feature) + "," + std::to_string(one) + "," +
                     std::to_string(mode) + "," + std::to_string(zero1) + "," +
                     std::to_string(zero2) + "," + (status == nullptr ? "null" : "status") + "," +
@@ -112,6 +112,10 @@ ScriptedLibrary::ScriptedLibrary(Journal& journal)
 ScriptedLibrary::~ScriptedLibrary() {
   EntryPointTable.fill(nullptr);
   active = nullptr;
+}
+
+bool ScriptedLibrary::Installed() const {
+  return active == this && Entry<EntrySlot::version>() == &LibraryCalls::Version;
 }
 
 std::function<void(int, std::uint8_t&)> HaltsAt(int n) {
@@ -155,9 +159,11 @@ void ScriptedWindow::ProcessMessages() {
   }
 }
 
-void ScriptedWindow::JournalList::Add(std::string_view text) {
+bool ScriptedWindow::JournalList::Add(std::string_view text) {
+  if (lines.size() >= line_limit) return false;
   if (!lines.empty()) journal_.push_back("line " + lines.back());
   lines.emplace_back(text);
+  return true;
 }
 
 void ScriptedWindow::JournalList::Clear() {

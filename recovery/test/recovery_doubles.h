@@ -2,11 +2,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "library_contract.h"
 #include "recovery_procedure.h"
 
 // Everything the procedure did through both doubles, in order: library calls as
@@ -47,6 +49,10 @@ class ScriptedLibrary {
   std::vector<std::uint8_t> status_on_entry;
   int halt_attempts() const { return static_cast<int>(status_addresses.size()); }
 
+  // True while the binding's table still holds the script's exports: nothing has unloaded or
+  // abandoned the library since the script was put in place.
+  bool Installed() const;
+
  private:
   friend struct LibraryCalls;
   Journal& journal_;
@@ -73,9 +79,12 @@ class ScriptedWindow final : public RecoveryWindow {
   // and is stopped.
   std::function<void(int pass)> on_messages;
   int message_passes = 0;
+  bool halt_loop_running = false;  // a halt loop started and not yet ended
   static constexpr int kMessagePassLimit = 100000;
 
   std::vector<std::string>& lines() { return log_.lines; }
+  // The most lines the log holds: it refuses to add more.
+  std::size_t& log_line_limit() { return log_.line_limit; }
 
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
@@ -84,6 +93,8 @@ class ScriptedWindow final : public RecoveryWindow {
   int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
+  void HaltLoopStarted() override { halt_loop_running = true; }
+  void HaltLoopEnded() override { halt_loop_running = false; }
 
  private:
   // Journals a line as "line <text>" when it is finished, that is when a new current line is
@@ -92,11 +103,13 @@ class ScriptedWindow final : public RecoveryWindow {
    public:
     explicit JournalList(Journal& journal) : journal_(journal) {}
     std::vector<std::string> lines;
+    std::size_t line_limit = SIZE_MAX;
     int Count() const override { return static_cast<int>(lines.size()); }
-    void Add(std::string_view text) override;
+    bool Add(std::string_view text) override;
     std::string Read(int index) const override { return lines.at(static_cast<size_t>(index)); }
-    void Replace(int index, std::string_view text) override {
+    bool Replace(int index, std::string_view text) override {
       lines.at(static_cast<size_t>(index)) = std::string(text);
+      return true;
     }
     void Clear() override;
     void SetFirstVisible(int) override {}

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "faulting_calls.h"
@@ -52,6 +55,7 @@ class RecoveryFault : public ::testing::Test {
     EXPECT_FALSE(LibraryLoaded);
     EXPECT_FALSE(AllEntryPointsResolved);
     for (EntryAddress entry : EntryPointTable) EXPECT_EQ(entry, nullptr);
+    EXPECT_TRUE(InterfaceLibraryAbandoned());
   }
 
   bool Called(const std::string& call) const {
@@ -105,12 +109,34 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
     status = 0x7F;
     if (attempt == 3) status = static_cast<std::uint8_t>(faulting::AccessViolation());
   };
-  RecoveryProcedure(window);
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kLibraryFault);
+  EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   ExpectEndedByFault(
       "The interface library failed in corvane_special_features (exception C0000005). Restart "
       "the application.");
   EXPECT_EQ(library.halt_attempts(), 3);
   EXPECT_EQ(window.message_passes, 2);
+}
+
+// A text that runs into a page without read access before its terminator is a fault of the
+// export that returned it.
+TEST_F(RecoveryFault, ADescriptorRunningIntoAnUnreadablePageIsAFaultInGetPortDescriptor) {
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const std::size_t page = system.dwPageSize;
+  auto* pages =
+      static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  ASSERT_NE(pages, nullptr);
+  DWORD previous = 0;
+  ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &previous));
+  std::memset(pages + page - 10, 'a', 10);
+  library.descriptor = [&](std::uint32_t, std::uint32_t) { return pages + page - 10; };
+  RecoveryProcedure(window);
+  ExpectEndedByFault(
+      "The interface library failed in get_port_descriptor (exception C0000005). Restart the "
+      "application.");
+  EXPECT_EQ(window.lines()[window.lines().size() - 3], "Number of USB Veyras = 0001");
+  VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 }  // namespace

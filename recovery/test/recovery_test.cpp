@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -27,11 +29,19 @@ const char* const kCountLines[10] = {nullptr,
 
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
 
+// A clock that stands still unless the test moves it.
+class FakeClock final : public ProcedureClock {
+ public:
+  std::chrono::steady_clock::time_point now;
+  std::chrono::steady_clock::time_point Now() const override { return now; }
+};
+
 class RecoveryTest : public ::testing::Test {
  protected:
   Journal journal;
   ScriptedLibrary library{journal};
   ScriptedWindow window{journal};
+  FakeClock clock;
 
   void SetUp() override {
     StopRequested = 0;
@@ -39,7 +49,7 @@ class RecoveryTest : public ::testing::Test {
     window.lines() = {"", "unit_kelm.DLL library loaded.", "", ""};
   }
 
-  void Run() { RecoveryProcedure(window); }
+  void Run() { RecoveryProcedure(window, clock); }
 
   // The report for the scripted version and counts, with the double's descriptor texts.
   Lines ExpectedReport() const {
@@ -215,7 +225,7 @@ TEST_F(RecoveryConnection, ShowHardwareAndItemsOutsideTheGroupConnectToNothing) 
   for (int item : {0, -1, 8}) {
     journal.clear();
     window.hardware_index = item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kReportOnly);
     EXPECT_EQ(window.lines(), ReportThen({})) << "item " << item;
     EXPECT_TRUE(CallsAfterReport().empty()) << "item " << item;
     EXPECT_EQ(window.label, "?.??");
@@ -245,7 +255,7 @@ TEST_F(RecoveryConnection, NothingAttachedWritesTheItemsMessageAndMakesNoPortCal
   for (const ItemMessages& expected : kItemMessages) {
     journal.clear();
     window.hardware_index = expected.item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kNotAttached);
     const std::string type = std::to_string(expected.item + 2);
     EXPECT_EQ(window.lines(), ReportThen({expected.not_attached}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + type + ")"}));
@@ -275,7 +285,7 @@ TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort
     const std::uint32_t type = static_cast<std::uint32_t>(expected.item + 2);
     library.counts[type] = 2;
     window.hardware_index = expected.item;
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kOpenFailure);
     const std::string t = std::to_string(type);
     EXPECT_EQ(window.lines(), ReportThen({expected.open_failure}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + t + ")",
@@ -291,7 +301,7 @@ TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessage
   window.hardware_index = 1;
   library.mode_result = 0x200;
   StopRequested = 1;
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kModeFailure);
   EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", " ",
                                         "Unable to set communications mode to SWD."}));
   EXPECT_EQ(CallsAfterReport(),
@@ -316,7 +326,7 @@ TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenClos
   library.counts[9] = 1;
   window.hardware_index = 7;
   library.critical_error = 0xFFFFFF01u;
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kResetFailure);
   EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", "  ",
                                         "Error resetting hardware interface !!!!!!!!!!!"}));
   EXPECT_EQ(CallsAfterReport(),
@@ -385,7 +395,7 @@ TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
     window.on_messages = [](int pass) {
       if (pass == 40) StopRequested = 1;
     };
-    Run();
+    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kStopped);
     EXPECT_EQ(library.halt_attempts(), 40);
     const Lines& lines = window.lines();
     EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -402,7 +412,7 @@ TEST_F(RecoveryHaltLoop, HaltAndStopInTheSameAttemptWriteBothLines) {
   window.on_messages = [](int pass) {
     if (pass == 3) StopRequested = 1;
   };
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kHalted);
   EXPECT_EQ(library.halt_attempts(), 3);
   const Lines& lines = window.lines();
   EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -495,7 +505,8 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   window.on_messages = [](int pass) {
     if (pass == 2) throw std::bad_alloc();
   };
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kInternalError);
+  EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   EXPECT_EQ(library.halt_attempts(), 2);
   const Lines& lines = window.lines();
   ASSERT_GE(lines.size(), 3u);
@@ -505,12 +516,83 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
                    "try again.",
                    ""}));
   ExpectIdleButtonsRestoredLast();
+  EXPECT_FALSE(InterfaceLibraryAbandoned()) << "the library is freed as usual at the end";
 
   // START works again on the same library.
   window.on_messages = nullptr;
   Run();
   EXPECT_EQ(library.halt_attempts(), 5);
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+}
+
+using RecoveryMisbehavingLibrary = RecoveryTest;
+
+// Every descriptor takes a millisecond of the clock: the report passes the time at which it lets
+// the window process messages after its 2000th port.
+TEST_F(RecoveryMisbehavingLibrary, AReportUnderTwoSecondsProcessesNoMessageALongerOneHeedsStop) {
+  library.descriptor = [this](std::uint32_t, std::uint32_t) {
+    clock.now += std::chrono::milliseconds(1);
+    return "port";
+  };
+  window.hardware_index = 1;
+  library.counts[3] = 1999;
+  library.halt = HaltsAt(1);
+  Run();
+  EXPECT_EQ(window.message_passes, 1) << "only the halt loop's";
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+
+  // A count read from an error code, and a STOP left from an earlier run: the report goes on
+  // after the switch until a STOP clicked now, in its third pass, ends it after that line.
+  journal.clear();
+  window.message_passes = 0;
+  library.counts[3] = 0xFFFFFFFFu;
+  StopRequested = 1;
+  window.on_messages = [](int pass) {
+    if (pass == 3) StopRequested = 1;
+  };
+  Run();
+  const Lines& lines = window.lines();
+  ASSERT_EQ(lines.size(), 4u + 2002u + 2u);
+  EXPECT_EQ(lines[3], "Number of USB Veyras = FFFF");
+  EXPECT_EQ(Lines(lines.end() - 3, lines.end()), (Lines{"       port", "Stopped by user.", ""}));
+  EXPECT_EQ(window.message_passes, 3);
+  EXPECT_EQ(JournalFromLastCall(),
+            (Lines{"get_port_descriptor(3,2002)", "line        port", "messages",
+                   "line Stopped by user.", "START on", "STOP off"}));
+  ExpectIdleButtonsRestoredLast();
+}
+
+TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEveryLineBefore) {
+  library.counts[3] = 50;
+  window.hardware_index = 1;
+  window.log_line_limit() = 20;
+  Run();
+  // The 20th line does not leave room for a new current line: the notice takes its place.
+  Lines expected = ExpectedReport();
+  expected.resize(19);
+  expected.push_back("The log is full: the report stopped here.");
+  EXPECT_EQ(window.lines(), expected);
+  EXPECT_EQ(Calls().back(), "get_port_descriptor(3,16)");
+  ExpectIdleButtonsRestoredLast();
+}
+
+// A library that writes a 32-bit value through the status address: the status byte's home is
+// four zeroed, aligned bytes of its own, and only its first byte is read.
+TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  std::uint32_t first_home = 1;
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 1) std::memcpy(&first_home, &status, 4);
+    const std::uint32_t written = attempt == 3 ? 0xA5A5A5FFu : 0xA5A5A500u;
+    std::memcpy(&status, &written, 4);
+  };
+  Run();
+  EXPECT_EQ(first_home, 0u);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(library.status_addresses[0]) % 4, 0u);
+  EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+  ExpectIdleButtonsRestoredLast();
 }
 
 }  // namespace

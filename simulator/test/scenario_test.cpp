@@ -72,7 +72,7 @@ TEST(ScenarioText, EveryKeyIsReadIntoItsField) {
   EXPECT_EQ(FaultOf(s, Export::version).kind, FaultKind::none);
 }
 
-TEST(ScenarioText, TextsAreRawQuotedNullOrUnterminated) {
+TEST(ScenarioText, TextsAreRawQuotedNullUnterminatedUnreadableOrAnAddress) {
   const Scenario s = Parse(
       "count.4 = 5\n"
       "descriptor.4.1 =\n"
@@ -80,7 +80,8 @@ TEST(ScenarioText, TextsAreRawQuotedNullOrUnterminated) {
       "descriptor.4.3 = \"\"quoted\"\"\n"
       "descriptor.4.4 = unterminated\n"
       "descriptor.4.5 = \xE9t\xE9 \x01\n"
-      "version = null\n");
+      "descriptor.4 = unreadable\n"
+      "version = address 0x10\n");
   const auto& listed = Ports(s, 4).listed;
   EXPECT_EQ(listed.at(1).kind, SimulatedText::Kind::text);
   EXPECT_EQ(listed.at(1).text, "");
@@ -88,11 +89,14 @@ TEST(ScenarioText, TextsAreRawQuotedNullOrUnterminated) {
   EXPECT_EQ(listed.at(3).text, "\"quoted\"");
   EXPECT_EQ(listed.at(4).kind, SimulatedText::Kind::unterminated);
   EXPECT_EQ(listed.at(5).text, "\xE9t\xE9 \x01");
-  EXPECT_EQ(s.version.kind, SimulatedText::Kind::null);
+  EXPECT_EQ(Ports(s, 4).every->kind, SimulatedText::Kind::unreadable);
+  EXPECT_EQ(s.version.kind, SimulatedText::Kind::address);
+  EXPECT_EQ(s.version.address, 0x10u);
 }
 
 TEST(ScenarioText, HaltAndStatusForms) {
   EXPECT_EQ(Parse("halt = never").halt.kind, HaltBehaviour::Kind::never);
+  EXPECT_EQ(Parse("status_bytes = 4").status_bytes, 4u);
   const Scenario timed = Parse("halt = milliseconds 2000\nnot_halted_status = untouched");
   EXPECT_EQ(timed.halt.kind, HaltBehaviour::Kind::milliseconds);
   EXPECT_EQ(timed.halt.amount, 2000u);
@@ -105,6 +109,7 @@ TEST(ScenarioText, HaltAndStatusForms) {
   EXPECT_EQ(empty.version.text, "unit_kelm.DLL SIMULATOR: scenario test.scn");
   EXPECT_EQ(empty.halt.kind, HaltBehaviour::Kind::attempts);
   EXPECT_EQ(empty.halt.amount, 1u);
+  EXPECT_EQ(empty.status_bytes, 1u);
 }
 
 TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
@@ -127,6 +132,8 @@ TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
       {"halt = attempts 0",
        "bad.scn:1: the processor halts at an attempt: \"attempts\" counts from 1"},
       {"not_halted_status = 0x100", "bad.scn:1: expected a byte value or \"untouched\""},
+      {"status_bytes = 2", "bad.scn:1: expected 1 or 4"},
+      {"version = address 16x", "bad.scn:1: \"16x\" is not a 32-bit number"},
       {"fault.get_blok = access_violation", "bad.scn:1: no export is named \"get_blok\""},
       {"fault.version = callee_pops",
        "bad.scn:1: callee_pops needs an export that takes arguments"},

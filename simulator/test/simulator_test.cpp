@@ -35,7 +35,7 @@ std::string Hex(std::uintptr_t value) {
   return digits;
 }
 
-using NoArgumentFn = std::uint32_t(__cdecl*)();
+using NoArgumentFn = std::uint32_t(LIBRARY_CALL*)();
 
 std::uint32_t CallUncalled(EntrySlot slot) {
   return reinterpret_cast<NoArgumentFn>(EntryPointTable[static_cast<std::size_t>(slot)])();
@@ -356,6 +356,30 @@ TEST_F(SimulatorLibraryDeathTest, AnUnterminatedTextIsFollowedByAnInaccessiblePa
         LoadSimulator();
         const volatile char* text = Entry<EntrySlot::version>()();
         static_cast<void>(text[255]);
+      },
+      "");
+}
+
+// A text at any address, one at the first byte of an inaccessible page, and statuses written as
+// 32-bit values.
+TEST_F(SimulatorLibraryDeathTest, UnreadableTextsAndStatusesOfFourBytes) {
+  UseScenario(
+      "version = address 0x10\ncount.3 = 1\ndescriptor.3.1 = unreadable\nstatus_bytes = 4\n"
+      "halt = attempts 2\nnot_halted_status = 0x7F\n");
+  LoadSimulator();
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(Entry<EntrySlot::version>()()), 0x10u);
+  alignas(std::uint32_t) std::uint8_t status[4] = {};
+  HaltAttempt(status[0]);
+  EXPECT_EQ(std::vector<std::uint8_t>(status, status + 4),
+            (std::vector<std::uint8_t>{0x7F, 0xA5, 0xA5, 0xA5}));
+  HaltAttempt(status[0]);
+  EXPECT_EQ(status[0], 0xFF);
+  UnloadInterfaceLibrary();
+  EXPECT_DEATH(
+      {
+        LoadSimulator();
+        const volatile char* text = Descriptor(3, 1);
+        static_cast<void>(text[0]);
       },
       "");
 }

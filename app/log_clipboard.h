@@ -1,0 +1,17 @@
+// The output log's text put on the clipboard, for a colleague or the hardware maker's support.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "output_log.h"
+
+// The log's lines as they stand, CR LF between them, without the empty current line at the end.
+std::string LogText(const ListControl& log);
+
+// Puts 8-bit `text` on the clipboard as CF_TEXT, for `owner`. Another program holding the
+// clipboard open gets a few brief retries; after them, or on any other failure, the clipboard is
+// left as it was and the result is false.
+bool PutTextOnClipboard(HWND owner, std::string_view text);

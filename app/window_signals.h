@@ -1,0 +1,12 @@
+// The platform effects of one window, through the Win32 API and the shell's taskbar.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform_signals.h"
+
+// The effects for `window`: MessageBeep and FlashWindowEx, ITaskbarList3 once the shell has made
+// the taskbar button, and SetThreadExecutionState.
+std::unique_ptr<PlatformSignals> MakeWindowSignals(HWND window);
