@@ -36,10 +36,10 @@ constexpr std::uint32_t kWindowsPerRun = 200;
 // Who makes the attempts, and the gaps between power-ups it gets. Whether an attempt lands in a
 // window depends only on where the power-up falls between two attempts; for every window to be
 // an independent trial, equally likely to fall anywhere, the gaps must spread over many periods
-// of the strategy's attempts, or over one whole period. 5 to 35 ms spreads over 14 periods and
-// more of the back-to-back loops and of 1 ms polling; 5 to 105 ms over one period of polling every
-// 100 ms. Its windows come every 55 ms rather than 20, and it catches next to none of them, so
-// it makes one run, of a fifth as many windows as the others make in all its rounds.
+// of the strategy's attempts, or over one whole period. 5 to 35 ms spreads over 12 periods and
+// more of the back-to-back loops and of 1 ms polling; 5 to 105 ms over about one period of polling
+// every 100 ms. Its windows come every 55 ms rather than 20, and it catches next to none of them,
+// so it makes one run, of a fifth as many windows as the others make in all its rounds.
 struct Strategy {
   const char* name;
   bool program;            // testz.exe, else the polling baseline
@@ -165,10 +165,23 @@ struct Rate {
   double standard_error;
 };
 
-Rate RateOf(const Counts& counts, std::size_t window) {
-  const double n = counts.windows;
-  const double p = counts.hits[window] / n;
-  return {p, std::sqrt(p * (1 - p) / n)};
+// The rate over all of a strategy's runs. Its standard error is that of independent windows, or,
+// when the rounds' rates spread more than that allows (the machine's load moved between them),
+// the one their spread gives: the rounds are then the independent trials.
+Rate RateOf(const std::vector<Counts>& runs, std::size_t window) {
+  Counts all;
+  for (const Counts& run : runs) all += run;
+  const double p = all.hits[window] / static_cast<double>(all.windows);
+  double standard_error = std::sqrt(p * (1 - p) / all.windows);
+  if (runs.size() >= 2) {
+    double squares = 0;
+    for (const Counts& run : runs) {
+      squares += std::pow(run.hits[window] / static_cast<double>(run.windows) - p, 2);
+    }
+    const double rounds = static_cast<double>(runs.size());
+    standard_error = std::max(standard_error, std::sqrt(squares / (rounds - 1) / rounds));
+  }
+  return {p, standard_error};
 }
 
 std::string Format(const char* format, double value) {
@@ -198,11 +211,15 @@ std::string Columns(const std::array<std::string, 10>& columns) {
   return line;
 }
 
-void PrintProbe(std::uint32_t probe_us, const std::array<Counts, kStrategies.size()>& counts) {
+using Runs = std::array<std::vector<Counts>, kStrategies.size()>;
+
+void PrintProbe(std::uint32_t probe_us, const Runs& runs) {
   std::string pace = "probe round trip " + std::to_string(probe_us) + " us; us per attempt:";
   for (std::size_t s = 0; s < kStrategies.size(); ++s) {
+    Counts all;
+    for (const Counts& run : runs[s]) all += run;
     pace += std::string(s == 0 ? " " : ", ") + kStrategies[s].name + " " +
-            Format("%.1f", counts[s].MicrosecondsPerAttempt());
+            Format("%.1f", all.MicrosecondsPerAttempt());
   }
   Print("text", "");
   Print("text", pace);
@@ -210,7 +227,7 @@ void PrintProbe(std::uint32_t probe_us, const std::array<Counts, kStrategies.siz
                          "/bare", "/limit", "2 SE", "ahead of 1 ms"}));
   for (std::size_t w = 0; w < kWindowsUs.size(); ++w) {
     std::array<Rate, kStrategies.size()> rates{};
-    for (std::size_t s = 0; s < kStrategies.size(); ++s) rates[s] = RateOf(counts[s], w);
+    for (std::size_t s = 0; s < kStrategies.size(); ++s) rates[s] = RateOf(runs[s], w);
     const Rate limit = {std::min(1.0, static_cast<double>(kWindowsUs[w]) / probe_us), 0};
     const Rate& program = rates[kProgram];
     const Rate& bare = rates[kBareLoop];
@@ -236,10 +253,10 @@ void MeasureCatchRate(std::uint32_t windows) {
         "standard error, and the power cycles to expect (1 / rate)");
   const std::uint32_t rounds = std::max(1u, (windows + kWindowsPerRun / 2) / kWindowsPerRun);
   for (std::size_t p = 0; p < kProbesUs.size(); ++p) {
-    std::array<Counts, kStrategies.size()> counts{};
+    Runs runs;
     const auto run = [&](std::size_t s, std::uint32_t run_windows, std::uint32_t seed) {
       const Counts one = Run(kStrategies[s], kProbesUs[p], std::max(1u, run_windows), seed);
-      counts[s] += one;
+      runs[s].push_back(one);
       std::string hits;
       for (const std::uint32_t hit : one.hits) hits += " " + std::to_string(hit);
       Print("detail", "catch rate, probe " + std::to_string(kProbesUs[p]) + " us, seed " +
@@ -257,6 +274,6 @@ void MeasureCatchRate(std::uint32_t windows) {
       }
     }
     run(kEvery100Ms, windows / 5, 1);
-    PrintProbe(kProbesUs[p], counts);
+    PrintProbe(kProbesUs[p], runs);
   }
 }
