@@ -6,14 +6,52 @@
 
 namespace {
 
+// COM's three calls the taskbar needs, from ole32.dll loaded at the first update that shows
+// something: imported, it and the libraries it pulls in would be loaded at every start-up, for a
+// taskbar a run may never touch.
+class Ole32 {
+ public:
+  Ole32() : module_(LoadLibraryExA("ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    if (module_ == nullptr) return;
+    initialize_ = Find<decltype(&CoInitializeEx)>("CoInitializeEx");
+    uninitialize_ = Find<decltype(&CoUninitialize)>("CoUninitialize");
+    create_instance_ = Find<decltype(&CoCreateInstance)>("CoCreateInstance");
+  }
+  ~Ole32() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  Ole32(const Ole32&) = delete;
+  Ole32& operator=(const Ole32&) = delete;
+
+  bool Usable() const {
+    return initialize_ != nullptr && uninitialize_ != nullptr && create_instance_ != nullptr;
+  }
+  HRESULT Initialize() const { return initialize_(nullptr, COINIT_APARTMENTTHREADED); }
+  void Uninitialize() const { uninitialize_(); }
+  HRESULT CreateInstance(REFCLSID type, REFIID interface_id, void** object) const {
+    return create_instance_(type, nullptr, CLSCTX_INPROC_SERVER, interface_id, object);
+  }
+
+ private:
+  template <typename Function>
+  Function Find(const char* name) const {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+  }
+
+  HMODULE module_;
+  decltype(&CoInitializeEx) initialize_ = nullptr;
+  decltype(&CoUninitialize) uninitialize_ = nullptr;
+  decltype(&CoCreateInstance) create_instance_ = nullptr;
+};
+
 // COM for one taskbar update on this thread. The interface library runs on this thread too and
 // may have initialised COM itself: a thread already in another mode is used as it is and left so;
 // otherwise the initialisation is undone before the update returns.
 class ComForOneCall {
  public:
-  ComForOneCall() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  explicit ComForOneCall(const Ole32& ole32) : ole32_(ole32), result_(ole32.Initialize()) {}
   ~ComForOneCall() {
-    if (SUCCEEDED(result_)) CoUninitialize();
+    if (SUCCEEDED(result_)) ole32_.Uninitialize();
   }
   ComForOneCall(const ComForOneCall&) = delete;
   ComForOneCall& operator=(const ComForOneCall&) = delete;
@@ -21,6 +59,7 @@ class ComForOneCall {
   bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
 
  private:
+  const Ole32& ole32_;
   HRESULT result_;
 };
 
@@ -54,9 +93,10 @@ class WindowSignals final : public PlatformSignals {
     if (taskbar_button_) ShowOnTaskbar();
   }
 
+  // A new button shows no progress: it needs an update only when there is progress to show.
   void TaskbarButtonCreated() override {
     taskbar_button_ = true;
-    ShowOnTaskbar();
+    if (progress_ != TaskbarProgress::kNone) ShowOnTaskbar();
   }
 
   void KeepAwake(bool awake) override {
@@ -65,14 +105,13 @@ class WindowSignals final : public PlatformSignals {
 
  private:
   // Where the shell has no taskbar list, or it fails, the button shows nothing: no message.
-  void ShowOnTaskbar() const {
-    const ComForOneCall com;
+  void ShowOnTaskbar() {
+    if (ole32_ == nullptr) ole32_ = std::make_unique<Ole32>();
+    if (!ole32_->Usable()) return;
+    const ComForOneCall com(*ole32_);
     if (!com.Usable()) return;
     void* object = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                &object))) {
-      return;
-    }
+    if (FAILED(ole32_->CreateInstance(CLSID_TaskbarList, IID_ITaskbarList3, &object))) return;
     const Taskbar taskbar(static_cast<ITaskbarList3*>(object));
     if (FAILED(taskbar->HrInit())) return;
     taskbar->SetProgressState(window_, ProgressFlag(progress_));
@@ -81,6 +120,7 @@ class WindowSignals final : public PlatformSignals {
   }
 
   HWND window_;
+  std::unique_ptr<Ole32> ole32_;
   TaskbarProgress progress_ = TaskbarProgress::kNone;
   bool taskbar_button_ = false;
 };
