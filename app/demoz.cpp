@@ -114,20 +114,28 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(i
   if (taskbar_button_created_ != 0) {
     ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
-  // Sized and laid out for that screen's DPI.
+  // Sized and laid out for that screen's DPI; created at the size for the layout's own.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
   font_ = MainFormFont(dpi_);
   line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
-  SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
-               ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (dpi_ != kDesignDpi) {
+    SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
+                 ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   SetIcons();
+  // Each control is made in its place: a move per control would cost as much again.
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
   for (const ControlLayout& layout : kMainFormLayout) {
-    controls_[static_cast<std::size_t>(layout.name)] = CreateControl(layout);
+    controls_[static_cast<std::size_t>(layout.name)] =
+        CreateControl(layout, PlaceOf(places, layout.name));
   }
   list_box_ = ListBoxControl(Control(ControlName::ListBox1).window);
   controls_made_ = true;
-  ApplyLayout(CurrentPlaces());
+  FitLabelsToText(places);
+  laid_out_for_ = {client.right, client.bottom, dpi_, line_height_};
 }
 
 TMainform::~TMainform() {
@@ -135,17 +143,18 @@ TMainform::~TMainform() {
 }
 
 HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                            HWND parent, int id) {
-  HWND child = CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance_, nullptr);
+                            HWND parent, int id, const Bounds& bounds) {
+  HWND child =
+      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
+                      bounds.top, bounds.width, bounds.height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   if (child == nullptr)
     throw std::runtime_error(std::string("a control could not be created: ") + window_class);
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return child;
 }
 
-FormControl TMainform::CreateControl(const ControlLayout& layout) {
+FormControl TMainform::CreateControl(const ControlLayout& layout, const ControlPlace& place) {
   const bool in_panel = layout.parent == ControlParent::kPanel1;
   HWND parent = in_panel ? Panel1() : Handle();
   const int id = ControlId(layout.name);
@@ -158,32 +167,33 @@ FormControl TMainform::CreateControl(const ControlLayout& layout) {
       // Its keys are offered to the window first (WM_VKEYTOITEM), for Ctrl+C.
       control.window = CreateChild(
           "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
-          WS_EX_CLIENTEDGE, parent, id);
+          WS_EX_CLIENTEDGE, parent, id, place.bounds);
       SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
       break;
     case ControlKind::kPanel:
       // Clipping its children, so that a resize does not erase them all before they repaint.
-      control.window =
-          CreateChild(kPanelClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, id);
+      control.window = CreateChild(kPanelClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent,
+                                   id, place.bounds);
       break;
     case ControlKind::kLabel:
-      control.window =
-          CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0, parent, id);
+      control.window = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0, parent,
+                                   id, place.bounds);
       break;
     case ControlKind::kPushButton:
-      control.window = CreateChild("BUTTON", layout.text,
-                                   group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0, parent, id);
+      control.window =
+          CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                      parent, id, place.bounds);
       break;
     case ControlKind::kRadioGroup:
       // The frame draws only its lines and caption: transparent, it is not clipped out of the
       // panel, whose face shows inside it, and it paints after the radio buttons within it.
       control.window = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX,
-                                   WS_EX_TRANSPARENT, parent, id);
+                                   WS_EX_TRANSPARENT, parent, id, place.bounds);
       for (int i = 0; i < layout.items.count; ++i) {
         const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-        control.items.push_back(CreateChild("BUTTON", layout.items.texts[i],
-                                            first | disabled | BS_AUTORADIOBUTTON, 0, parent,
-                                            RadioItemId(layout.name, i)));
+        control.items.push_back(CreateChild(
+            "BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0, parent,
+            RadioItemId(layout.name, i), place.items[static_cast<std::size_t>(i)]));
       }
       SendMessageA(control.items.front(), BM_SETCHECK, BST_CHECKED, 0);
       break;
@@ -208,14 +218,25 @@ void TMainform::FitLabelToText(HWND label, int layout_height) {
   InvalidateRect(label, nullptr, TRUE);
 }
 
-void TMainform::ApplyLayout(const MainFormPlaces& places) {
+void TMainform::FitLabelsToText(const MainFormPlaces& places) {
+  for (const ControlLayout& layout : kMainFormLayout) {
+    if (layout.kind != ControlKind::kLabel) continue;
+    FitLabelToText(Control(layout.name).window, PlaceOf(places, layout.name).bounds.height);
+  }
+}
+
+void TMainform::LayOut(int client_width, int client_height) {
+  const LayoutInputs inputs{client_width, client_height, dpi_, line_height_};
+  if (inputs == laid_out_for_) return;
+  laid_out_for_ = inputs;
+  const MainFormPlaces places = LayOutMainForm(client_width, client_height, dpi_, line_height_);
   for (const ControlLayout& layout : kMainFormLayout) {
     const FormControl& control = Control(layout.name);
     const ControlPlace& place = PlaceOf(places, layout.name);
     MoveTo(control.window, place.bounds);
     for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
-    if (layout.kind == ControlKind::kLabel) FitLabelToText(control.window, place.bounds.height);
   }
+  FitLabelsToText(places);
 }
 
 MainFormPlaces TMainform::CurrentPlaces() const {
@@ -368,8 +389,8 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 }
 
 void TMainform::OnSize(int client_width, int client_height) {
-  if (!controls_made_) return;
-  ApplyLayout(LayOutMainForm(client_width, client_height, dpi_, line_height_));
+  // The first show reports the size the window was made at: nothing moves then.
+  if (controls_made_) LayOut(client_width, client_height);
 }
 
 void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
@@ -383,15 +404,13 @@ void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
   font_ = std::move(font);
   SetIcons();
   SendMessageA(ListBox1().Handle(), LB_SETITEMHEIGHT, 0, line_height_);
-  RECT before;
-  GetClientRect(Handle(), &before);
-  // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI.
+  // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI;
+  // one that keeps its size does not, and is laid out here.
   SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT after;
-  GetClientRect(Handle(), &after);
-  // One that keeps its size does not: the layout is made here instead.
-  if (after.right == before.right && after.bottom == before.bottom) ApplyLayout(CurrentPlaces());
+  RECT client;
+  GetClientRect(Handle(), &client);
+  LayOut(client.right, client.bottom);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

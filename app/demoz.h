@@ -74,16 +74,17 @@ class TMainform final : public Window, public RecoveryWindow {
   const FormControl& Control(ControlName name) const {
     return controls_[static_cast<std::size_t>(name)];
   }
-  // Makes one control of the layout in its parent, with its texts, styles and font; ApplyLayout
-  // then puts it in its place.
-  FormControl CreateControl(const ControlLayout& layout);
+  // Makes one control of the layout in its place in its parent, with its texts, styles and font.
+  FormControl CreateControl(const ControlLayout& layout, const ControlPlace& place);
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                   HWND parent, int id);
+                   HWND parent, int id, const Bounds& bounds);
   // Sizes a label to its text, at least `layout_height` high.
   void FitLabelToText(HWND label, int layout_height);
-  // Moves and sizes every control to its place, radio items included and labels sized to their
-  // texts: at creation, on a resize and on a DPI change.
-  void ApplyLayout(const MainFormPlaces& places);
+  void FitLabelsToText(const MainFormPlaces& places);
+  // Moves and sizes every control to its place for this client area at the window's DPI, radio
+  // items included and labels sized to their texts: on a resize and on a DPI change. Nothing
+  // moves when the client area, DPI and line height are those of the last layout.
+  void LayOut(int client_width, int client_height);
   // The layout for the window's client area as it is now.
   MainFormPlaces CurrentPlaces() const;
   // The program's icon in the title bar and the task switcher, at the sizes of the window's DPI.
@@ -116,6 +117,9 @@ class TMainform final : public Window, public RecoveryWindow {
   OwnedIcon small_icon_;
   std::array<FormControl, kControlCount> controls_;  // indexed by ControlName
   bool controls_made_ = false;
+  // What the controls' places were last computed from: client width and height, DPI, line height.
+  using LayoutInputs = std::array<int, 4>;
+  LayoutInputs laid_out_for_{};
   ListBoxControl list_box_;  // ListBox1 as the log's list control
   HWND saved_focus_ = nullptr;
   HWND parked_focus_ = nullptr;  // where a disabled button left the focus
