@@ -62,6 +62,38 @@ GdiObject<HFONT> MainFormFont(int dpi) {
   return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
 }
 
+// Texts measured as the window draws them: the screen's device context with the window font.
+class TextMeasure {
+ public:
+  explicit TextMeasure(HFONT font)
+      : screen_(DeviceContextOf(nullptr)), selected_(Select(screen_.get(), font)) {}
+
+  // A label's place for `text`: labels grow to the right from the layout's top-left corner, and a
+  // face that draws shorter than the layout's keeps the layout's height.
+  Bounds LabelBounds(std::string_view text, const Bounds& place) const {
+    SIZE size{};
+    GetTextExtentPoint32A(screen_.get(), text.data(), static_cast<int>(text.size()), &size);
+    return {place.left, place.top, size.cx, std::max<int>(size.cy, place.height)};
+  }
+
+ private:
+  WindowDc screen_;
+  Selection selected_;
+};
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
+  return text;
+}
+
+// Moves a label to its place for the text it shows, drawn anew.
+void PlaceLabel(HWND label, const Bounds& place, const TextMeasure& measure) {
+  MoveTo(label, measure.LabelBounds(WindowText(label), place));
+  InvalidateRect(label, nullptr, TRUE);
+}
+
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
 // Label6's colour in the system's look as it is now.
@@ -128,13 +160,15 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(i
   RECT client;
   GetClientRect(Handle(), &client);
   const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
+  const TextMeasure measure(font_.Get());
   for (const ControlLayout& layout : kMainFormLayout) {
-    controls_[static_cast<std::size_t>(layout.name)] =
-        CreateControl(layout, PlaceOf(places, layout.name));
+    ControlPlace place = PlaceOf(places, layout.name);
+    if (layout.kind == ControlKind::kLabel)
+      place.bounds = measure.LabelBounds(layout.text, place.bounds);
+    controls_[static_cast<std::size_t>(layout.name)] = CreateControl(layout, place);
   }
   list_box_ = ListBoxControl(Control(ControlName::ListBox1).window);
   controls_made_ = true;
-  FitLabelsToText(places);
   laid_out_for_ = {client.right, client.bottom, dpi_, line_height_};
 }
 
@@ -201,42 +235,22 @@ FormControl TMainform::CreateControl(const ControlLayout& layout, const ControlP
   return control;
 }
 
-void TMainform::FitLabelToText(HWND label, int layout_height) {
-  const int length = GetWindowTextLengthA(label);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  GetWindowTextA(label, text.data(), length + 1);
-  SIZE size{};
-  {
-    const WindowDc dc = DeviceContextOf(label);
-    const Selection selected = Select(dc.get(), font_.Get());
-    GetTextExtentPoint32A(dc.get(), text.c_str(), length, &size);
-  }
-  // Labels grow to the right: the top-left corner stays. A face that draws shorter than the
-  // layout's keeps the layout's height.
-  SetWindowPos(label, nullptr, 0, 0, size.cx, std::max<int>(size.cy, layout_height),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(label, nullptr, TRUE);
-}
-
-void TMainform::FitLabelsToText(const MainFormPlaces& places) {
-  for (const ControlLayout& layout : kMainFormLayout) {
-    if (layout.kind != ControlKind::kLabel) continue;
-    FitLabelToText(Control(layout.name).window, PlaceOf(places, layout.name).bounds.height);
-  }
-}
-
 void TMainform::LayOut(int client_width, int client_height) {
   const LayoutInputs inputs{client_width, client_height, dpi_, line_height_};
   if (inputs == laid_out_for_) return;
   laid_out_for_ = inputs;
   const MainFormPlaces places = LayOutMainForm(client_width, client_height, dpi_, line_height_);
+  const TextMeasure measure(font_.Get());
   for (const ControlLayout& layout : kMainFormLayout) {
     const FormControl& control = Control(layout.name);
     const ControlPlace& place = PlaceOf(places, layout.name);
+    if (layout.kind == ControlKind::kLabel) {
+      PlaceLabel(control.window, place.bounds, measure);
+      continue;
+    }
     MoveTo(control.window, place.bounds);
     for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
   }
-  FitLabelsToText(places);
 }
 
 MainFormPlaces TMainform::CurrentPlaces() const {
@@ -315,7 +329,8 @@ int TMainform::CommunicationTypeIndex() {
 
 void TMainform::SetVersionLabel(std::string_view text) {
   SetWindowTextA(Label6(), std::string(text).c_str());
-  FitLabelToText(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds.height);
+  PlaceLabel(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds,
+             TextMeasure(font_.Get()));
   UpdateWindow(Label6());
 }
 

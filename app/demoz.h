@@ -78,9 +78,6 @@ class TMainform final : public Window, public RecoveryWindow {
   FormControl CreateControl(const ControlLayout& layout, const ControlPlace& place);
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    HWND parent, int id, const Bounds& bounds);
-  // Sizes a label to its text, at least `layout_height` high.
-  void FitLabelToText(HWND label, int layout_height);
-  void FitLabelsToText(const MainFormPlaces& places);
   // Moves and sizes every control to its place for this client area at the window's DPI, radio
   // items included and labels sized to their texts: on a resize and on a DPI change. Nothing
   // moves when the client area, DPI and line height are those of the last layout.
