@@ -130,6 +130,17 @@ TEST_F(DpiChange, MovingToAScreenOfHigherDpiScalesTheLayoutAndTheFontOfEveryCont
   EXPECT_EQ(label6.height, ListLineHeight()) << "the label fits its text in the new font";
 }
 
+TEST_F(DpiChange, AChangeThatKeepsTheWindowsSizeStillScalesTheLayout) {
+  // No WM_SIZE comes for a client area that keeps its size: the window lays itself out anew.
+  RECT outer;
+  GetWindowRect(form.Handle(), &outer);
+  MoveToScreen(144, outer);
+  const Bounds button = BoundsIn(form.Button1(), form.Panel1());
+  EXPECT_EQ(button.width, 125);
+  EXPECT_EQ(button.height, 53);
+  EXPECT_EQ(BoundsIn(form.Panel1(), form.Handle()).width, 302);
+}
+
 TEST_F(DpiChange, MovingBackToNinetySixDpiGivesBackTheTablesLayout) {
   MoveToScreen(192, RECT{0, 0, 1228, 872});
   MoveToScreen(96, RECT{50, 50, 50 + 614, 50 + 436});
