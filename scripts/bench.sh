@@ -14,10 +14,13 @@ began=$SECONDS
 
 scripts/setup.sh
 source scripts/wine-env.sh
-# The 32-bit program under 32-bit Wine; on a host that runs 64-bit programs only, the 64-bit build
-# under 64-bit Wine (the table says which).
-preset="$(windows_preset_of_host)"
-[ "$preset" = windows-i686 ] || export TESTZ_WINE_BITS=64
+# The 32-bit program where it runs natively; where it runs only through the emulator (or not at
+# all), the 64-bit build of the same sources: an emulated program is never timed.
+use_windows_build timing
+preset="$TESTZ_PRESET"
+if [ -n "$TESTZ_BUILD_NOTE" ]; then
+  echo "Timing the 64-bit build: $TESTZ_BUILD_NOTE." >&2
+fi
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target core_benchmark
 cmake --preset "$preset" >/dev/null
@@ -77,6 +80,9 @@ awk -v p="$program_bytes" -v b="$baseline_bytes" 'BEGIN {
   echo
   echo "Benchmarks of testz.exe, $(date '+%Y-%m-%d %H:%M %Z')"
   echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $("$TESTZ_WINE" --version), $preset build"
+  if [ -n "$TESTZ_BUILD_NOTE" ]; then
+    echo "The $preset build was timed: $TESTZ_BUILD_NOTE."
+  fi
   awk -F'\t' '
     BEGIN { printf "\n%-66s %11s %11s %7s  %s\n", "", "program", "baseline", "ratio", "goal" }
     $1 == "section" { printf "\n%s\n", $2 }

@@ -9,14 +9,13 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 scripts/setup.sh
 source scripts/wine-env.sh
-# The 32-bit program under 32-bit Wine; a host that runs 64-bit programs only gets the 64-bit
-# build of the same sources under 64-bit Wine.
-preset="$(windows_preset_of_host)"
-if [ "$preset" = windows-x86_64 ]; then
-  echo "This host cannot run 32-bit programs: showing the 64-bit build under 64-bit Wine."
-  export TESTZ_WINE_BITS=64
-  source scripts/wine-env.sh
+# The program as shipped, under 32-bit Wine (natively or through the emulator); a host where no
+# 32-bit program runs gets the 64-bit build of the same sources.
+use_windows_build tests
+if [ -n "$TESTZ_BUILD_NOTE" ]; then
+  echo "Showing the 64-bit build: $TESTZ_BUILD_NOTE."
 fi
+preset="$TESTZ_PRESET"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target testz simulator demo_session
 

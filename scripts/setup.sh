@@ -1,6 +1,9 @@
 #!/bin/bash
-# Installs what the build, the tests and the demo need from Debian's packages, only what is missing.
+# Installs what the build, the tests and the demo need from Debian's packages, only what is
+# missing; on a host whose kernel runs no 32-bit code it also makes 32-bit programs run through
+# the user-mode emulator (scripts/emulator.sh).
 set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb xauth
@@ -11,22 +14,48 @@ if [ "$(id -u)" -ne 0 ]; then
   as_root=(sudo)
 fi
 
-# Wine's 32-bit half comes from the i386 architecture.
+missing() {
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$package"
+    fi
+  done
+}
+
+source scripts/emulator.sh
+emulator_wanted=N
+if emulator_needed; then
+  emulator_wanted=Y
+fi
+
+# Wine's 32-bit half comes from the i386 architecture, the emulator from bookworm-backports.
+updated=N
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
+  updated=Y
+fi
+if [ "$emulator_wanted" = Y ] && add_backports_suite; then
+  updated=Y
 fi
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
+mapfile -t absent < <(missing "${packages[@]}")
+if [ "$emulator_wanted" = Y ] && ! emulator_installed; then
+  updated=Y
+fi
+if [ "$updated" = Y ] || [ "${#absent[@]}" -gt 0 ]; then
+  "${as_root[@]}" apt-get update -q
+fi
+
+# The emulator first: the 32-bit packages run 32-bit programs as they are installed.
+# A host that refuses it runs the Windows tests on the 64-bit build (scripts/wine-env.sh).
+if [ "$emulator_wanted" = Y ]; then
+  if ! install_emulator || ! register_emulator; then
+    echo "setup: 32-bit programs cannot run on this host; the Windows tests use the 64-bit build" >&2
   fi
-done
-
-if [ "${#missing[@]}" -eq 0 ]; then
-  exit 0
 fi
 
-echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -q
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+if [ "${#absent[@]}" -gt 0 ]; then
+  echo "Installing: ${absent[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${absent[@]}"
+fi

@@ -11,9 +11,10 @@ shift $(($# < 2 ? $# : 2))
 
 scripts/setup.sh
 source scripts/wine-env.sh
-# The 64-bit test build on a host that runs 64-bit programs only (its launches draw no faults).
-preset="$(windows_preset_of_host)"
-[ "$preset" = windows-i686 ] || export TESTZ_WINE_BITS=64
+# The program as shipped wherever 32-bit programs run; the 64-bit build (whose launches draw no
+# faults) only where none does.
+use_windows_build tests
+preset="$TESTZ_PRESET"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target soak
 
