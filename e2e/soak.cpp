@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "fault_codes.h"
 #include "ui_driver.h"
 
 namespace {
@@ -330,11 +331,10 @@ const std::string kAttemptPrefix =
     "corvane_special_features(44000100, 00000001, 00000000, "
     "00000000, 00000000, ";
 
+// The code the platform reports for a fault of the scenario's kind, or for "read_fault": the
+// program's copy of a text it cannot read.
 std::string ExceptionCode(const std::string& kind) {
-  if (kind == "access_violation") return "C0000005";
-  if (kind == "illegal_instruction") return "C000001D";
-  if (kind == "divide_by_zero") return "C0000094";
-  return "?";
+  return FaultCodeText(kind == "read_fault" ? PlatformFault::kReadFault : FaultOfKind(kind));
 }
 
 std::string FaultLine(const std::string& export_name, const std::string& kind) {
@@ -451,7 +451,7 @@ class ContractChecker {
 
   // A text the program cannot read faults in its copy, as the export that returned it would.
   bool Unreadable(const std::string& name) {
-    Faulted(name, "an unreadable text of " + name, "access_violation");
+    Faulted(name, "an unreadable text of " + name, "read_fault");
     return true;
   }
 

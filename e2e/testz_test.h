@@ -13,11 +13,6 @@ using Lines = std::vector<std::string>;
 
 inline constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
 
-// The program catches a library call that faults in its 32-bit build, the library's own platform.
-// The 64-bit test build (for hosts that run 64-bit programs only) calls the library unguarded, and
-// the tests of faults do not apply to it.
-inline constexpr bool kLibraryFaultsCaught = sizeof(void*) == 4;
-
 // What lies beside testz.exe as unit_kelm.DLL.
 enum class Library { kNone, kSimulator, kSimulatorWithoutGetBlock };
 

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 #include <intrin.h>
-#include <malloc.h>
 #include <setjmp.h>
+
+#include "stack_guard.h"
 
 #if defined(_MSC_VER)
 
@@ -32,7 +33,7 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
   __try {
     return InvokeTyped(entry, args, count);
   } __except (*fault = GetExceptionCode(), EXCEPTION_EXECUTE_HANDLER) {
-    if (*fault == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
+    if (*fault == EXCEPTION_STACK_OVERFLOW) RearmStackGuardPage();
     return 0;
   }
 }
@@ -85,7 +86,7 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
   }
   __writefsdword(0, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(guard.next)));
 
-  if (guard.code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();  // re-arms the guard page
+  if (guard.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuardPage();
   if (guard.code != 0) {
     *fault = guard.code;
   } else {

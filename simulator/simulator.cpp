@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "faults.h"
 #include "platform.h"
 #include "power_cycled_board.h"
 #include "trace.h"
@@ -98,36 +99,12 @@ void Wait(std::uint32_t microseconds) {
   }
 }
 
-volatile bool keep_recursing = true;
-
-// Every frame stays in use until the call below it returns, so the recursion cannot become a loop.
-std::uint32_t Recurse(const volatile char* caller_frame) {
-  volatile char frame[512];
-  frame[0] = caller_frame[0];
-  if (keep_recursing) Recurse(frame);
-  return static_cast<std::uint32_t>(frame[0]);
-}
-
 void CommitFault(FaultKind kind) {
   switch (kind) {
-    case FaultKind::access_violation: {
-      volatile std::uintptr_t address = 8;
-      *reinterpret_cast<volatile std::uint32_t*>(address) = 0;
-      break;
-    }
-    case FaultKind::illegal_instruction: __builtin_trap();
-    case FaultKind::divide_by_zero: {
-      volatile std::uint32_t dividend = 1;
-      volatile std::uint32_t zero = 0;
-      volatile std::uint32_t quotient = dividend / zero;
-      static_cast<void>(quotient);
-      break;
-    }
-    case FaultKind::stack_overflow: {
-      const volatile char start = 0;
-      Recurse(&start);
-      break;
-    }
+    case FaultKind::access_violation: faults::AccessViolation(); break;
+    case FaultKind::illegal_instruction: faults::IllegalInstruction();
+    case FaultKind::divide_by_zero: faults::DivideByZero(); break;
+    case FaultKind::stack_overflow: faults::StackOverflow(); break;
     case FaultKind::callee_pops:
     case FaultKind::none: break;
   }

@@ -1,31 +1,29 @@
-// Functions that fault in each way a library call can, for the tests of the guard around calls.
+// Exports that fault in each way a library call can, for the tests of the guard around calls:
+// the simulator's faults, in the call shapes of the library's exports.
 #pragma once
 
 #include <cstdint>
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
+
+#include "faults.h"
 
 namespace faulting {
 
-// Read through a volatile, so that the compiler cannot see the faults coming.
-inline volatile std::uint32_t zero = 0;
-
 inline std::uint32_t __cdecl AccessViolation() {
-  return *reinterpret_cast<volatile std::uint32_t*>(zero);
+  faults::AccessViolation();
+  return 0;
 }
 
 inline std::uint32_t __cdecl IllegalInstruction() {
-#if defined(_MSC_VER)
-  __ud2();
-#else
-  __builtin_trap();
-#endif
+  faults::IllegalInstruction();
 }
 
 // Takes (and ignores) the two arguments of open_port.
-inline std::uint32_t __cdecl DivideByZero(std::uint32_t type, std::uint32_t port) {
-  return (type + port) / zero;
+inline std::uint32_t __cdecl DivideByZero(std::uint32_t, std::uint32_t) {
+  return faults::DivideByZero();
+}
+
+inline std::uint32_t __cdecl StackOverflow() {
+  return faults::StackOverflow();
 }
 
 }  // namespace faulting

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "fault_codes.h"
 #include "faulting_calls.h"
 #include "guarded_call.h"
 #include "recovery_doubles.h"
@@ -22,6 +23,14 @@ using u32 = std::uint32_t;
 u32 __stdcall RemovesItsArguments(u32 feature, u32 one, u32 mode, u32 a, u32 b, std::uint8_t* s,
                                   u32 c) {
   return feature + one + mode + a + b + c + (s == nullptr ? 1u : 0u);
+}
+
+constexpr PlatformFault kAccessViolation = PlatformFault::kAccessViolation;
+
+// The line that names the export and the code the platform reports for the fault.
+std::string FaultLine(const std::string& name, PlatformFault fault) {
+  return "The interface library failed in " + name + " (exception " + FaultCodeText(fault) +
+         "). Restart the application.";
 }
 
 class RecoveryFault : public ::testing::Test {
@@ -69,19 +78,14 @@ class RecoveryFault : public ::testing::Test {
 TEST_F(RecoveryFault, InTheFirstCallEndsBeforeTheReport) {
   Replace(EntrySlot::version, &faulting::AccessViolation);
   RecoveryProcedure(window);
-  EXPECT_EQ(window.lines(),
-            (std::vector<std::string>{"The interface library failed in version (exception "
-                                      "C0000005). Restart the application.",
-                                      ""}));
+  EXPECT_EQ(window.lines(), (std::vector<std::string>{FaultLine("version", kAccessViolation), ""}));
   ExpectEndedByFault(window.lines()[0]);
 }
 
 TEST_F(RecoveryFault, InOpenPortClosesNothingAndCallsNothingMore) {
   Replace(EntrySlot::open_port, &faulting::DivideByZero);
   RecoveryProcedure(window);
-  ExpectEndedByFault(
-      "The interface library failed in open_port (exception C0000094). Restart the "
-      "application.");
+  ExpectEndedByFault(FaultLine("open_port", PlatformFault::kDivideByZero));
   EXPECT_FALSE(Called("close_port"));
   EXPECT_FALSE(Called("corvane_special_features"));
 }
@@ -97,9 +101,7 @@ TEST_F(RecoveryFault, InTheModeCallNamesTheExportAndTheWrongCallingConvention) {
 TEST_F(RecoveryFault, InCheckCriticalErrorEndsBeforeTheVersionLabel) {
   Replace(EntrySlot::check_critical_error, &faulting::IllegalInstruction);
   RecoveryProcedure(window);
-  ExpectEndedByFault(
-      "The interface library failed in check_critical_error (exception C000001D). Restart the "
-      "application.");
+  ExpectEndedByFault(FaultLine("check_critical_error", PlatformFault::kIllegalInstruction));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_FALSE(Called("get_dll_version"));
 }
@@ -111,9 +113,7 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
   };
   EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kLibraryFault);
   EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
-  ExpectEndedByFault(
-      "The interface library failed in corvane_special_features (exception C0000005). Restart "
-      "the application.");
+  ExpectEndedByFault(FaultLine("corvane_special_features", kAccessViolation));
   EXPECT_EQ(library.halt_attempts(), 3);
   EXPECT_EQ(window.message_passes, 2);
 }
@@ -132,9 +132,7 @@ TEST_F(RecoveryFault, ADescriptorRunningIntoAnUnreadablePageIsAFaultInGetPortDes
   std::memset(pages + page - 10, 'a', 10);
   library.descriptor = [&](std::uint32_t, std::uint32_t) { return pages + page - 10; };
   RecoveryProcedure(window);
-  ExpectEndedByFault(
-      "The interface library failed in get_port_descriptor (exception C0000005). Restart the "
-      "application.");
+  ExpectEndedByFault(FaultLine("get_port_descriptor", PlatformFault::kReadFault));
   EXPECT_EQ(window.lines()[window.lines().size() - 3], "Number of USB Veyras = 0001");
   VirtualFree(pages, 0, MEM_RELEASE);
 }
