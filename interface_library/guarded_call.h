@@ -22,6 +22,15 @@ inline constexpr std::uint32_t kStackPointerFault = 0xE0535450u;
 std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
                             std::uint32_t* fault);
 
+#if !defined(_MSC_VER)
+// What the guard unwinds the library's frames with after a fault: the system's RtlUnwind
+// (target frame, target instruction, exception record, return value). A test may put another in
+// its place.
+struct _EXCEPTION_RECORD;
+using GuardUnwindRoutine = void(__stdcall*)(void*, void*, _EXCEPTION_RECORD*, void*);
+extern "C" GuardUnwindRoutine GuardUnwind;
+#endif
+
 template <typename T>
 std::uint32_t ArgumentSlot(T value) {
   if constexpr (std::is_pointer_v<T>) {

@@ -42,6 +42,12 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
 
 extern "C" std::uint32_t InvokeChecked(EntryAddress entry, const std::uint32_t* args,
                                        unsigned count, std::uint32_t* stack_moved);
+// Unwinds through GuardUnwind with the caller's registers kept (invoke_checked_i686.S).
+extern "C" void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
+
+extern "C" {
+GuardUnwindRoutine GuardUnwind = &RtlUnwind;
+}
 
 namespace {
 
@@ -64,8 +70,9 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, 
   GuardFrame* guard = static_cast<GuardFrame*>(frame);
   guard->code = record->ExceptionCode;
   // Lets the handlers the library registered below ours run their unwind, then leaves fs:0
-  // pointing at our record again.
-  RtlUnwind(frame, nullptr, record, nullptr);
+  // pointing at our record again. The system's unwind need not keep the registers that hold
+  // `guard`: it is called through a routine that does.
+  UnwindToFrame(frame, record);
   longjmp(guard->resume, 1);
 }
 

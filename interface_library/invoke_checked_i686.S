@@ -39,3 +39,32 @@ _InvokeChecked:
         popl    %ebx
         popl    %ebp
         ret
+
+/* Unwinds the exception-registration frames above a guard's through the routine that
+   _GuardUnwind points at (the system's RtlUnwind, a stdcall routine of four arguments), keeping
+   the caller's registers as cdecl promises them.
+
+   void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
+
+   Windows' own 32-bit RtlUnwind returns with EBX, ESI and EDI changed, so they are saved here
+   around it, and EBP as well; nothing is read from them after the call before they are
+   restored from the stack. */
+
+        .globl  _UnwindToFrame
+        .def    _UnwindToFrame; .scl 2; .type 32; .endef
+_UnwindToFrame:
+        pushl   %ebp
+        movl    %esp, %ebp
+        pushl   %ebx
+        pushl   %esi
+        pushl   %edi
+        pushl   $0                      /* return value */
+        pushl   12(%ebp)                /* record */
+        pushl   $0                      /* target instruction: back here */
+        pushl   8(%ebp)                 /* target frame */
+        call    *_GuardUnwind           /* removes its four arguments */
+        popl    %edi
+        popl    %esi
+        popl    %ebx
+        popl    %ebp
+        ret

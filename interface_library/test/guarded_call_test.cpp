@@ -8,6 +8,8 @@
 #include "fault_codes.h"
 #include "faulting_calls.h"
 
+extern "C" void __stdcall UnwindClobberingRegisters(void*, void*, _EXCEPTION_RECORD*, void*);
+
 namespace {
 
 using u32 = std::uint32_t;
@@ -76,6 +78,15 @@ void ExpectEachFaultReportedWithItsCode() {
 
 TEST(GuardedInvoke, TurnsEachKindOfFaultIntoItsExceptionCode) {
   ExpectEachFaultReportedWithItsCode();
+}
+
+// Windows' own unwind returns with EBX, ESI and EDI changed (Wine's keeps them): the guard must
+// hold nothing in them across it, whatever the compiler made of its code.
+TEST(GuardedInvoke, CatchesFaultsWhenTheSystemsUnwindChangesTheCallersRegisters) {
+  const GuardUnwindRoutine system = GuardUnwind;
+  GuardUnwind = &UnwindClobberingRegisters;
+  ExpectEachFaultReportedWithItsCode();
+  GuardUnwind = system;
 }
 
 // The codes learnt are a real CPU's where the tests run on one; an emulator may report others,
