@@ -14,13 +14,23 @@ namespace ui {
 namespace {
 
 // No single message to the program waits longer than this, so a hung program cannot hang a test.
-constexpr UINT kMessageTimeoutMs = 5000;
+constexpr Milliseconds kMessageTimeout{5000};
+
+// A limit set for a real CPU, as it applies on this one.
+Milliseconds Stretched(Milliseconds limit) {
+  static const bool emulated = [] {
+    char value[2] = {};
+    return GetEnvironmentVariableA("TESTZ_CPU_EMULATED", value, sizeof value) == 1 &&
+           value[0] == '1';
+  }();
+  return emulated ? 3 * limit : limit;
+}
 
 // Sends a message to another program's window with a time limit; nothing when it timed out.
 std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM w, LPARAM l) {
   DWORD_PTR result = 0;
-  if (SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG | SMTO_BLOCK, kMessageTimeoutMs,
-                          &result) == 0) {
+  if (SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                          static_cast<UINT>(Stretched(kMessageTimeout).count()), &result) == 0) {
     return std::nullopt;
   }
   return static_cast<LRESULT>(result);
@@ -147,7 +157,7 @@ void TypeKey(std::vector<INPUT>& inputs, WORD virtual_key, bool up) {
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const auto deadline = std::chrono::steady_clock::now() + Stretched(timeout);
   while (!condition()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(Milliseconds(10));
@@ -301,7 +311,8 @@ HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) co
 
 std::optional<DWORD> Program::WaitForExit(Milliseconds timeout) {
   if (process_ == nullptr) return std::nullopt;
-  if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(process_.get(), static_cast<DWORD>(Stretched(timeout).count())) !=
+      WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD code = 0;
@@ -312,7 +323,7 @@ std::optional<DWORD> Program::WaitForExit(Milliseconds timeout) {
 void Program::Kill() {
   if (!Running()) return;
   TerminateProcess(process_.get(), 1);
-  WaitForSingleObject(process_.get(), static_cast<DWORD>(kDefaultTimeout.count()));
+  WaitForSingleObject(process_.get(), static_cast<DWORD>(Stretched(kDefaultTimeout).count()));
 }
 
 std::vector<HWND> FindControls(HWND root, const std::string& class_name) {

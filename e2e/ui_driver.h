@@ -16,7 +16,9 @@ namespace ui {
 
 using Milliseconds = std::chrono::milliseconds;
 
-// Every wait of the driver ends after at most this long unless a test gives its own limit.
+// Every wait of the driver ends after at most this long unless a test gives its own limit. A
+// limit is set for a real CPU: the driver stretches every one threefold where the scripts say the
+// CPU is emulated (TESTZ_CPU_EMULATED=1), which is that much slower.
 inline constexpr Milliseconds kDefaultTimeout{10000};
 
 // Polls `condition` every few milliseconds until it holds (true) or `timeout` passes (false).

@@ -119,8 +119,9 @@ TEST(PowerCycledSimulator, HaltsInAWindowOrCountsTheWindowsIntoTheTimingFile) {
                                                  0);
     return status;
   };
-  // A window as long as the gap: from the first power-up on, the processor can be halted.
-  std::ofstream(scenario) << "halt = power_ups 1000\npower_up_gap_ms = 1 1\n";
+  // A window as long as the gap: from the first power-up on, the processor can be halted. The
+  // gap is long enough for the first attempt to land before it even on a loaded, emulated CPU.
+  std::ofstream(scenario) << "halt = power_ups 100000\npower_up_gap_ms = 100 100\n";
   ASSERT_TRUE(LoadInterfaceLibrary(SimulatorPath("").c_str()));
   EXPECT_EQ(attempt(), 0);  // the first attempt comes before the first power-up
   const auto start = std::chrono::steady_clock::now();
