@@ -276,6 +276,15 @@ TEST_F(RecoveryConnection, TheCountIsAskedAgainRatherThanTakenFromTheReport) {
   EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(5)"}));
 }
 
+TEST_F(RecoveryConnection, NoneInTheReportThen65536WhenConnectingOpensThePort) {
+  window.hardware_index = 1;
+  library.count = [](std::uint32_t, int ask) { return ask == 1 ? 0u : 0x10000u; };
+  EXPECT_EQ(RecoveryProcedure(window, clock), RecoveryEnding::kHalted);
+  const Lines calls = CallsAfterReport();
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
+            (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)"}));
+}
+
 TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort) {
   // Only the low byte answers: 0x100 is a failure.
   library.open_result = 0x100;
@@ -320,6 +329,20 @@ TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessage
   EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_EQ(StopRequested, 1);
+}
+
+TEST_F(RecoveryConnection, ACommunicationGroupWithNothingOrAnUnknownItemSelectedUsesSwd) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  for (int item : {-1, 2}) {
+    journal.clear();
+    window.communication_index = item;
+    Run();
+    EXPECT_EQ(window.lines()[ExpectedReport().size() + 1], "Communication via SWD")
+        << "item " << item;
+    EXPECT_EQ(CallsAfterReport().at(2), "corvane_special_features(0x44000001,1,0,0,0,null,0)")
+        << "item " << item;
+  }
 }
 
 TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenCloses) {
@@ -459,14 +482,15 @@ TEST_F(RecoveryVersions, LabelShowsTheLibraryVersionInHundredths) {
   window.hardware_index = 1;
   const std::pair<std::uint32_t, const char*> cases[] = {
       {0xDEAD007Bu, "1.23"}, {0xDEAD0005u, "0.05"},  {0xDEAD0000u, "0.00"},
-      {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"}};
+      {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"},
+      {0x0001007Bu, "1.23"}, {0x00010000u, "0.00"}};
   for (const auto& [version, label] : cases) {
     library.dll_versions = {version, version, version};
     Run();
     EXPECT_EQ(window.label, label) << std::hex << version;
   }
   const Lines calls = CallsAfterReport();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "get_dll_version()"), 18);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "get_dll_version()"), 24);
 }
 
 TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
