@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ const char* const kCountLines[10] = {nullptr,
                                      "Number of Ostrel USB Devices = "};
 
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
+const char* const kAdvicePowerCycle =
+    "Please try power cycling your board until this operation is successful";
 
 // A clock that stands still unless the test moves it.
 class FakeClock final : public ProcedureClock {
@@ -547,6 +550,45 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   Run();
   EXPECT_EQ(library.halt_attempts(), 5);
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+}
+
+using RecoveryEndings = RecoveryTest;
+
+// The user scrolls up in the last message pass, which STOP or a failure ends; the ending finds
+// room for its line, or a log that refuses its new current line. Either way its last line ends
+// in view, cut to 255 characters.
+TEST_F(RecoveryEndings, TheLastLineIsInViewAfterTheUserScrolledUp) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = [](int, std::uint8_t&) {};  // never halts
+  const std::string error_line =
+      "The procedure stopped on an internal error (" + std::string(211, 'x');
+  const struct {
+    bool fills_log;
+    bool throws;
+    RecoveryEnding ending;
+    Lines last_two;
+  } endings[] = {
+      {false, false, RecoveryEnding::kStopped, {"Stopped by user.", ""}},
+      {true,
+       false,
+       RecoveryEnding::kInternalError,
+       {kAdvicePowerCycle, "The log is full: the report stopped here."}},
+      {true, true, RecoveryEnding::kInternalError, {kAdvicePowerCycle, error_line}},
+  };
+  for (const auto& [fills_log, throws, ending, last_two] : endings) {
+    window.log_line_limit() = SIZE_MAX;
+    window.on_messages = [&, fills_log = fills_log, throws = throws](int) {
+      window.first_visible_line() = 0;
+      if (fills_log) window.log_line_limit() = window.lines().size();
+      if (throws) throw std::length_error(std::string(300, 'x'));
+      StopRequested = 1;
+    };
+    EXPECT_EQ(RecoveryProcedure(window, clock), ending);
+    const Lines& lines = window.lines();
+    EXPECT_EQ(Lines(lines.end() - 2, lines.end()), last_two);
+    EXPECT_EQ(window.first_visible_line(), static_cast<int>(lines.size()) - 1) << last_two[1];
+  }
 }
 
 using RecoveryMisbehavingLibrary = RecoveryTest;
