@@ -85,6 +85,8 @@ class ScriptedWindow final : public RecoveryWindow {
   std::vector<std::string>& lines() { return log_.lines; }
   // The most lines the log holds: it refuses to add more.
   std::size_t& log_line_limit() { return log_.line_limit; }
+  // The list's first visible line, as the log last scrolled it or as a test scrolls it.
+  int& first_visible_line() { return log_.first_visible; }
 
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
@@ -104,6 +106,7 @@ class ScriptedWindow final : public RecoveryWindow {
     explicit JournalList(Journal& journal) : journal_(journal) {}
     std::vector<std::string> lines;
     std::size_t line_limit = SIZE_MAX;
+    int first_visible = 0;
     int Count() const override { return static_cast<int>(lines.size()); }
     bool Add(std::string_view text) override;
     std::string Read(int index) const override { return lines.at(static_cast<size_t>(index)); }
@@ -112,7 +115,7 @@ class ScriptedWindow final : public RecoveryWindow {
       return true;
     }
     void Clear() override;
-    void SetFirstVisible(int) override {}
+    void SetFirstVisible(int index) override { first_visible = index; }
     void RedrawNow() override {}
 
    private:

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ const char* const kCountLines[10] = {nullptr,
                                      "Number of Ostrel USB Devices = "};
 
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
+const char* const kAdvicePowerCycle =
+    "Please try power cycling your board until this operation is successful";
 
 // A clock that stands still unless the test moves it.
 class FakeClock final : public ProcedureClock {
@@ -276,6 +279,15 @@ TEST_F(RecoveryConnection, TheCountIsAskedAgainRatherThanTakenFromTheReport) {
   EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(5)"}));
 }
 
+TEST_F(RecoveryConnection, NoneInTheReportThen65536WhenConnectingOpensThePort) {
+  window.hardware_index = 1;
+  library.count = [](std::uint32_t, int ask) { return ask == 1 ? 0u : 0x10000u; };
+  EXPECT_EQ(RecoveryProcedure(window, clock), RecoveryEnding::kHalted);
+  const Lines calls = CallsAfterReport();
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
+            (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)"}));
+}
+
 TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort) {
   // Only the low byte answers: 0x100 is a failure.
   library.open_result = 0x100;
@@ -320,6 +332,20 @@ TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessage
   EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_EQ(StopRequested, 1);
+}
+
+TEST_F(RecoveryConnection, ACommunicationGroupWithNothingOrAnUnknownItemSelectedUsesSwd) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  for (int item : {-1, 2}) {
+    journal.clear();
+    window.communication_index = item;
+    Run();
+    EXPECT_EQ(window.lines()[ExpectedReport().size() + 1], "Communication via SWD")
+        << "item " << item;
+    EXPECT_EQ(CallsAfterReport().at(2), "corvane_special_features(0x44000001,1,0,0,0,null,0)")
+        << "item " << item;
+  }
 }
 
 TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenCloses) {
@@ -459,14 +485,15 @@ TEST_F(RecoveryVersions, LabelShowsTheLibraryVersionInHundredths) {
   window.hardware_index = 1;
   const std::pair<std::uint32_t, const char*> cases[] = {
       {0xDEAD007Bu, "1.23"}, {0xDEAD0005u, "0.05"},  {0xDEAD0000u, "0.00"},
-      {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"}};
+      {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"},
+      {0x0001007Bu, "1.23"}, {0x00010000u, "0.00"}};
   for (const auto& [version, label] : cases) {
     library.dll_versions = {version, version, version};
     Run();
     EXPECT_EQ(window.label, label) << std::hex << version;
   }
   const Lines calls = CallsAfterReport();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "get_dll_version()"), 18);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "get_dll_version()"), 24);
 }
 
 TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
@@ -525,6 +552,45 @@ TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
 }
 
+using RecoveryEndings = RecoveryTest;
+
+// The user scrolls up in the last message pass, which STOP or a failure ends; the ending finds
+// room for its line, or a log that refuses its new current line. Either way its last line ends
+// in view, cut to 255 characters.
+TEST_F(RecoveryEndings, TheLastLineIsInViewAfterTheUserScrolledUp) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = [](int, std::uint8_t&) {};  // never halts
+  const std::string error_line =
+      "The procedure stopped on an internal error (" + std::string(211, 'x');
+  const struct {
+    bool fills_log;
+    bool throws;
+    RecoveryEnding ending;
+    Lines last_two;
+  } endings[] = {
+      {false, false, RecoveryEnding::kStopped, {"Stopped by user.", ""}},
+      {true,
+       false,
+       RecoveryEnding::kInternalError,
+       {kAdvicePowerCycle, "The log is full: the report stopped here."}},
+      {true, true, RecoveryEnding::kInternalError, {kAdvicePowerCycle, error_line}},
+  };
+  for (const auto& [fills_log, throws, ending, last_two] : endings) {
+    window.log_line_limit() = SIZE_MAX;
+    window.on_messages = [&, fills_log = fills_log, throws = throws](int) {
+      window.first_visible_line() = 0;
+      if (fills_log) window.log_line_limit() = window.lines().size();
+      if (throws) throw std::length_error(std::string(300, 'x'));
+      StopRequested = 1;
+    };
+    EXPECT_EQ(RecoveryProcedure(window, clock), ending);
+    const Lines& lines = window.lines();
+    EXPECT_EQ(Lines(lines.end() - 2, lines.end()), last_two);
+    EXPECT_EQ(window.first_visible_line(), static_cast<int>(lines.size()) - 1) << last_two[1];
+  }
+}
+
 using RecoveryMisbehavingLibrary = RecoveryTest;
 
 // Every descriptor takes a millisecond of the clock: the report passes the time at which it lets
@@ -566,7 +632,7 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
   library.counts[3] = 50;
   window.hardware_index = 1;
   window.log_line_limit() = 20;
-  Run();
+  EXPECT_EQ(RecoveryProcedure(window, clock), RecoveryEnding::kInternalError);
   // The 20th line does not leave room for a new current line: the notice takes its place.
   Lines expected = ExpectedReport();
   expected.resize(19);
@@ -577,20 +643,22 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
 }
 
 // A library that writes a 32-bit value through the status address: the status byte's home is
-// four zeroed, aligned bytes of its own, and only its first byte is read.
+// four zeroed, aligned bytes of its own, and only its first byte is read. The second run's home
+// starts at 0 too, whatever the first run's library left on the stack.
 TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   library.counts[3] = 1;
   window.hardware_index = 1;
-  std::uint32_t first_home = 1;
+  std::vector<std::uint32_t> first_homes;
   library.halt = [&](int attempt, std::uint8_t& status) {
-    if (attempt == 1) std::memcpy(&first_home, &status, 4);
-    const std::uint32_t written = attempt == 3 ? 0xA5A5A5FFu : 0xA5A5A500u;
+    if (attempt % 3 == 1) std::memcpy(&first_homes.emplace_back(), &status, 4);
+    const std::uint32_t written = attempt % 3 == 0 ? 0xA5A5A5FFu : 0xA5A5A500u;
     std::memcpy(&status, &written, 4);
   };
   Run();
-  EXPECT_EQ(first_home, 0u);
+  Run();
+  EXPECT_EQ(first_homes, (std::vector<std::uint32_t>{0, 0}));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(library.status_addresses[0]) % 4, 0u);
-  EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(library.halt_attempts(), 6);
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
   ExpectIdleButtonsRestoredLast();
 }
