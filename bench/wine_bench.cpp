@@ -28,6 +28,7 @@
 
 #include "catch_rate.h"
 #include "idle_halt_loop.h"
+#include "library_faults.h"
 #include "measure.h"
 #include "ui_driver.h"
 
@@ -308,8 +309,8 @@ void MeasureCoreLoop(int rounds) {
     if (RunIdleHaltLoop(kAttempts) != kAttempts) Fail("the idle halt loop ended early");
     ns.push_back((Now() - start) * 1e9 / kAttempts);
   }
-  const std::string build = sizeof(void*) == 4 ? "the 32-bit build, guarded library calls"
-                                               : "the 64-bit test build, unguarded library calls";
+  const std::string build = kLibraryFaultsCaught ? "the 32-bit build, guarded library calls"
+                                                 : "the 64-bit test build, unguarded library calls";
   Section("Core loop in " + build + " (median of " + std::to_string(rounds) + ")");
   Row("core loop, no-op library and pass: ns per attempt", Fixed(Median(ns), 1), "");
   Detail("core loop ns/attempt: " + Samples(ns, 2));

@@ -5,6 +5,7 @@
 #include <string>
 #include <type_traits>
 
+#include "library_faults.h"
 #include "unit_library_api_kelm.h"
 
 // What a guarded call reports besides the result: 0 when the export returned normally, the
@@ -13,8 +14,7 @@
 // calling convention than cdecl).
 inline constexpr std::uint32_t kStackPointerFault = 0xE0535450u;
 
-#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
-#define GUARDED_LIBRARY_CALLS 1
+#if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
 
 // Calls entry with count 32-bit arguments, pushed last to first as cdecl does, under a
 // structured-exception frame of its own; the stack pointer is checked and restored after the
@@ -57,7 +57,7 @@ auto GuardedEntryCall(std::uint32_t* fault, Args... args) {
   using Fn = typename CallShape<S>::Fn;
   static_assert(std::is_invocable_v<Fn, Args...>, "arguments do not fit the call shape");
   using Result = std::invoke_result_t<Fn, Args...>;
-#if defined(GUARDED_LIBRARY_CALLS)
+#if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
   const std::uint32_t slots[sizeof...(Args) + 1] = {ArgumentSlot(args)..., 0};
   return ResultFromRegister<Result>(
       GuardedInvoke(EntryPointTable[static_cast<std::size_t>(S)], slots, sizeof...(Args), fault));
@@ -71,7 +71,7 @@ auto GuardedEntryCall(std::uint32_t* fault, Args... args) {
 // a text that cannot be read (a wild pointer, a page without read access) ends the copy with its
 // exception code in *fault, as a fault in the export would, and gives an empty text.
 inline std::string GuardedCopyLibraryText(const char* text, std::uint32_t* fault) {
-#if defined(GUARDED_LIBRARY_CALLS)
+#if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
   char buffer[kLibraryTextLimit];
   const std::uint32_t slots[] = {ArgumentSlot(text), ArgumentSlot(&buffer[0])};
   const std::uint32_t length =

@@ -20,7 +20,7 @@
 
 using u32 = std::uint32_t;
 
-#if defined(_WIN32) && defined(__i386__)
+#if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
 // An export that takes arguments is a stub that jumps on with the stack as its caller left it:
 // to the body, which returns the ordinary cdecl way, or, while the scenario asks for the wrong
 // calling convention, to a twin that removes its own arguments as it returns.

@@ -57,10 +57,3 @@ class OutputFile {
 // byte past them faults; null when the system refuses the memory.
 char* AllocateBeforeGuardPage(std::size_t size);
 void FreeBeforeGuardPage(char* bytes, std::size_t size);
-
-// True where an export can be made to remove its own arguments on return (32-bit Windows).
-#if defined(_WIN32) && defined(__i386__)
-inline constexpr bool kCalleePopsTakesEffect = true;
-#else
-inline constexpr bool kCalleePopsTakesEffect = false;
-#endif

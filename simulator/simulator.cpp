@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "faults.h"
+#include "library_faults.h"
 #include "platform.h"
 #include "power_cycled_board.h"
 #include "trace.h"
@@ -159,7 +160,7 @@ class Call {
   template <typename T>
   T Ends(T result) {
     const Fault& fault = state_.scenario.faults[Index(export_)];
-    simulator_callee_pops[Index(export_)] = kCalleePopsTakesEffect &&
+    simulator_callee_pops[Index(export_)] = kLibraryFaultsCaught &&
                                             fault.kind == FaultKind::callee_pops &&
                                             state_.calls[Index(export_)] >= fault.after_calls;
     return result;
@@ -302,7 +303,7 @@ void SimulatorAttach() {
   for (std::size_t e = 0; e < kExportCount; ++e) {
     const Fault& fault = state.scenario.faults[e];
     simulator_callee_pops[e] =
-        kCalleePopsTakesEffect && fault.kind == FaultKind::callee_pops && fault.after_calls == 0;
+        kLibraryFaultsCaught && fault.kind == FaultKind::callee_pops && fault.after_calls == 0;
   }
 }
 

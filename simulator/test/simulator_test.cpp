@@ -384,7 +384,7 @@ TEST_F(SimulatorLibraryDeathTest, UnreadableTextsAndStatusesOfFourBytes) {
       "");
 }
 
-#if defined(_WIN32) && defined(__i386__)
+#if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
 // Calls a two-argument export the cdecl way but leaves the arguments on the stack, and returns
 // how far the stack pointer moved: -8 when the export left them, 0 when it removed them itself.
 int StackChangeOfTwoArgumentCall(EntryAddress function) {
