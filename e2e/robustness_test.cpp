@@ -1,6 +1,6 @@
 // End-to-end tests of what must not lose the user the window: a library call that faults, odd or
 // unreadable texts from the library, an absurd port count, a status written as 32 bits, a close
-// or the session's end while START runs, a quit, a double START.
+// or the session's end while START runs, a click during a long report, a quit, a double START.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -256,6 +256,22 @@ TEST_F(Robustness, TheSessionEndingStopsTheHaltLoopAndEndsTheProgramAfterIt) {
   EXPECT_TRUE(StartsWith(trace[trace.size() - 2], kHaltAttempt)) << trace[trace.size() - 2];
   EXPECT_EQ(trace.back(), "detach unload");
   EXPECT_EQ(CountOf(trace, "version()"), 2);
+}
+
+// The kind chosen when START is pressed is the one connected, whatever is clicked while a long
+// report lets the window handle its messages.
+TEST_F(Robustness, TheKindChosenAtStartIsConnectedWhateverIsClickedDuringALongReport) {
+  // 40 serial ports at 100 ms a call: the report runs for more than four seconds.
+  Launch(Library::kSimulator, "count.3 = 1\ncount.4 = 40\ncount.9 = 1\ndelay_us = 100000\n");
+  Choose(kVeyra);
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  ASSERT_TRUE(ui::WaitUntil([&] { return CountOf(Trace(), "version()") == 1; }));
+  Choose("OstrelUSB");
+  ASSERT_EQ(CountOf(Trace(), "get_enumerated_number_of_ports(00000009) = 00000001"), 0)
+      << "the click came after the report";
+  ASSERT_TRUE(WaitForLogLine("Success. Processor halted."));
+  EXPECT_EQ(CountOf(Trace(), "open_port(00000003, 00000001) = 00000001"), 1);
+  EXPECT_EQ(CountOf(Trace(), "open_port(00000009, 00000001) = 00000001"), 0);
 }
 
 // A quit posted to the program (as a task manager may) ends the halt loop; the program then ends
