@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "log_clipboard.h"
 #include "message_loop.h"
 #include "recovery_doubles.h"
 
@@ -96,6 +97,21 @@ TEST_F(MainForm, WritingManyLinesKeepsTheNewestInViewAndAReplaceDoesNotScroll) {
   form.ListBox1().Replace(50, "replaced");
   EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 10);
   EXPECT_EQ(form.ListBox1().Read(50), "replaced");
+}
+
+// The log's bytes are in the ANSI code page: their Unicode text on the clipboard comes from it,
+// whatever code page the clipboard's locale (the keyboard layout's) has: Russian, or Greek.
+TEST_F(MainForm, CopiedTextIsOnTheClipboardInUnicodeFromTheAnsiCodePage) {
+  ASSERT_TRUE(PutTextOnClipboard(form.Handle(), "caf\xE9"));
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  HGLOBAL locale = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
+  *static_cast<LCID*>(GlobalLock(locale)) = GetACP() == 1251 ? 0x0408 : 0x0419;
+  GlobalUnlock(locale);
+  SetClipboardData(CF_LOCALE, locale);
+  wchar_t expected[8] = {};
+  MultiByteToWideChar(CP_ACP, 0, "caf\xE9", -1, expected, 8);
+  EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT))), expected);
+  CloseClipboard();
 }
 
 // Records, as the window is about to become visible, how many log lines there are and where
