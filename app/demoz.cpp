@@ -39,6 +39,19 @@ struct DestroyPopupMenu {
 };
 using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
+// Runs its action as it goes, however the scope it guards is left.
+template <typename Action>
+class ScopeExit {
+ public:
+  explicit ScopeExit(Action action) : action_(std::move(action)) {}
+  ~ScopeExit() { action_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  Action action_;
+};
+
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
 int ControlId(ControlName name) {
@@ -353,12 +366,14 @@ void TMainform::Button1Click() {
   // START was disabled, a message sent to the window) starts nothing.
   if (procedure_running_) return;
   procedure_running_ = true;
+  // However the handler is left, a signal that throws included, START may run again, and a close
+  // asked for meanwhile goes ahead, from the message loop.
+  const ScopeExit idle_again([this] {
+    procedure_running_ = false;
+    if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  });
   signals_->ShowProgress(TaskbarProgress::kBusy);
-  const RecoveryEnding ending = RecoveryProcedure(*this);
-  procedure_running_ = false;
-  SignalEnding(*signals_, ending);
-  // A close asked for while the procedure ran goes ahead now, from the message loop.
-  if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  SignalEnding(*signals_, RecoveryProcedure(*this));
 }
 
 void TMainform::FormShow() {
@@ -393,7 +408,7 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_SETTINGCHANGE: OnSystemLookChange(); break;
     case WM_ACTIVATE: OnActivate(w); break;
     case WM_SETFOCUS: OnSetFocus(); return 0;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE: HandleClose(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
@@ -472,7 +487,7 @@ void TMainform::OnSetFocus() {
   if (target != nullptr) SetFocus(target);
 }
 
-void TMainform::OnClose() {
+void TMainform::HandleClose() noexcept {
   if (procedure_running_) {
     // The library is not unloaded under the running procedure: its halt loop, the only place
     // where a close can arrive, is asked to end as STOP asks it, and the window closes once the
@@ -499,7 +514,7 @@ void TMainform::OnEndSession(bool ending) {
   // The session ends: the window closes as if the user closed it, so the library is freed
   // properly; under a running procedure the close waits, as any close does, and the library is
   // not freed before the procedure has ended.
-  OnClose();
+  HandleClose();
 }
 
 void TMainform::OnDestroy() {

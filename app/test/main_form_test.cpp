@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log_clipboard.h"
@@ -333,12 +335,15 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
 }
 
-// The effects beyond the window, recorded in order.
+// The effects beyond the window, recorded in order; with fail_busy, the next busy throws instead.
 class RecordingSignals final : public PlatformSignals {
  public:
   Lines effects;
+  bool fail_busy = false;
   void Success() override { effects.push_back("success"); }
   void ShowProgress(TaskbarProgress progress) override {
+    if (progress == TaskbarProgress::kBusy && std::exchange(fail_busy, false))
+      throw std::bad_alloc();
     effects.push_back(progress == TaskbarProgress::kNone   ? "no progress"
                       : progress == TaskbarProgress::kBusy ? "busy"
                                                            : "failed");
@@ -397,6 +402,14 @@ TEST_F(MainFormSignals, TheSleepRequestGoesAtTheSessionsEndBeforeTheDeferredClos
   EXPECT_TRUE(IsWindow(window)) << "the close waits for the procedure";
   ProcessPendingMessages(window);
   EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(MainFormSignals, ASignalThatThrowsAtStartLeavesStartToRunAgainAndTheWindowToClose) {
+  signals.fail_busy = true;
+  EXPECT_EQ(Start(0), Lines{});
+  EXPECT_EQ(Start(0), (Lines{"busy", "no progress"}));
+  SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(form.Handle()));
 }
 
 }  // namespace
