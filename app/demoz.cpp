@@ -348,9 +348,10 @@ void TMainform::SetVersionLabel(std::string_view text) {
 }
 
 void TMainform::ProcessMessages() {
-  // The program is to end (a WM_QUIT, left in the queue for the message loop): the halt loop
-  // ends as STOP ends it.
-  if (ProcessPendingMessages(Handle())) Button2Click();
+  // The program is to end (a WM_QUIT, left in the queue for the message loop), or a close or the
+  // session's end waits for the procedure: the halt loop ends as STOP ends it. A close that came
+  // while the stop flag was cleared since (inside a library call that handled messages) counts.
+  if (ProcessPendingMessages(Handle()) || close_pending_) Button2Click();
 }
 
 void TMainform::HaltLoopStarted() {

@@ -319,6 +319,24 @@ TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterThePr
   EXPECT_FALSE(library.Installed());
 }
 
+// A library that handles messages inside its own calls: a close handled there, before the halt
+// loop clears the stop flag, still ends the loop at its first check.
+TEST_F(MainForm, ACloseHandledInsideALibraryCallBeforeTheHaltLoopEndsItsFirstAttempt) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  HWND window = form.Handle();
+  library.count = [&](std::uint32_t type, int ask) {
+    if (ask == 2) SendMessageA(window, WM_CLOSE, 0, 0);
+    return library.counts[type];
+  };
+  library.halt = HaltsAt(1000);  // unless the close ends the loop
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1(), BM_CLICK, 0, 0);
+  EXPECT_EQ(library.halt_attempts(), 1);
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+}
+
 TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   Journal journal;
   ScriptedLibrary library(journal);
