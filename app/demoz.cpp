@@ -510,12 +510,14 @@ LRESULT TMainform::OnQueryEndSession() {
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
-  // The process may end as soon as this returns: the request not to sleep goes now.
+  // Once the releases below are done, whatever they do, the window closes as a close from the
+  // user does: at once when no procedure runs; under a running one the close waits, as any close
+  // does, for a procedure end that may never come.
+  const ScopeExit close_after([this] { HandleClose(); });
+  // Windows may end the process at any moment once this returns: the request not to sleep and
+  // the taskbar button's progress go now.
   awake_.reset();
-  // The session ends: the window closes as if the user closed it, so the library is freed
-  // properly; under a running procedure the close waits, as any close does, and the library is
-  // not freed before the procedure has ended.
-  HandleClose();
+  signals_->ShowProgress(TaskbarProgress::kNone);
 }
 
 void TMainform::OnDestroy() {

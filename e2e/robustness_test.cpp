@@ -235,8 +235,9 @@ TEST_F(Robustness, ACloseDuringAReportThatEndsThereWaitsForItsEnd) {
 }
 
 // The session ending: asked first, then ended. The question stops a running halt loop as STOP
-// does and gets a yes; its end closes the program, but not before a running loop has ended.
-TEST_F(Robustness, TheSessionEndingStopsTheHaltLoopAndEndsTheProgramAfterIt) {
+// does and gets a yes. Windows may end the process as soon as the end has returned: the idle
+// window has closed by then.
+TEST_F(Robustness, TheSessionEndingStopsTheHaltLoopAndItsEndClosesTheIdleWindowBeforeReturning) {
   Launch(Library::kSimulator, kNeverHalts);
   ASSERT_NO_FATAL_FAILURE(StartHaltLoop(kVeyra));
   const Lines running = Log();
@@ -245,17 +246,15 @@ TEST_F(Robustness, TheSessionEndingStopsTheHaltLoopAndEndsTheProgramAfterIt) {
   const Lines log = Log();
   EXPECT_EQ(Lines(log.end() - 3, log.end()), (Lines{kAdvice, kStopped, ""}));
 
-  // Suppose another program refused and the session went on: START works again, and this time
-  // the session's end arrives while the loop runs.
+  // Suppose another program refused and the session went on: START works again, until STOP.
   ASSERT_TRUE(ui::Send(window_, WM_ENDSESSION, FALSE, 0).has_value());
   ASSERT_NO_FATAL_FAILURE(StartHaltLoop(kVeyra));
+  const Lines again = Log();
+  ASSERT_TRUE(ui::Click(Find("Button", "STOP")));
+  ASSERT_TRUE(WaitForProcedureEnd(again));
   ASSERT_TRUE(ui::Send(window_, WM_ENDSESSION, TRUE, 0).has_value());
-  ASSERT_EQ(program_.WaitForExit(), 0u);
-  const Lines trace = Trace();
-  ASSERT_GE(trace.size(), 2u);
-  EXPECT_TRUE(StartsWith(trace[trace.size() - 2], kHaltAttempt)) << trace[trace.size() - 2];
-  EXPECT_EQ(trace.back(), "detach unload");
-  EXPECT_EQ(CountOf(trace, "version()"), 2);
+  EXPECT_EQ(Trace().back(), "detach unload");
+  program_.Kill();  // as Windows may
 }
 
 // The kind chosen when START is pressed is the one connected, whatever is clicked while a long
