@@ -17,6 +17,7 @@
 #include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
+#include "user32_lookup.h"
 #include "window_dpi.h"
 #include "window_font.h"
 #include "window_signals.h"
@@ -154,10 +155,13 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(i
     signals = own_signals_.get();
   }
   signals_ = signals;
-  // The shell tells when the taskbar button exists, also to a program run as administrator.
+  // The shell tells when the taskbar button exists, also to a program run as administrator: the
+  // filter that lets it through came with Windows 7, as taskbar progress did.
   taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
-  if (taskbar_button_created_ != 0) {
-    ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
+  static const auto change_message_filter =
+      FindUser32Function<decltype(&ChangeWindowMessageFilterEx)>("ChangeWindowMessageFilterEx");
+  if (taskbar_button_created_ != 0 && change_message_filter != nullptr) {
+    change_message_filter(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
   // Sized and laid out for that screen's DPI; created at the size for the layout's own.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
