@@ -17,6 +17,7 @@
 #include "main_form_panel.h"
 #include "message_loop.h"
 #include "product.h"
+#include "user32_lookup.h"
 #include "window_dpi.h"
 #include "window_font.h"
 #include "window_signals.h"
@@ -38,6 +39,19 @@ struct DestroyPopupMenu {
   void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
+
+// Runs its action as it goes, however the scope it guards is left.
+template <typename Action>
+class ScopeExit {
+ public:
+  explicit ScopeExit(Action action) : action_(std::move(action)) {}
+  ~ScopeExit() { action_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  Action action_;
+};
 
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
@@ -141,10 +155,13 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(i
     signals = own_signals_.get();
   }
   signals_ = signals;
-  // The shell tells when the taskbar button exists, also to a program run as administrator.
+  // The shell tells when the taskbar button exists, also to a program run as administrator: the
+  // filter that lets it through came with Windows 7, as taskbar progress did.
   taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
-  if (taskbar_button_created_ != 0) {
-    ChangeWindowMessageFilterEx(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
+  static const auto change_message_filter =
+      FindUser32Function<decltype(&ChangeWindowMessageFilterEx)>("ChangeWindowMessageFilterEx");
+  if (taskbar_button_created_ != 0 && change_message_filter != nullptr) {
+    change_message_filter(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
   // Sized and laid out for that screen's DPI; created at the size for the layout's own.
   dpi_ = WindowDpi(Handle(), kDesignDpi);
@@ -335,9 +352,10 @@ void TMainform::SetVersionLabel(std::string_view text) {
 }
 
 void TMainform::ProcessMessages() {
-  // The program is to end (a WM_QUIT, left in the queue for the message loop): the halt loop
-  // ends as STOP ends it.
-  if (ProcessPendingMessages(Handle())) Button2Click();
+  // The program is to end (a WM_QUIT, left in the queue for the message loop), or a close or the
+  // session's end waits for the procedure: the halt loop ends as STOP ends it. A close that came
+  // while the stop flag was cleared since (inside a library call that handled messages) counts.
+  if (ProcessPendingMessages(Handle()) || close_pending_) Button2Click();
 }
 
 void TMainform::HaltLoopStarted() {
@@ -353,12 +371,14 @@ void TMainform::Button1Click() {
   // START was disabled, a message sent to the window) starts nothing.
   if (procedure_running_) return;
   procedure_running_ = true;
+  // However the handler is left, a signal that throws included, START may run again, and a close
+  // asked for meanwhile goes ahead, from the message loop.
+  const ScopeExit idle_again([this] {
+    procedure_running_ = false;
+    if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  });
   signals_->ShowProgress(TaskbarProgress::kBusy);
-  const RecoveryEnding ending = RecoveryProcedure(*this);
-  procedure_running_ = false;
-  SignalEnding(*signals_, ending);
-  // A close asked for while the procedure ran goes ahead now, from the message loop.
-  if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  SignalEnding(*signals_, RecoveryProcedure(*this));
 }
 
 void TMainform::FormShow() {
@@ -393,7 +413,7 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_SETTINGCHANGE: OnSystemLookChange(); break;
     case WM_ACTIVATE: OnActivate(w); break;
     case WM_SETFOCUS: OnSetFocus(); return 0;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE: HandleClose(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ENDSESSION: OnEndSession(w != FALSE); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
@@ -472,7 +492,7 @@ void TMainform::OnSetFocus() {
   if (target != nullptr) SetFocus(target);
 }
 
-void TMainform::OnClose() {
+void TMainform::HandleClose() noexcept {
   if (procedure_running_) {
     // The library is not unloaded under the running procedure: its halt loop, the only place
     // where a close can arrive, is asked to end as STOP asks it, and the window closes once the
@@ -494,12 +514,14 @@ LRESULT TMainform::OnQueryEndSession() {
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
-  // The process may end as soon as this returns: the request not to sleep goes now.
+  // Once the releases below are done, whatever they do, the window closes as a close from the
+  // user does: at once when no procedure runs; under a running one the close waits, as any close
+  // does, for a procedure end that may never come.
+  const ScopeExit close_after([this] { HandleClose(); });
+  // Windows may end the process at any moment once this returns: the request not to sleep and
+  // the taskbar button's progress go now.
   awake_.reset();
-  // The session ends: the window closes as if the user closed it, so the library is freed
-  // properly; under a running procedure the close waits, as any close does, and the library is
-  // not freed before the procedure has ended.
-  OnClose();
+  signals_->ShowProgress(TaskbarProgress::kNone);
 }
 
 void TMainform::OnDestroy() {

@@ -69,6 +69,7 @@ class TMainform final : public Window, public RecoveryWindow {
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
+  void HandleClose() noexcept override;
 
  private:
   const FormControl& Control(ControlName name) const {
@@ -97,7 +98,6 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnSystemLookChange();
   void OnActivate(WPARAM w);
   void OnSetFocus();
-  void OnClose();
   LRESULT OnQueryEndSession();
   void OnEndSession(bool ending);
   void OnDestroy();

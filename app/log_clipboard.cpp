@@ -1,6 +1,7 @@
 // The output log's text put on the clipboard, for a colleague or the hardware maker's support.
 #include "log_clipboard.h"
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -44,6 +45,18 @@ class OpenedClipboard {
   bool open_ = false;
 };
 
+// Global memory of `size` zeroed bytes for the clipboard, written by `fill` while it is locked;
+// empty when memory runs short.
+template <typename Fill>
+GlobalMemory ClipboardData(std::size_t size, Fill fill) {
+  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  if (!memory) return memory;
+  const LockedGlobal locked(GlobalLock(memory.get()), UnlockGlobal{memory.get()});
+  if (!locked) return nullptr;
+  fill(locked.get());
+  return memory;
+}
+
 }  // namespace
 
 std::string LogText(const ListControl& log) {
@@ -58,18 +71,23 @@ std::string LogText(const ListControl& log) {
 }
 
 bool PutTextOnClipboard(HWND owner, std::string_view text) {
-  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
-  if (!memory) return false;
-  {
-    const LockedGlobal bytes(GlobalLock(memory.get()), UnlockGlobal{memory.get()});
-    if (!bytes) return false;
-    std::memcpy(bytes.get(), text.data(), text.size());
-    static_cast<char*>(bytes.get())[text.size()] = '\0';
-  }
+  // The bytes, and beside them the same text in UTF-16 from the system's ANSI code page, the one
+  // they are in: left to convert them itself, Windows would go by the keyboard layout's.
+  const int length = static_cast<int>(text.size());
+  const int wide_length = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  GlobalMemory bytes =
+      ClipboardData(text.size() + 1, [&](void* to) { std::memcpy(to, text.data(), text.size()); });
+  GlobalMemory wide =
+      ClipboardData((static_cast<std::size_t>(wide_length) + 1) * sizeof(wchar_t), [&](void* to) {
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, static_cast<wchar_t*>(to), wide_length);
+      });
+  if (!bytes || !wide) return false;
   const OpenedClipboard clipboard(owner);
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
-  if (SetClipboardData(CF_TEXT, memory.get()) == nullptr) return false;
-  // The clipboard owns the memory now.
-  memory.release();
+  // The clipboard owns what it took.
+  if (SetClipboardData(CF_TEXT, bytes.get()) == nullptr) return false;
+  bytes.release();
+  if (SetClipboardData(CF_UNICODETEXT, wide.get()) == nullptr) return false;
+  wide.release();
   return true;
 }

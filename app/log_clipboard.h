@@ -11,7 +11,8 @@
 // The log's lines as they stand, CR LF between them, without the empty current line at the end.
 std::string LogText(const ListControl& log);
 
-// Puts 8-bit `text` on the clipboard as CF_TEXT, for `owner`. Another program holding the
+// Puts 8-bit `text` on the clipboard as CF_TEXT and, converted from the system's ANSI code page,
+// as CF_UNICODETEXT, for `owner`. Another program holding the
 // clipboard open gets a few brief retries; after them, or on any other failure, the clipboard is
 // left as it was and the result is false.
 bool PutTextOnClipboard(HWND owner, std::string_view text);

@@ -36,26 +36,33 @@ HWND Window::Create(HINSTANCE instance, const char* class_name, const char* capt
 }
 
 LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* object = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+    object->handle_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+  }
+  auto* object = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (object == nullptr) return DefWindowProcA(window, message, w, l);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    object->handle_ = nullptr;
+    return DefWindowProcA(window, message, w, l);
+  }
   // The system calls this through frames of its own: no exception may unwind through them. A
-  // handler that fails leaves its message to the default handling, and the window goes on.
+  // handler that fails leaves its message to what fits it, and the window goes on.
   try {
-    if (message == WM_NCCREATE) {
-      auto* object = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-      object->handle_ = window;
-      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-    }
-    auto* object = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (object == nullptr) return DefWindowProcA(window, message, w, l);
-    if (message == WM_NCDESTROY) {
-      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      object->handle_ = nullptr;
-      return DefWindowProcA(window, message, w, l);
-    }
     return object->HandleMessage(message, w, l);
   } catch (const std::exception& error) {
     OutputDebugStringA(error.what());
   } catch (...) {
     OutputDebugStringA("a window handler failed");
+  }
+  switch (message) {
+    // A window whose set-up failed is not made: its creation fails.
+    case WM_NCCREATE: return FALSE;
+    case WM_CREATE: return -1;
+    // A close still goes through the window's own handling, which may defer it.
+    case WM_CLOSE: object->HandleClose(); return 0;
   }
   return DefWindowProcA(window, message, w, l);
 }

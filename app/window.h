@@ -26,7 +26,9 @@ class Window {
   void Destroy();
 
   // The procedure of every class whose windows are Window objects. No exception leaves it: a
-  // message whose handler throws gets the system's default handling instead.
+  // message whose handler throws gets what fits it instead. A window being created is refused
+  // (WM_NCCREATE answers FALSE, WM_CREATE -1), a close goes to HandleClose, and every other
+  // message gets the system's default handling; the window goes on.
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
   // Creates the window; Handle() is set before its first message is handled.
@@ -34,6 +36,11 @@ class Window {
               DWORD ex_style, int left, int top, int width, int height, HWND parent);
 
   virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) = 0;
+
+  // The window's handling of WM_CLOSE, which must not throw. A close whose handling threw comes
+  // here too, never to the system's default handling, which would destroy the window whatever the
+  // window has to do first.
+  virtual void HandleClose() noexcept = 0;
 
  private:
   HWND handle_ = nullptr;

@@ -2,19 +2,12 @@
 #include "window_dpi.h"
 
 #include "gdi_owners.h"
+#include "user32_lookup.h"
 
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
-
-// Looked up rather than imported, so that the program still starts where the call is missing.
-template <typename Function>
-Function FindUser32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (user32 == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
 
 int SystemDpi(int fallback_dpi) {
   const int dpi = GetDeviceCaps(DeviceContextOf(nullptr).get(), LOGPIXELSY);

@@ -81,32 +81,37 @@ class WindowSignals final : public PlatformSignals {
  public:
   explicit WindowSignals(HWND window) : window_(window) {}
 
-  void Success() override {
+  void Success() noexcept override {
     MessageBeep(MB_OK);
     if (GetForegroundWindow() == window_) return;
     FLASHWINFO flash{sizeof(flash), window_, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
     FlashWindowEx(&flash);
   }
 
-  void ShowProgress(TaskbarProgress progress) override {
+  void ShowProgress(TaskbarProgress progress) noexcept override {
     progress_ = progress;
     if (taskbar_button_) ShowOnTaskbar();
   }
 
   // A new button shows no progress: it needs an update only when there is progress to show.
-  void TaskbarButtonCreated() override {
+  void TaskbarButtonCreated() noexcept override {
     taskbar_button_ = true;
     if (progress_ != TaskbarProgress::kNone) ShowOnTaskbar();
   }
 
-  void KeepAwake(bool awake) override {
+  void KeepAwake(bool awake) noexcept override {
     SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
   }
 
  private:
-  // Where the shell has no taskbar list, or it fails, the button shows nothing: no message.
-  void ShowOnTaskbar() {
-    if (ole32_ == nullptr) ole32_ = std::make_unique<Ole32>();
+  // Where the shell has no taskbar list, or it fails, or memory runs short, the button shows
+  // nothing: no message, and no exception for the window to handle.
+  void ShowOnTaskbar() noexcept {
+    try {
+      if (ole32_ == nullptr) ole32_ = std::make_unique<Ole32>();
+    } catch (...) {
+      return;
+    }
     if (!ole32_->Usable()) return;
     const ComForOneCall com(*ole32_);
     if (!com.Usable()) return;

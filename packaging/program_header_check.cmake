@@ -1,6 +1,7 @@
 # Fails unless testz.exe's header makes it a GUI program for Windows 6.0 and later, aware of
-# terminal servers, with ASLR and DEP, and unless it leaves the functions that older Windows lack
-# to be looked up at run time. -DOBJDUMP=<objdump for the program's format> -DPROGRAM=<testz.exe>
+# terminal servers, with ASLR and DEP, and unless it imports none of the calls that Windows
+# versions after Vista added (calls_after_vista.txt): those are looked up at run time.
+# -DOBJDUMP=<objdump for the program's format> -DPROGRAM=<testz.exe>
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} RESULT_VARIABLE result OUTPUT_VARIABLE header
                 ERROR_VARIABLE error)
 if(NOT result EQUAL 0)
@@ -22,10 +23,15 @@ foreach(field IN LISTS wanted)
   endif()
 endforeach()
 
-# Imported, any of these would stop the program from starting on a Windows without it.
-foreach(function IN ITEMS SetThreadErrorMode GetDpiForWindow GetSystemMetricsForDpi)
-  if(header MATCHES "[ \t]${function}\n")
-    string(APPEND problems "\n  imports ${function}, which older Windows lack")
+# The import table, up to the next part of the header, against the calls newer than Vista.
+string(FIND "${header}" "The Import Tables" start)
+string(SUBSTRING "${header}" ${start} -1 imports)
+string(REGEX REPLACE "\n[^ \t\n].*" "" imports "${imports}")
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/calls_after_vista.txt lines REGEX "^[^#]")
+string(REGEX MATCHALL "[A-Za-z0-9_]+" newer "${lines}")
+foreach(function IN LISTS newer)
+  if(imports MATCHES "[ \t]${function}\n")
+    string(APPEND problems "\n  imports ${function}, which Windows Vista lacks")
   endif()
 endforeach()
 

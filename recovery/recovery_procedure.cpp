@@ -250,6 +250,13 @@ std::string VersionLabel() {
 // The ending of a connection step that failed, with its lines written; none when it went through.
 using StepFailure = std::optional<RecoveryEnding>;
 
+// The user's choices as they stood when START was pressed: the procedure goes by them to its end,
+// whatever the radio groups show meanwhile (a long report lets the window handle clicks).
+struct Choices {
+  int hardware_type;
+  int communication_type;
+};
+
 // Opens the first port of the chosen type.
 StepFailure Connect(RecoveryWindow& window, const HardwareChoice& choice) {
   if (Call<EntrySlot::get_enumerated_number_of_ports>(choice.port_type) == 0) {
@@ -264,11 +271,10 @@ StepFailure Connect(RecoveryWindow& window, const HardwareChoice& choice) {
   return std::nullopt;
 }
 
-StepFailure SetCommunicationMode(RecoveryWindow& window) {
+StepFailure SetCommunicationMode(RecoveryWindow& window, int communication_type) {
   WriteLine(window, kSeparator);
   // JTAG for item 1; SWD for item 0 (and for anything else the group might report).
-  const CommunicationChoice& choice =
-      kCommunicationChoices[window.CommunicationTypeIndex() == 1 ? 1 : 0];
+  const CommunicationChoice& choice = kCommunicationChoices[communication_type == 1 ? 1 : 0];
   WriteLine(window, choice.line);
   WriteLine(window, kSeparator);
   const std::uint32_t no_value = 0;
@@ -332,8 +338,8 @@ RecoveryEnding HaltLoop(RecoveryWindow& window) {
   return halt_status == kHaltStatusHalted ? RecoveryEnding::kHalted : RecoveryEnding::kStopped;
 }
 
-RecoveryEnding ConnectAndHalt(RecoveryWindow& window) {
-  const int item = window.HardwareTypeIndex();
+RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices) {
+  const int item = choices.hardware_type;
   // Item 0 ("Show Hardware"), or no valid item, ends with the report.
   if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) {
     return RecoveryEnding::kReportOnly;
@@ -342,7 +348,9 @@ RecoveryEnding ConnectAndHalt(RecoveryWindow& window) {
           Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) {
     return *failure;
   }
-  if (const StepFailure failure = SetCommunicationMode(window)) return *failure;
+  if (const StepFailure failure = SetCommunicationMode(window, choices.communication_type)) {
+    return *failure;
+  }
   if (const StepFailure failure = ResetInterface(window)) return *failure;
   window.SetVersionLabel(VersionLabel());
   WriteLine(window, std::string(kCableVersionPrefix) +
@@ -402,8 +410,9 @@ const ProcedureClock& SteadyProcedureClock() {
 RecoveryEnding RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
+    const Choices choices{window.HardwareTypeIndex(), window.CommunicationTypeIndex()};
     WriteReport(window, clock);
-    return ConnectAndHalt(window);
+    return ConnectAndHalt(window, choices);
   } catch (const StoppedDuringReport&) {
     WriteLastLine(window, [] { return std::string(kStopped); });
     return RecoveryEnding::kStopped;

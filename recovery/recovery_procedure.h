@@ -18,6 +18,7 @@ class RecoveryWindow {
   // through LogWriteLine.
   virtual ListControl& Log() = 0;
   // Selected indices of the two radio groups: hardwaretype 0 to 7, communicationtype 0 or 1.
+  // Each is read once, as the procedure starts.
   virtual int HardwareTypeIndex() = 0;
   virtual int CommunicationTypeIndex() = 0;
   virtual void SetVersionLabel(std::string_view text) = 0;

@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "log_clipboard.h"
 #include "message_loop.h"
 #include "recovery_doubles.h"
 
@@ -96,6 +99,21 @@ TEST_F(MainForm, WritingManyLinesKeepsTheNewestInViewAndAReplaceDoesNotScroll) {
   form.ListBox1().Replace(50, "replaced");
   EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 10);
   EXPECT_EQ(form.ListBox1().Read(50), "replaced");
+}
+
+// The log's bytes are in the ANSI code page: their Unicode text on the clipboard comes from it,
+// whatever code page the clipboard's locale (the keyboard layout's) has: Russian, or Greek.
+TEST_F(MainForm, CopiedTextIsOnTheClipboardInUnicodeFromTheAnsiCodePage) {
+  ASSERT_TRUE(PutTextOnClipboard(form.Handle(), "caf\xE9"));
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  HGLOBAL locale = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
+  *static_cast<LCID*>(GlobalLock(locale)) = GetACP() == 1251 ? 0x0408 : 0x0419;
+  GlobalUnlock(locale);
+  SetClipboardData(CF_LOCALE, locale);
+  wchar_t expected[8] = {};
+  MultiByteToWideChar(CP_ACP, 0, "caf\xE9", -1, expected, 8);
+  EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT))), expected);
+  CloseClipboard();
 }
 
 // Records, as the window is about to become visible, how many log lines there are and where
@@ -269,39 +287,48 @@ TEST_F(MainForm, StartRunsNoSecondProcedureInsideTheFirstWhateverTheRoute) {
   EXPECT_EQ(Starts(journal), 2);
 }
 
-TEST_F(MainForm, TheSessionEndingDuringTheHaltLoopStopsItAndClosesOnlyAfterTheProcedure) {
+TEST_F(MainForm, TheSessionEndingAskedDuringTheHaltLoopStopsItAsStopDoes) {
   Journal journal;
   ScriptedLibrary library(journal);
   library.counts[3] = 1;
   HWND window = form.Handle();
   LRESULT may_end = FALSE;
-  bool loaded_after_end_session = false;
   library.halt = [&](int attempt, std::uint8_t& status) {
-    if (attempt == 3) {
-      may_end = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
-      SendMessageA(window, WM_ENDSESSION, TRUE, 0);
-      loaded_after_end_session = library.Installed();
-    }
+    if (attempt == 3) may_end = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
     if (attempt == 1000) status = kHaltStatusHalted;
   };
   SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
   SendMessageA(form.Button1(), BM_CLICK, 0, 0);
 
   EXPECT_EQ(may_end, TRUE);
-  EXPECT_TRUE(loaded_after_end_session) << "the library is not freed under the procedure";
   EXPECT_EQ(library.halt_attempts(), 3);
   const Lines lines = LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "Stopped by user.");
   EXPECT_TRUE(IsWindow(window));
   EXPECT_TRUE(library.Installed());
-
-  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_FALSE(library.Installed());
 }
 
-TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
+// A library that handles messages inside its own calls: a close handled there, before the halt
+// loop clears the stop flag, still ends the loop at its first check.
+TEST_F(MainForm, ACloseHandledInsideALibraryCallBeforeTheHaltLoopEndsItsFirstAttempt) {
+  Journal journal;
+  ScriptedLibrary library(journal);
+  library.counts[3] = 1;
+  HWND window = form.Handle();
+  library.count = [&](std::uint32_t type, int ask) {
+    if (ask == 2) SendMessageA(window, WM_CLOSE, 0, 0);
+    return library.counts[type];
+  };
+  library.halt = HaltsAt(1000);  // unless the close ends the loop
+  SendMessageA(form.hardwaretype().items[1], BM_CLICK, 0, 0);
+  SendMessageA(form.Button1(), BM_CLICK, 0, 0);
+  EXPECT_EQ(library.halt_attempts(), 1);
+  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
+}
+
+// Windows may end the process as soon as WM_ENDSESSION returns: an idle window has closed then.
+TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowBeforeItReturns) {
   Journal journal;
   ScriptedLibrary library(journal);
   HWND window = form.Handle();
@@ -314,15 +341,17 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowAndUnloads) {
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(library.Installed());
-  EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 0);
 }
 
-// The effects beyond the window, recorded in order.
+// The effects beyond the window, recorded in order; with fail_busy, the next busy throws instead.
 class RecordingSignals final : public PlatformSignals {
  public:
   Lines effects;
+  bool fail_busy = false;
   void Success() override { effects.push_back("success"); }
   void ShowProgress(TaskbarProgress progress) override {
+    if (progress == TaskbarProgress::kBusy && std::exchange(fail_busy, false))
+      throw std::bad_alloc();
     effects.push_back(progress == TaskbarProgress::kNone   ? "no progress"
                       : progress == TaskbarProgress::kBusy ? "busy"
                                                            : "failed");
@@ -369,18 +398,28 @@ TEST_F(MainFormSignals, OnlyAHaltSoundsAndEveryFailureLeavesTheFailureBar) {
   }
 }
 
-TEST_F(MainFormSignals, TheSleepRequestGoesAtTheSessionsEndBeforeTheDeferredClose) {
+// Windows may end the process as soon as WM_ENDSESSION returns: the sleep request and the
+// taskbar's progress go before, and a running procedure keeps its window and library.
+TEST_F(MainFormSignals, TheSleepRequestAndTheTaskbarGoAtTheSessionsEndBeforeItReturns) {
   HWND window = form.Handle();
   Lines at_session_end;
+  bool kept = false;
   library.halt = [&](int attempt, std::uint8_t&) {
     if (attempt == 2) SendMessageA(window, WM_ENDSESSION, TRUE, 0);
     if (attempt == 2) at_session_end = signals.effects;
+    if (attempt == 2) kept = IsWindow(window) && library.Installed();
   };
-  EXPECT_EQ(Start(1), kStoppedEffects);
-  EXPECT_EQ(at_session_end, (Lines{"busy", "awake", "may sleep"})) << "released at once";
-  EXPECT_TRUE(IsWindow(window)) << "the close waits for the procedure";
-  ProcessPendingMessages(window);
-  EXPECT_FALSE(IsWindow(window));
+  Start(1);
+  EXPECT_EQ(at_session_end, (Lines{"busy", "awake", "may sleep", "no progress"}));
+  EXPECT_TRUE(kept);
+}
+
+TEST_F(MainFormSignals, ASignalThatThrowsAtStartLeavesStartToRunAgainAndTheWindowToClose) {
+  signals.fail_busy = true;
+  EXPECT_EQ(Start(0), Lines{});
+  EXPECT_EQ(Start(0), (Lines{"busy", "no progress"}));
+  SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(form.Handle()));
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ TEST_F(ProgramResources, TheManifestAsksForThemedControlsPerMonitorScalingAndNoE
            R"(publicKeyToken="6595b64144ccf1df")", ">true/pm</dpiAware>",
            ">PerMonitorV2, PerMonitor</dpiAwareness>",
            R"(requestedExecutionLevel level="asInvoker")",
+           sizeof(void*) == 4 ? R"(processorArchitecture="x86")"
+                              : R"(processorArchitecture="amd64")",
            "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8

@@ -150,14 +150,16 @@ TEST_F(RecoveryReport, NothingAttachedGivesSevenNoneBlocksAndShowHardwareEndsThe
                    "get_enumerated_number_of_ports(4)", "get_enumerated_number_of_ports(5)",
                    "get_enumerated_number_of_ports(6)", "get_enumerated_number_of_ports(7)",
                    "get_enumerated_number_of_ports(8)", "get_enumerated_number_of_ports(9)"}));
-  // The log is cleared before anything is asked of the library; the version is asked before
-  // the first separator and the re-enumeration comes between the two separators.
-  EXPECT_EQ(Lines(journal.begin(), journal.begin() + 8),
-            (Lines{"START off", "STOP on", "clear", "version()", "line Interface library 4.56",
-                   "line  ", "reenumerate_all_port_types()", "line  "}));
+  // Both choices are read as the procedure starts, and the log is cleared before anything is
+  // asked of the library; the version is asked before the first separator and the
+  // re-enumeration comes between the two separators.
+  EXPECT_EQ(Lines(journal.begin(), journal.begin() + 10),
+            (Lines{"START off", "STOP on", "read hardwaretype", "read communicationtype", "clear",
+                   "version()", "line Interface library 4.56", "line  ",
+                   "reenumerate_all_port_types()", "line  "}));
   EXPECT_EQ(JournalFromLastCall(),
             (Lines{"get_enumerated_number_of_ports(9)", "line Number of Ostrel USB Devices = 0000",
-                   "line        None.", "read hardwaretype", "START on", "STOP off"}));
+                   "line        None.", "START on", "STOP off"}));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_EQ(window.message_passes, 0);
   ExpectIdleButtonsRestoredLast();
