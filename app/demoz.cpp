@@ -1,31 +1,23 @@
-// The main window TMainform: its controls and its four handlers.
+// The main window TMainform: its construction, its four handlers and its messages.
 #include "demoz.h"
 
 #include <windowsx.h>
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
-#include <string>
 #include <type_traits>
 #include <utility>
 
-#include "gdi_owners.h"
 #include "label_colour.h"
 #include "log_clipboard.h"
 #include "main_form_panel.h"
 #include "message_loop.h"
-#include "product.h"
 #include "user32_lookup.h"
-#include "window_dpi.h"
-#include "window_font.h"
 #include "window_signals.h"
 
 namespace {
 
 constexpr char kMainFormClass[] = "TMainform";
-constexpr char kPanelClass[] = "TMainformPanel";
 
 constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
@@ -53,61 +45,6 @@ class ScopeExit {
   Action action_;
 };
 
-// Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
-// IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
-int ControlId(ControlName name) {
-  return 100 + static_cast<int>(name);
-}
-int RadioItemId(ControlName group, int index) {
-  return 1000 + 10 * static_cast<int>(group) + index;
-}
-
-void MoveTo(HWND control, const Bounds& bounds) {
-  MoveWindow(control, bounds.left, bounds.top, bounds.width, bounds.height, TRUE);
-}
-
-BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
-  SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-  return TRUE;
-}
-
-// The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
-GdiObject<HFONT> MainFormFont(int dpi) {
-  return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
-}
-
-// Texts measured as the window draws them: the screen's device context with the window font.
-class TextMeasure {
- public:
-  explicit TextMeasure(HFONT font)
-      : screen_(DeviceContextOf(nullptr)), selected_(Select(screen_.get(), font)) {}
-
-  // A label's place for `text`: labels grow to the right from the layout's top-left corner, and a
-  // face that draws shorter than the layout's keeps the layout's height.
-  Bounds LabelBounds(std::string_view text, const Bounds& place) const {
-    SIZE size{};
-    GetTextExtentPoint32A(screen_.get(), text.data(), static_cast<int>(text.size()), &size);
-    return {place.left, place.top, size.cx, std::max<int>(size.cy, place.height)};
-  }
-
- private:
-  WindowDc screen_;
-  Selection selected_;
-};
-
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
-  return text;
-}
-
-// Moves a label to its place for the text it shows, drawn anew.
-void PlaceLabel(HWND label, const Bounds& place, const TextMeasure& measure) {
-  MoveTo(label, measure.LabelBounds(WindowText(label), place));
-  InvalidateRect(label, nullptr, TRUE);
-}
-
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
 // Label6's colour in the system's look as it is now.
@@ -120,30 +57,10 @@ COLORREF Label6ColourNow() {
 
 }  // namespace
 
-int FormControl::ItemIndex() const {
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (SendMessageA(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-void FormControl::FollowSelection(HWND item) const {
-  bool ours = false;
-  for (HWND candidate : items) ours = ours || candidate == item;
-  if (!ours) return;
-  for (HWND candidate : items) {
-    const LONG_PTR style = GetWindowLongPtrA(candidate, GWL_STYLE);
-    const bool checked = SendMessageA(candidate, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    SetWindowLongPtrA(candidate, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-  }
-}
-
-TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(instance) {
+TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
-                               ButtonFaceBackground()) ||
-      !RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
                                ButtonFaceBackground())) {
-    throw std::runtime_error("the window classes could not be registered");
+    throw std::runtime_error("the main window's class could not be registered");
   }
   // Placed at the origin for now, on the screen where the first show centres it.
   if (Create(instance, kMainFormClass, kMainFormCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
@@ -163,146 +80,11 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) : instance_(i
   if (taskbar_button_created_ != 0 && change_message_filter != nullptr) {
     change_message_filter(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
   }
-  // Sized and laid out for that screen's DPI; created at the size for the layout's own.
-  dpi_ = WindowDpi(Handle(), kDesignDpi);
-  font_ = MainFormFont(dpi_);
-  line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
-  if (dpi_ != kDesignDpi) {
-    SetWindowPos(Handle(), nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
-                 ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SetIcons();
-  // Each control is made in its place: a move per control would cost as much again.
-  RECT client;
-  GetClientRect(Handle(), &client);
-  const MainFormPlaces places = LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
-  const TextMeasure measure(font_.Get());
-  for (const ControlLayout& layout : kMainFormLayout) {
-    ControlPlace place = PlaceOf(places, layout.name);
-    if (layout.kind == ControlKind::kLabel)
-      place.bounds = measure.LabelBounds(layout.text, place.bounds);
-    controls_[static_cast<std::size_t>(layout.name)] = CreateControl(layout, place);
-  }
-  list_box_ = ListBoxControl(Control(ControlName::ListBox1).window);
-  controls_made_ = true;
-  laid_out_for_ = {client.right, client.bottom, dpi_, line_height_};
+  controls_ = std::make_unique<MainFormControls>(Handle(), instance);
 }
 
 TMainform::~TMainform() {
   Destroy();
-}
-
-HWND TMainform::CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                            HWND parent, int id, const Bounds& bounds) {
-  HWND child =
-      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
-                      bounds.top, bounds.width, bounds.height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (child == nullptr)
-    throw std::runtime_error(std::string("a control could not be created: ") + window_class);
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  return child;
-}
-
-FormControl TMainform::CreateControl(const ControlLayout& layout, const ControlPlace& place) {
-  const bool in_panel = layout.parent == ControlParent::kPanel1;
-  HWND parent = in_panel ? Panel1() : Handle();
-  const int id = ControlId(layout.name);
-  // Every control in the panel starts a group of its own, which ends the radio group before it.
-  const DWORD group = in_panel ? WS_GROUP : 0;
-  const DWORD disabled = layout.enabled ? 0 : WS_DISABLED;
-  FormControl control;
-  switch (layout.kind) {
-    case ControlKind::kListBox:
-      // Its keys are offered to the window first (WM_VKEYTOITEM), for Ctrl+C.
-      control.window = CreateChild(
-          "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
-          WS_EX_CLIENTEDGE, parent, id, place.bounds);
-      SendMessageA(control.window, LB_SETITEMHEIGHT, 0, line_height_);
-      break;
-    case ControlKind::kPanel:
-      // Clipping its children, so that a resize does not erase them all before they repaint.
-      control.window = CreateChild(kPanelClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent,
-                                   id, place.bounds);
-      break;
-    case ControlKind::kLabel:
-      control.window = CreateChild("STATIC", layout.text, group | SS_LEFT | SS_NOPREFIX, 0, parent,
-                                   id, place.bounds);
-      break;
-    case ControlKind::kPushButton:
-      control.window =
-          CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                      parent, id, place.bounds);
-      break;
-    case ControlKind::kRadioGroup:
-      // The frame draws only its lines and caption: transparent, it is not clipped out of the
-      // panel, whose face shows inside it, and it paints after the radio buttons within it.
-      control.window = CreateChild("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX,
-                                   WS_EX_TRANSPARENT, parent, id, place.bounds);
-      for (int i = 0; i < layout.items.count; ++i) {
-        const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-        control.items.push_back(CreateChild(
-            "BUTTON", layout.items.texts[i], first | disabled | BS_AUTORADIOBUTTON, 0, parent,
-            RadioItemId(layout.name, i), place.items[static_cast<std::size_t>(i)]));
-      }
-      SendMessageA(control.items.front(), BM_SETCHECK, BST_CHECKED, 0);
-      break;
-  }
-  return control;
-}
-
-void TMainform::LayOut(int client_width, int client_height) {
-  const LayoutInputs inputs{client_width, client_height, dpi_, line_height_};
-  if (inputs == laid_out_for_) return;
-  laid_out_for_ = inputs;
-  const MainFormPlaces places = LayOutMainForm(client_width, client_height, dpi_, line_height_);
-  const TextMeasure measure(font_.Get());
-  for (const ControlLayout& layout : kMainFormLayout) {
-    const FormControl& control = Control(layout.name);
-    const ControlPlace& place = PlaceOf(places, layout.name);
-    if (layout.kind == ControlKind::kLabel) {
-      PlaceLabel(control.window, place.bounds, measure);
-      continue;
-    }
-    MoveTo(control.window, place.bounds);
-    for (std::size_t i = 0; i < control.items.size(); ++i) MoveTo(control.items[i], place.items[i]);
-  }
-}
-
-MainFormPlaces TMainform::CurrentPlaces() const {
-  RECT client;
-  GetClientRect(Handle(), &client);
-  return LayOutMainForm(client.right, client.bottom, dpi_, line_height_);
-}
-
-void TMainform::SetIcons() {
-  // Without the resource (a test program) the window has none. The icons in use before go once
-  // the window holds the new ones.
-  OwnedIcon large = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kLarge, dpi_);
-  OwnedIcon small_icon = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kSmall, dpi_);
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.get()));
-  large_icon_ = std::move(large);
-  small_icon_ = std::move(small_icon);
-}
-
-void TMainform::EnableButton(HWND button, bool enabled) {
-  HWND other = button == Button1() ? Button2() : Button1();
-  if (!enabled && GetFocus() == button) {
-    // The focus leaves a button being disabled: to the other button when that one is enabled,
-    // otherwise to the next control in the tab order, where it waits for the other button.
-    HWND next = IsWindowEnabled(other) ? other : GetNextDlgTabItem(Handle(), button, FALSE);
-    SetFocus(next != nullptr && next != button ? next : Handle());
-    parked_focus_ = GetFocus();
-  }
-  EnableWindow(button, enabled);
-  // A button enabled while the focus still waits where the other one left it takes the focus:
-  // as a run starts START hands it to STOP, and as the run ends STOP hands it back.
-  if (enabled && parked_focus_ != nullptr && GetFocus() == parked_focus_) {
-    SetFocus(button);
-    parked_focus_ = nullptr;
-  }
 }
 
 void TMainform::CentreOnScreen() {
@@ -325,11 +107,11 @@ void TMainform::Show(int show_command) {
 }
 
 void TMainform::SetStartEnabled(bool enabled) {
-  EnableButton(Button1(), enabled);
+  controls_->EnableButton(ControlName::Button1, enabled);
 }
 
 void TMainform::SetStopEnabled(bool enabled) {
-  EnableButton(Button2(), enabled);
+  controls_->EnableButton(ControlName::Button2, enabled);
 }
 
 ListControl& TMainform::Log() {
@@ -345,10 +127,7 @@ int TMainform::CommunicationTypeIndex() {
 }
 
 void TMainform::SetVersionLabel(std::string_view text) {
-  SetWindowTextA(Label6(), std::string(text).c_str());
-  PlaceLabel(Label6(), PlaceOf(CurrentPlaces(), ControlName::Label6).bounds,
-             TextMeasure(font_.Get()));
-  UpdateWindow(Label6());
+  controls_->SetLabelText(ControlName::Label6, text);
 }
 
 void TMainform::ProcessMessages() {
@@ -387,7 +166,7 @@ void TMainform::FormShow() {
   LogWriteLine(ListBox1(), loaded ? kLibraryLoaded : kLibraryFailed);
   LogWriteLine(ListBox1(), "");
   // Only a library with every entry point may be called: START stays off for the whole run.
-  if (!loaded) EnableButton(Button1(), false);
+  if (!loaded) SetStartEnabled(false);
 }
 
 void TMainform::FormClose() {
@@ -399,6 +178,8 @@ void TMainform::Button2Click() {
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  // While the window is being made, before its controls are, the system handles it.
+  if (controls_ == nullptr) return DefWindowProcA(Handle(), message, w, l);
   // A registered message has no constant for the switch.
   if (taskbar_button_created_ != 0 && message == taskbar_button_created_) {
     signals_->TaskbarButtonCreated();
@@ -424,36 +205,18 @@ LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 }
 
 void TMainform::OnSize(int client_width, int client_height) {
-  // The first show reports the size the window was made at: nothing moves then.
-  if (controls_made_) LayOut(client_width, client_height);
+  controls_->LayOut(client_width, client_height);
 }
 
 void TMainform::OnDpiChanged(int dpi, const RECT& suggested) {
-  // The window moved to a screen of another DPI (or that screen's scale changed): a new font at
-  // the new size, taken by every control before the old one goes, then the whole layout anew.
-  dpi_ = dpi;
-  GdiObject<HFONT> font = MainFormFont(dpi_);
-  line_height_ = LineHeightAt(dpi_, LineHeight(font.Get()));
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-  EnumChildWindows(Handle(), &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
-  font_ = std::move(font);
-  SetIcons();
-  SendMessageA(ListBox1().Handle(), LB_SETITEMHEIGHT, 0, line_height_);
-  // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI;
-  // one that keeps its size does not, and is laid out here.
-  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  LayOut(client.right, client.bottom);
-  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  controls_->ChangeDpi(dpi, suggested);
 }
 
 void TMainform::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return;
   // Enter, when no button is the default one, arrives as IDOK: it presses the focused button.
   if (id == IDOK && control == nullptr) control = GetFocus();
-  for (const FormControl& group : controls_) group.FollowSelection(control);
+  controls_->FollowSelection(control);
   // A disabled button takes no click, whoever sends it.
   if (control == nullptr || !IsWindowEnabled(control)) return;
   if (control == Button1()) Button1Click();
@@ -473,7 +236,7 @@ LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {
 void TMainform::OnSystemLookChange() {
   // High contrast switched on or off, or the system's colours changed: Label6 is drawn anew in
   // the colour that goes with them.
-  if (controls_made_) InvalidateRect(Label6(), nullptr, TRUE);
+  InvalidateRect(Label6(), nullptr, TRUE);
 }
 
 void TMainform::OnActivate(WPARAM w) {
@@ -493,10 +256,10 @@ void TMainform::OnSetFocus() {
 }
 
 void TMainform::HandleClose() noexcept {
+  // The library is not unloaded under the running procedure: its halt loop, the only place where
+  // a close can arrive, is asked to end as STOP asks it, and the window closes once the START
+  // handler has returned.
   if (procedure_running_) {
-    // The library is not unloaded under the running procedure: its halt loop, the only place
-    // where a close can arrive, is asked to end as STOP asks it, and the window closes once the
-    // START handler has returned.
     close_pending_ = true;
     Button2Click();
     return;
