@@ -6,14 +6,12 @@
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
-#include <utility>
 
 #include "label_colour.h"
 #include "log_clipboard.h"
 #include "main_form_panel.h"
 #include "message_loop.h"
-#include "user32_lookup.h"
-#include "window_signals.h"
+#include "scope_exit.h"
 
 namespace {
 
@@ -31,19 +29,6 @@ struct DestroyPopupMenu {
   void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
-
-// Runs its action as it goes, however the scope it guards is left.
-template <typename Action>
-class ScopeExit {
- public:
-  explicit ScopeExit(Action action) : action_(std::move(action)) {}
-  ~ScopeExit() { action_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  Action action_;
-};
 
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
@@ -67,19 +52,7 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
              0, 0, kOuterWidth, kOuterHeight, nullptr) == nullptr) {
     throw std::runtime_error("the main window could not be created");
   }
-  if (signals == nullptr) {
-    own_signals_ = MakeWindowSignals(Handle());
-    signals = own_signals_.get();
-  }
-  signals_ = signals;
-  // The shell tells when the taskbar button exists, also to a program run as administrator: the
-  // filter that lets it through came with Windows 7, as taskbar progress did.
-  taskbar_button_created_ = RegisterWindowMessageA("TaskbarButtonCreated");
-  static const auto change_message_filter =
-      FindUser32Function<decltype(&ChangeWindowMessageFilterEx)>("ChangeWindowMessageFilterEx");
-  if (taskbar_button_created_ != 0 && change_message_filter != nullptr) {
-    change_message_filter(Handle(), taskbar_button_created_, MSGFLT_ALLOW, nullptr);
-  }
+  session_ = std::make_unique<RunSession>(Handle(), signals);
   controls_ = std::make_unique<MainFormControls>(Handle(), instance);
 }
 
@@ -134,30 +107,21 @@ void TMainform::ProcessMessages() {
   // The program is to end (a WM_QUIT, left in the queue for the message loop), or a close or the
   // session's end waits for the procedure: the halt loop ends as STOP ends it. A close that came
   // while the stop flag was cleared since (inside a library call that handled messages) counts.
-  if (ProcessPendingMessages(Handle()) || close_pending_) Button2Click();
+  if (ProcessPendingMessages(Handle()) || session_->CloseWaiting()) Button2Click();
 }
 
 void TMainform::HaltLoopStarted() {
-  awake_.emplace(*signals_);
+  session_->HaltLoopStarted();
 }
 
 void TMainform::HaltLoopEnded() {
-  awake_.reset();
+  session_->HaltLoopEnded();
 }
 
 void TMainform::Button1Click() {
   // One procedure at a time: a START that reaches here while one runs (a click queued before
   // START was disabled, a message sent to the window) starts nothing.
-  if (procedure_running_) return;
-  procedure_running_ = true;
-  // However the handler is left, a signal that throws included, START may run again, and a close
-  // asked for meanwhile goes ahead, from the message loop.
-  const ScopeExit idle_again([this] {
-    procedure_running_ = false;
-    if (close_pending_) PostMessageA(Handle(), WM_CLOSE, 0, 0);
-  });
-  signals_->ShowProgress(TaskbarProgress::kBusy);
-  SignalEnding(*signals_, RecoveryProcedure(*this));
+  session_->Run([this] { return RecoveryProcedure(*this); });
 }
 
 void TMainform::FormShow() {
@@ -178,13 +142,10 @@ void TMainform::Button2Click() {
 }
 
 LRESULT TMainform::HandleMessage(UINT message, WPARAM w, LPARAM l) {
-  // While the window is being made, before its controls are, the system handles it.
-  if (controls_ == nullptr) return DefWindowProcA(Handle(), message, w, l);
+  // While the window is being made, before its session and controls are, the system handles it.
+  if (session_ == nullptr || controls_ == nullptr) return DefWindowProcA(Handle(), message, w, l);
   // A registered message has no constant for the switch.
-  if (taskbar_button_created_ != 0 && message == taskbar_button_created_) {
-    signals_->TaskbarButtonCreated();
-    return 0;
-  }
+  if (session_->HandleTaskbarButtonCreated(message)) return 0;
   switch (message) {
     case WM_SIZE: OnSize(LOWORD(l), HIWORD(l)); return 0;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l)); return 0;
@@ -259,32 +220,27 @@ void TMainform::HandleClose() noexcept {
   // The library is not unloaded under the running procedure: its halt loop, the only place where
   // a close can arrive, is asked to end as STOP asks it, and the window closes once the START
   // handler has returned.
-  if (procedure_running_) {
-    close_pending_ = true;
+  if (session_->DeferClose()) {
     Button2Click();
     return;
   }
-  close_pending_ = false;
   FormClose();
   DestroyWindow(Handle());
 }
 
 LRESULT TMainform::OnQueryEndSession() {
   // The session may end: a running halt loop stops as STOP stops it, and nothing is refused.
-  if (procedure_running_) Button2Click();
+  if (session_->Running()) Button2Click();
   return TRUE;
 }
 
 void TMainform::OnEndSession(bool ending) {
   if (!ending) return;
-  // Once the releases below are done, whatever they do, the window closes as a close from the
-  // user does: at once when no procedure runs; under a running one the close waits, as any close
+  // Once the releases are done, whatever they do, the window closes as a close from the user
+  // does: at once when no procedure runs; under a running one the close waits, as any close
   // does, for a procedure end that may never come.
   const ScopeExit close_after([this] { HandleClose(); });
-  // Windows may end the process at any moment once this returns: the request not to sleep and
-  // the taskbar button's progress go now.
-  awake_.reset();
-  signals_->ShowProgress(TaskbarProgress::kNone);
+  session_->ReleaseAtSessionEnd();
 }
 
 void TMainform::OnDestroy() {
@@ -300,7 +256,7 @@ LRESULT TMainform::OnVKeyToItem(WPARAM w) {
 
 void TMainform::OnContextMenu(HWND target, LPARAM l) {
   // Not while the procedure runs: the menu's own message loop would hold up the halt attempts.
-  if (target != ListBox1().Handle() || procedure_running_) return;
+  if (target != ListBox1().Handle() || session_->Running()) return;
   const bool selected = SendMessageA(target, LB_GETCURSEL, 0, 0) != LB_ERR;
   const PopupMenu menu(CreatePopupMenu());
   if (!menu) return;

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <optional>
 #include <string_view>
 
 #include "list_box_control.h"
@@ -13,6 +12,7 @@
 #include "main_form_layout.h"
 #include "platform_signals.h"
 #include "recovery_procedure.h"
+#include "run_session.h"
 #include "window.h"
 
 class TMainform final : public Window, public RecoveryWindow {
@@ -74,14 +74,9 @@ class TMainform final : public Window, public RecoveryWindow {
   // Copies the selected line, or the whole log when `whole` or no line is selected.
   void CopyLog(bool whole);
 
-  // Made once the window exists; until then the window's messages get the system's default
+  // Both made once the window exists; until then the window's messages get the system's default
   // handling.
+  std::unique_ptr<RunSession> session_;
   std::unique_ptr<MainFormControls> controls_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
-  bool procedure_running_ = false;
-  bool close_pending_ = false;
-  UINT taskbar_button_created_ = 0;  // registered at run time; 0 when it could not be
-  std::unique_ptr<PlatformSignals> own_signals_;
-  PlatformSignals* signals_ = nullptr;
-  std::optional<KeepAwakeRequest> awake_;  // held while the halt loop runs
 };
