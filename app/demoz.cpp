@@ -1,14 +1,10 @@
 // The main window TMainform: its construction, its four handlers and its messages.
 #include "demoz.h"
 
-#include <windowsx.h>
-
-#include <memory>
 #include <stdexcept>
-#include <type_traits>
 
 #include "label_colour.h"
-#include "log_clipboard.h"
+#include "log_menu.h"
 #include "main_form_panel.h"
 #include "message_loop.h"
 #include "scope_exit.h"
@@ -21,14 +17,6 @@ constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
     "(or SysWow64 on 64-bit systems) and restart application.";
-
-// The log's context menu.
-constexpr UINT kCopyCommand = 1;
-constexpr UINT kCopyAllCommand = 2;
-struct DestroyPopupMenu {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
 
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
@@ -249,35 +237,10 @@ void TMainform::OnDestroy() {
 
 LRESULT TMainform::OnVKeyToItem(WPARAM w) {
   // -1: the list box handles the key itself; -2: handled here.
-  if (LOWORD(w) != 'C' || GetKeyState(VK_CONTROL) >= 0) return -1;
-  CopyLog(false);
-  return -2;
+  return RunLogKey(Handle(), ListBox1(), LOWORD(w)) ? -2 : -1;
 }
 
 void TMainform::OnContextMenu(HWND target, LPARAM l) {
   // Not while the procedure runs: the menu's own message loop would hold up the halt attempts.
-  if (target != ListBox1().Handle() || session_->Running()) return;
-  const bool selected = SendMessageA(target, LB_GETCURSEL, 0, 0) != LB_ERR;
-  const PopupMenu menu(CreatePopupMenu());
-  if (!menu) return;
-  const UINT copy_state = selected ? MF_ENABLED : MF_GRAYED;
-  AppendMenuA(menu.get(), MF_STRING | copy_state, kCopyCommand, "Copy");
-  AppendMenuA(menu.get(), MF_STRING, kCopyAllCommand, "Copy all");
-  POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
-  if (l == -1) {
-    // From the keyboard: at the list's top-left corner.
-    at = POINT{0, 0};
-    ClientToScreen(target, &at);
-  }
-  const UINT command =
-      static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                       at.x, at.y, 0, Handle(), nullptr));
-  if (command == kCopyCommand) CopyLog(false);
-  if (command == kCopyAllCommand) CopyLog(true);
-}
-
-void TMainform::CopyLog(bool whole) {
-  const int selected = static_cast<int>(SendMessageA(ListBox1().Handle(), LB_GETCURSEL, 0, 0));
-  PutTextOnClipboard(Handle(),
-                     whole || selected == LB_ERR ? LogText(ListBox1()) : ListBox1().Read(selected));
+  if (target == ListBox1().Handle() && !session_->Running()) ShowLogMenu(Handle(), ListBox1(), l);
 }

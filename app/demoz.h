@@ -71,8 +71,6 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnDestroy();
   LRESULT OnVKeyToItem(WPARAM w);
   void OnContextMenu(HWND target, LPARAM l);
-  // Copies the selected line, or the whole log when `whole` or no line is selected.
-  void CopyLog(bool whole);
 
   // Both made once the window exists; until then the window's messages get the system's default
   // handling.
