@@ -1,6 +1,9 @@
 // The main window TMainform: its construction, its four handlers and its messages.
 #include "demoz.h"
 
+#include <array>
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
 
 #include "label_colour.h"
@@ -17,6 +20,18 @@ constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kLibraryFailed[] =
     "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
     "(or SysWow64 on 64-bit systems) and restart application.";
+
+// The layout's click column as member handlers, indexed by ControlName.
+using ClickHandler = void (TMainform::*)();
+#define OnClick(handler) &TMainform::handler
+#define NoClick nullptr
+#define MAIN_FORM_CLICK(name, kind, parent, left, top, width, height, text, enabled, items, click) \
+  click,
+constexpr std::array<ClickHandler, kControlCount> kClickHandlers = {
+    {MAIN_FORM_CONTROLS(MAIN_FORM_CLICK)}};
+#undef MAIN_FORM_CLICK
+#undef NoClick
+#undef OnClick
 
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
@@ -168,8 +183,10 @@ void TMainform::OnCommand(int id, int code, HWND control) {
   controls_->FollowSelection(control);
   // A disabled button takes no click, whoever sends it.
   if (control == nullptr || !IsWindowEnabled(control)) return;
-  if (control == Button1()) Button1Click();
-  if (control == Button2()) Button2Click();
+  const std::optional<ControlName> clicked = controls_->NameOf(control);
+  if (!clicked) return;
+  const ClickHandler handler = kClickHandlers[static_cast<std::size_t>(*clicked)];
+  if (handler != nullptr) (this->*handler)();
 }
 
 LRESULT TMainform::OnCtlColorStatic(WPARAM w, LPARAM l) {

@@ -46,6 +46,7 @@ class TMainform final : public Window, public RecoveryWindow {
   const FormControl& communicationtype() const { return Control(ControlName::communicationtype); }
   HWND Button2() const { return Control(ControlName::Button2).window; }
 
+  // The handlers; a click on a control runs the one its layout row names.
   void Button1Click();
   void FormShow();
   void FormClose();

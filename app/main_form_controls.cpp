@@ -19,8 +19,9 @@ constexpr char kPanelClass[] = "TMainformPanel";
 
 // Control identifiers: 100 and up by layout order; radio items ten per group above that. None is
 // IDOK or IDCANCEL, which the dialog navigation sends for Enter and Escape.
+constexpr int kFirstControlId = 100;
 int ControlId(ControlName name) {
-  return 100 + static_cast<int>(name);
+  return kFirstControlId + static_cast<int>(name);
 }
 int RadioItemId(ControlName group, int index) {
   return 1000 + 10 * static_cast<int>(group) + index;
@@ -181,6 +182,14 @@ FormControl MainFormControls::CreateControl(const ControlLayout& layout,
       break;
   }
   return control;
+}
+
+std::optional<ControlName> MainFormControls::NameOf(HWND control) const {
+  const int index = GetDlgCtrlID(control) - kFirstControlId;
+  if (index < 0 || index >= static_cast<int>(kControlCount)) return std::nullopt;
+  const auto name = static_cast<ControlName>(index);
+  if (Control(name).window != control) return std::nullopt;
+  return name;
 }
 
 void MainFormControls::FollowSelection(HWND item) const {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +46,9 @@ class MainFormControls {
   ListBoxControl& ListBox1() { return list_box_; }
   const ListBoxControl& ListBox1() const { return list_box_; }
 
+  // Which control of the layout `control` is, by its id; none for any other window (a radio
+  // item, the main window).
+  std::optional<ControlName> NameOf(HWND control) const;
   // After a click on `item`: its radio group, if it is a radio item, tabs back to the selection.
   void FollowSelection(HWND item) const;
 
