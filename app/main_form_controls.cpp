@@ -196,20 +196,29 @@ void MainFormControls::FollowSelection(HWND item) const {
   for (const FormControl& control : controls_) control.FollowSelection(item);
 }
 
+HWND MainFormControls::NextEnabledButton(ControlName button) const {
+  const auto from = static_cast<std::size_t>(button);
+  for (std::size_t step = 1; step < kControlCount; ++step) {
+    const ControlLayout& layout = kMainFormLayout[(from + step) % kControlCount];
+    HWND candidate = Control(layout.name).window;
+    if (layout.kind == ControlKind::kPushButton && IsWindowEnabled(candidate)) return candidate;
+  }
+  return nullptr;
+}
+
 void MainFormControls::EnableButton(ControlName name, bool enabled) {
   HWND button = Control(name).window;
-  HWND other =
-      Control(name == ControlName::Button1 ? ControlName::Button2 : ControlName::Button1).window;
   if (!enabled && GetFocus() == button) {
-    // The focus leaves a button being disabled: to the other button when that one is enabled,
-    // otherwise to the next control in the tab order, where it waits for the other button.
-    HWND next = IsWindowEnabled(other) ? other : GetNextDlgTabItem(window_, button, FALSE);
+    // The focus leaves a button being disabled: to another push button when one is enabled,
+    // otherwise to the next control in the tab order, where it waits for a button to take it.
+    HWND next = NextEnabledButton(name);
+    if (next == nullptr) next = GetNextDlgTabItem(window_, button, FALSE);
     SetFocus(next != nullptr && next != button ? next : window_);
     parked_focus_ = GetFocus();
   }
   EnableWindow(button, enabled);
-  // A button enabled while the focus still waits where the other one left it takes the focus:
-  // as a run starts START hands it to STOP, and as the run ends STOP hands it back.
+  // A button enabled while the focus still waits where another one left it takes the focus: as
+  // a run starts START hands it to STOP, and as the run ends STOP hands it back.
   if (enabled && parked_focus_ != nullptr && GetFocus() == parked_focus_) {
     SetFocus(button);
     parked_focus_ = nullptr;

@@ -52,7 +52,9 @@ class MainFormControls {
   // After a click on `item`: its radio group, if it is a radio item, tabs back to the selection.
   void FollowSelection(HWND item) const;
 
-  // Enables or disables START or STOP; the keyboard focus follows from one to the other.
+  // Enables or disables a push button. A button being disabled hands the keyboard focus to the
+  // next enabled push button of the layout, or else to the next control in the tab order, where
+  // it waits; a button enabled while the focus waits there takes it.
   void EnableButton(ControlName button, bool enabled);
   // Gives a label a new text, fitted to it and drawn at once.
   void SetLabelText(ControlName label, std::string_view text);
@@ -75,6 +77,9 @@ class MainFormControls {
   MainFormPlaces CurrentPlaces() const;
   // The program's icon in the title bar and the task switcher, at the sizes of the window's DPI.
   void SetIcons();
+  // The first enabled push button after `button` in the layout, round to its start; null when
+  // no other is enabled.
+  HWND NextEnabledButton(ControlName button) const;
 
   HWND window_;
   HINSTANCE instance_;
