@@ -29,8 +29,8 @@ struct FormControl {
   void FollowSelection(HWND item) const;
 };
 
-// Every control of kMainFormLayout in `window`, which must outlive this object's use of it (the
-// controls go with the window; the font they use goes with this object).
+// Every control of kMainFormLayout, made in the main window. The controls go with the window, the
+// font they use with this object: the window is destroyed first.
 class MainFormControls {
  public:
   // Sizes `window` for the DPI of the screen it stands on, gives it the window font and the
