@@ -1,35 +1,19 @@
-// The main window TMainform: its controls and its four handlers.
+// The main window TMainform: its controls by their layout names, its four handlers, and what the
+// START procedure asks of it.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
-#include <cstddef>
 #include <memory>
-#include <optional>
 #include <string_view>
-#include <vector>
 
-#include "gdi_owners.h"
 #include "list_box_control.h"
+#include "main_form_controls.h"
 #include "main_form_layout.h"
 #include "platform_signals.h"
 #include "recovery_procedure.h"
+#include "run_session.h"
 #include "window.h"
-#include "window_icons.h"
-
-// One control of the layout: its window and, for a radio group, the radio buttons beside its
-// frame, created right after it, the first one starting the group.
-struct FormControl {
-  HWND window = nullptr;
-  std::vector<HWND> items;
-
-  // A radio group's checked item, or -1 when none is.
-  int ItemIndex() const;
-  // After a click on `item`: the checked item becomes the group's tab stop, so that Tab comes
-  // back to the selection. Nothing when `item` is not one of this control's.
-  void FollowSelection(HWND item) const;
-};
 
 class TMainform final : public Window, public RecoveryWindow {
  public:
@@ -53,8 +37,8 @@ class TMainform final : public Window, public RecoveryWindow {
   void HaltLoopEnded() override;
 
   // The controls by their layout names.
-  ListBoxControl& ListBox1() { return list_box_; }
-  const ListBoxControl& ListBox1() const { return list_box_; }
+  ListBoxControl& ListBox1() { return controls_->ListBox1(); }
+  const ListBoxControl& ListBox1() const { return controls_->ListBox1(); }
   HWND Panel1() const { return Control(ControlName::Panel1).window; }
   HWND Label6() const { return Control(ControlName::Label6).window; }
   HWND Button1() const { return Control(ControlName::Button1).window; }
@@ -62,6 +46,7 @@ class TMainform final : public Window, public RecoveryWindow {
   const FormControl& communicationtype() const { return Control(ControlName::communicationtype); }
   HWND Button2() const { return Control(ControlName::Button2).window; }
 
+  // The handlers; a click on a control runs the one its layout row names.
   void Button1Click();
   void FormShow();
   void FormClose();
@@ -72,23 +57,7 @@ class TMainform final : public Window, public RecoveryWindow {
   void HandleClose() noexcept override;
 
  private:
-  const FormControl& Control(ControlName name) const {
-    return controls_[static_cast<std::size_t>(name)];
-  }
-  // Makes one control of the layout in its place in its parent, with its texts, styles and font.
-  FormControl CreateControl(const ControlLayout& layout, const ControlPlace& place);
-  HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                   HWND parent, int id, const Bounds& bounds);
-  // Moves and sizes every control to its place for this client area at the window's DPI, radio
-  // items included and labels sized to their texts: on a resize and on a DPI change. Nothing
-  // moves when the client area, DPI and line height are those of the last layout.
-  void LayOut(int client_width, int client_height);
-  // The layout for the window's client area as it is now.
-  MainFormPlaces CurrentPlaces() const;
-  // The program's icon in the title bar and the task switcher, at the sizes of the window's DPI.
-  void SetIcons();
-  // Enables or disables START or STOP; the keyboard focus follows from one to the other.
-  void EnableButton(HWND button, bool enabled);
+  const FormControl& Control(ControlName name) const { return controls_->Control(name); }
   void CentreOnScreen();
 
   void OnSize(int client_width, int client_height);
@@ -103,27 +72,10 @@ class TMainform final : public Window, public RecoveryWindow {
   void OnDestroy();
   LRESULT OnVKeyToItem(WPARAM w);
   void OnContextMenu(HWND target, LPARAM l);
-  // Copies the selected line, or the whole log when `whole` or no line is selected.
-  void CopyLog(bool whole);
 
-  HINSTANCE instance_;
-  int dpi_ = kDesignDpi;                 // of the screen the window stands on
-  GdiObject<HFONT> font_;                // the window font at dpi_, on the window and every control
-  int line_height_ = kDesignTextHeight;  // one line of text (LineHeightAt)
-  OwnedIcon large_icon_;                 // the window's icons at dpi_
-  OwnedIcon small_icon_;
-  std::array<FormControl, kControlCount> controls_;  // indexed by ControlName
-  bool controls_made_ = false;
-  // What the controls' places were last computed from: client width and height, DPI, line height.
-  using LayoutInputs = std::array<int, 4>;
-  LayoutInputs laid_out_for_{};
-  ListBoxControl list_box_;  // ListBox1 as the log's list control
-  HWND saved_focus_ = nullptr;
-  HWND parked_focus_ = nullptr;  // where a disabled button left the focus
-  bool procedure_running_ = false;
-  bool close_pending_ = false;
-  UINT taskbar_button_created_ = 0;  // registered at run time; 0 when it could not be
-  std::unique_ptr<PlatformSignals> own_signals_;
-  PlatformSignals* signals_ = nullptr;
-  std::optional<KeepAwakeRequest> awake_;  // held while the halt loop runs
+  // Both made once the window exists; until then the window's messages get the system's default
+  // handling.
+  std::unique_ptr<RunSession> session_;
+  std::unique_ptr<MainFormControls> controls_;
+  HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
 };

@@ -47,21 +47,32 @@ inline constexpr RadioItems kCommunicationTypeItems{kCommunicationTypeTexts, 2};
 // Every control of the window, one row each, in creation order. Within each parent this is also
 // the tab order: the window system tabs through children in the order they were created. Places
 // are at 96 pixels per inch, for the design client area, relative to the parent's client area.
+// `click` is OnClick(<handler>), naming the main window's handler that a click on the control
+// runs, or NoClick.
 // clang-format off
 #define MAIN_FORM_CONTROLS(X) \
-  /* name              kind         parent   left top  width height text          enabled items */\
-  X(ListBox1,          kListBox,    kWindow,  201,   0, 397, 398, "",              true,  kNoItems)\
-  X(Panel1,            kPanel,      kWindow,    0,   0, 201, 398, "",              true,  kNoItems)\
-  X(Label8,            kLabel,      kPanel1,   88,  18,  21,  13, "Test",          true,  kNoItems)\
-  X(Label1,            kLabel,      kPanel1,   68,  36,  72,  13, "unit_kelm.DLL", true,  kNoItems)\
-  X(Label5,            kLabel,      kPanel1,   78,  60,  48,  13, "VERSION",       true,  kNoItems)\
-  X(Label6,            kLabel,      kPanel1,   92,  76,  21,  13, "?.??",          true,  kNoItems)\
-  X(Button1,           kPushButton, kPanel1,    6, 350,  83,  35, "START",         true,  kNoItems)\
+  /* name              kind         parent   left top  width height text          enabled */\
+  /*   items                  click */\
+  X(ListBox1,          kListBox,    kWindow,  201,   0, 397, 398, "",              true,  \
+    kNoItems,                NoClick) \
+  X(Panel1,            kPanel,      kWindow,    0,   0, 201, 398, "",              true,  \
+    kNoItems,                NoClick) \
+  X(Label8,            kLabel,      kPanel1,   88,  18,  21,  13, "Test",          true,  \
+    kNoItems,                NoClick) \
+  X(Label1,            kLabel,      kPanel1,   68,  36,  72,  13, "unit_kelm.DLL", true,  \
+    kNoItems,                NoClick) \
+  X(Label5,            kLabel,      kPanel1,   78,  60,  48,  13, "VERSION",       true,  \
+    kNoItems,                NoClick) \
+  X(Label6,            kLabel,      kPanel1,   92,  76,  21,  13, "?.??",          true,  \
+    kNoItems,                NoClick) \
+  X(Button1,           kPushButton, kPanel1,    6, 350,  83,  35, "START",         true,  \
+    kNoItems,                OnClick(Button1Click)) \
   X(hardwaretype,      kRadioGroup, kPanel1,    8,  96, 185, 169, "Test Hardware", true,  \
-    kHardwareTypeItems) \
+    kHardwareTypeItems,      NoClick) \
   X(communicationtype, kRadioGroup, kPanel1,    8, 272, 185,  73, "Communication", false, \
-    kCommunicationTypeItems) \
-  X(Button2,           kPushButton, kPanel1,  102, 350,  83,  35, "STOP",          false, kNoItems)
+    kCommunicationTypeItems, NoClick) \
+  X(Button2,           kPushButton, kPanel1,  102, 350,  83,  35, "STOP",          false, \
+    kNoItems,                OnClick(Button2Click))
 // clang-format on
 
 #define MAIN_FORM_CONTROL_NAME(name, ...) name,
@@ -82,7 +93,8 @@ struct ControlLayout {
   RadioItems items;  // radio groups only
 };
 
-#define MAIN_FORM_CONTROL_ROW(name, kind, parent, left, top, width, height, text, enabled, items) \
+#define MAIN_FORM_CONTROL_ROW(name, kind, parent, left, top, width, height, text, enabled, items, \
+                              click)                                                              \
   ControlLayout{ControlName::name,                                                                \
                 ControlKind::kind,                                                                \
                 ControlParent::parent,                                                            \

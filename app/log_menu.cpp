@@ -1,0 +1,79 @@
+// The output log's commands: one table, shown as the list's context menu and run by Ctrl keys.
+#include "log_menu.h"
+
+#include <windowsx.h>
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <type_traits>
+
+#include "log_clipboard.h"
+
+namespace {
+
+int SelectedLine(const ListBoxControl& log) {
+  return static_cast<int>(SendMessageA(log.Handle(), LB_GETCURSEL, 0, 0));
+}
+
+// The selected line, or the whole log when none is selected.
+void CopySelection(HWND owner, const ListBoxControl& log) {
+  const int selected = SelectedLine(log);
+  PutTextOnClipboard(owner, selected == LB_ERR ? LogText(log) : log.Read(selected));
+}
+
+void CopyAll(HWND owner, const ListBoxControl& log) {
+  PutTextOnClipboard(owner, LogText(log));
+}
+
+struct LogCommand {
+  const char* text;      // in the context menu
+  char key;              // with Ctrl, in the list; 0 for none
+  bool needs_selection;  // greyed in the menu while no line is selected
+  void (*run)(HWND owner, const ListBoxControl& log);
+};
+
+// In the menu's order; a command's menu identifier is its place in it, from 1.
+constexpr LogCommand kLogCommands[] = {
+    {"Copy", 'C', true, &CopySelection},
+    {"Copy all", 0, false, &CopyAll},
+};
+
+struct DestroyPopupMenu {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
+
+}  // namespace
+
+bool RunLogKey(HWND owner, const ListBoxControl& log, UINT key) {
+  if (GetKeyState(VK_CONTROL) >= 0) return false;
+  for (const LogCommand& command : kLogCommands) {
+    if (command.key != 0 && static_cast<UINT>(command.key) == key) {
+      command.run(owner, log);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ShowLogMenu(HWND owner, const ListBoxControl& log, LPARAM at) {
+  const PopupMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  const bool selected = SelectedLine(log) != LB_ERR;
+  for (std::size_t i = 0; i < std::size(kLogCommands); ++i) {
+    const LogCommand& command = kLogCommands[i];
+    const UINT state = command.needs_selection && !selected ? MF_GRAYED : MF_ENABLED;
+    AppendMenuA(menu.get(), MF_STRING | state, i + 1, command.text);
+  }
+  POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    // From the keyboard: at the list's top-left corner.
+    point = POINT{0, 0};
+    ClientToScreen(log.Handle(), &point);
+  }
+  const auto chosen = static_cast<std::size_t>(
+      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y,
+                     0, owner, nullptr));
+  if (chosen >= 1 && chosen <= std::size(kLogCommands)) kLogCommands[chosen - 1].run(owner, log);
+}
