@@ -10,6 +10,7 @@
 #include <string>
 
 #include "guarded_call.h"
+#include "interface_kinds.h"
 #include "library_contract.h"
 #include "unit_library_api_kelm.h"
 
@@ -74,49 +75,6 @@ std::string CallForText(Args... args) {
   if (fault != 0) throw LibraryFault{S, fault};
   return copy;
 }
-
-// The kinds of debug interface the library knows, in report order, with their count-line texts.
-struct PortKind {
-  std::uint32_t port_type;
-  std::string_view count_line;
-};
-
-constexpr std::array<PortKind, 7> kPortKinds = {{
-    {3, "Number of USB Veyras = "},
-    {4, "Number of PC Serial Ports = "},
-    {5, "Number of USB Pendrel Vell/Ormo = "},
-    {6, "Number of Ethernet Pendrel Vell/Ormos = "},
-    {7, "Number of Quillon USB Devices = "},
-    {8, "Number of Quillon Ethernet Devices = "},
-    {9, "Number of Ostrel USB Devices = "},
-}};
-
-// Items 1 to 7 of the hardwaretype radio group (item 0, "Show Hardware", connects to nothing).
-// Item i uses row i - 1 and the port type i + 2; the first port of that type is opened.
-struct HardwareChoice {
-  std::uint32_t port_type;
-  std::string_view not_attached;
-  std::string_view open_failure;
-};
-
-constexpr std::array<HardwareChoice, 7> kHardwareChoices = {{
-    {3, "No USB Veyra Cables Detected", "Error connecting to USB Veyra."},
-    {4, "No Serial Ports Detected.", "Error opening serial port."},
-    {5, "No Pendrel Vell units detected on USB bus.", "Error connecting to Pendrel Vell via USB."},
-    {6, "No Pendrel Vell units detected on ethernet bus.",
-     "Error connecting to Pendrel Vell via Ethernet."},
-    {7, "No Quillon Devices Detected via USB", "Error connecting to Quillon USB."},
-    {8, "No Quillon Devices Detected on Ethernet", "Error connecting to Quillon Ethernet."},
-    {9, "No Ostrel Cables Detected via USB", "Error connecting to Ostrel USB."},
-}};
-
-constexpr bool HardwareChoicesFollowPortTypes() {
-  for (std::size_t row = 0; row < kHardwareChoices.size(); ++row) {
-    if (kHardwareChoices[row].port_type != row + 3) return false;
-  }
-  return true;
-}
-static_assert(HardwareChoicesFollowPortTypes(), "item i must use port type i + 2");
 
 constexpr std::uint32_t kFirstPort = 1;
 
@@ -205,7 +163,7 @@ class ReportLines {
   bool processing_messages_ = false;
 };
 
-void WritePortBlock(ReportLines& report, const PortKind& kind) {
+void WritePortBlock(ReportLines& report, const InterfaceKind& kind) {
   const std::uint32_t count = Call<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
   report.Write(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
   if (count == 0) report.Write(kNoneLine);
@@ -223,8 +181,8 @@ void WriteReport(RecoveryWindow& window, const ProcedureClock& clock) {
   report.Write(kSeparator);
   Call<EntrySlot::reenumerate_all_port_types>();
   report.Write(kSeparator);
-  for (const PortKind& kind : kPortKinds) {
-    if (&kind != &kPortKinds.front()) report.Write(kSeparator);
+  for (const InterfaceKind& kind : kInterfaceKinds) {
+    if (&kind != &kInterfaceKinds.front()) report.Write(kSeparator);
     WritePortBlock(report, kind);
   }
 }
@@ -257,14 +215,14 @@ struct Choices {
   int communication_type;
 };
 
-// Opens the first port of the chosen type.
-StepFailure Connect(RecoveryWindow& window, const HardwareChoice& choice) {
-  if (Call<EntrySlot::get_enumerated_number_of_ports>(choice.port_type) == 0) {
-    WriteLine(window, choice.not_attached);
+// Opens the first port of the chosen kind.
+StepFailure Connect(RecoveryWindow& window, const InterfaceKind& kind) {
+  if (Call<EntrySlot::get_enumerated_number_of_ports>(kind.port_type) == 0) {
+    WriteLine(window, kind.not_attached);
     return RecoveryEnding::kNotAttached;
   }
-  if (!ByteResult(Call<EntrySlot::open_port>(choice.port_type, kFirstPort))) {
-    WriteLine(window, choice.open_failure);
+  if (!ByteResult(Call<EntrySlot::open_port>(kind.port_type, kFirstPort))) {
+    WriteLine(window, kind.open_failure);
     Call<EntrySlot::close_port>();
     return RecoveryEnding::kOpenFailure;
   }
@@ -339,15 +297,10 @@ RecoveryEnding HaltLoop(RecoveryWindow& window) {
 }
 
 RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices) {
-  const int item = choices.hardware_type;
-  // Item 0 ("Show Hardware"), or no valid item, ends with the report.
-  if (item < 1 || item > static_cast<int>(kHardwareChoices.size())) {
-    return RecoveryEnding::kReportOnly;
-  }
-  if (const StepFailure failure =
-          Connect(window, kHardwareChoices[static_cast<std::size_t>(item - 1)])) {
-    return *failure;
-  }
+  // "Show Hardware", or no valid item, ends with the report.
+  const InterfaceKind* const kind = InterfaceKindOfItem(choices.hardware_type);
+  if (kind == nullptr) return RecoveryEnding::kReportOnly;
+  if (const StepFailure failure = Connect(window, *kind)) return *failure;
   if (const StepFailure failure = SetCommunicationMode(window, choices.communication_type)) {
     return *failure;
   }
