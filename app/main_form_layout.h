@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "product.h"
 
 // A rectangle as left, top, width and height, relative to the parent's client area.
@@ -32,17 +33,29 @@ struct RadioItems {
   int count = 0;
 };
 
-inline constexpr const char* kHardwareTypeTexts[] = {
-    "Show Hardware",        "USB Veyra (K/ZV/PLEX)",
-    "PendrelORMO-Serial",   "PendrelORMO-USB",
-    "PendrelORMO-Ethernet", "QuillonUSB",
-    "QuillonEthernet",      "OstrelUSB",
-};
+// "Test Hardware": "Show Hardware", then one item per interface kind, in the kinds' order.
+constexpr std::array<const char*, kInterfaceKinds.size() + 1> HardwareTypeTexts() {
+  std::array<const char*, kInterfaceKinds.size() + 1> texts{};
+  texts[0] = kShowHardwareItem;
+  for (std::size_t i = 0; i < kInterfaceKinds.size(); ++i) texts[i + 1] = kInterfaceKinds[i].item;
+  return texts;
+}
+inline constexpr std::array<const char*, kInterfaceKinds.size() + 1> kHardwareTypeTexts =
+    HardwareTypeTexts();
 inline constexpr const char* kCommunicationTypeTexts[] = {"SWD", "JTAG"};
 
 inline constexpr RadioItems kNoItems{};
-inline constexpr RadioItems kHardwareTypeItems{kHardwareTypeTexts, 8};
+inline constexpr RadioItems kHardwareTypeItems{kHardwareTypeTexts.data(),
+                                               static_cast<int>(kHardwareTypeTexts.size())};
 inline constexpr RadioItems kCommunicationTypeItems{kCommunicationTypeTexts, 2};
+
+// What moves with the number of "Test Hardware" items, at 96 pixels per inch: its frame holds a
+// caption line and margins and one 18-pixel line per item; "Communication" stands 7 pixels below
+// it, the buttons 5 below that, and the client area ends 13 below the buttons.
+inline constexpr int kHardwareTypeHeight = 25 + 18 * kHardwareTypeItems.count;
+inline constexpr int kCommunicationTypeTop = 96 + kHardwareTypeHeight + 7;
+inline constexpr int kButtonsTop = kCommunicationTypeTop + 73 + 5;
+inline constexpr int kDesignClientHeight = kButtonsTop + 35 + 13;
 
 // Every control of the window, one row each, in creation order. Within each parent this is also
 // the tab order: the window system tabs through children in the order they were created. Places
@@ -51,28 +64,28 @@ inline constexpr RadioItems kCommunicationTypeItems{kCommunicationTypeTexts, 2};
 // runs, or NoClick.
 // clang-format off
 #define MAIN_FORM_CONTROLS(X) \
-  /* name              kind         parent   left top  width height text          enabled */\
-  /*   items                  click */\
-  X(ListBox1,          kListBox,    kWindow,  201,   0, 397, 398, "",              true,  \
-    kNoItems,                NoClick) \
-  X(Panel1,            kPanel,      kWindow,    0,   0, 201, 398, "",              true,  \
-    kNoItems,                NoClick) \
-  X(Label8,            kLabel,      kPanel1,   88,  18,  21,  13, "Test",          true,  \
-    kNoItems,                NoClick) \
-  X(Label1,            kLabel,      kPanel1,   68,  36,  72,  13, "unit_kelm.DLL", true,  \
-    kNoItems,                NoClick) \
-  X(Label5,            kLabel,      kPanel1,   78,  60,  48,  13, "VERSION",       true,  \
-    kNoItems,                NoClick) \
-  X(Label6,            kLabel,      kPanel1,   92,  76,  21,  13, "?.??",          true,  \
-    kNoItems,                NoClick) \
-  X(Button1,           kPushButton, kPanel1,    6, 350,  83,  35, "START",         true,  \
-    kNoItems,                OnClick(Button1Click)) \
-  X(hardwaretype,      kRadioGroup, kPanel1,    8,  96, 185, 169, "Test Hardware", true,  \
-    kHardwareTypeItems,      NoClick) \
-  X(communicationtype, kRadioGroup, kPanel1,    8, 272, 185,  73, "Communication", false, \
-    kCommunicationTypeItems, NoClick) \
-  X(Button2,           kPushButton, kPanel1,  102, 350,  83,  35, "STOP",          false, \
-    kNoItems,                OnClick(Button2Click))
+  /* name              kind         parent   left top                   width height */\
+  /*   text             enabled items                    click */\
+  X(ListBox1,          kListBox,    kWindow,  201, 0,                    397, kDesignClientHeight, \
+    "",              true,  kNoItems,                NoClick) \
+  X(Panel1,            kPanel,      kWindow,    0, 0,                    201, kDesignClientHeight, \
+    "",              true,  kNoItems,                NoClick) \
+  X(Label8,            kLabel,      kPanel1,   88, 18,                    21, 13, \
+    "Test",          true,  kNoItems,                NoClick) \
+  X(Label1,            kLabel,      kPanel1,   68, 36,                    72, 13, \
+    "unit_kelm.DLL", true,  kNoItems,                NoClick) \
+  X(Label5,            kLabel,      kPanel1,   78, 60,                    48, 13, \
+    "VERSION",       true,  kNoItems,                NoClick) \
+  X(Label6,            kLabel,      kPanel1,   92, 76,                    21, 13, \
+    "?.??",          true,  kNoItems,                NoClick) \
+  X(Button1,           kPushButton, kPanel1,    6, kButtonsTop,           83, 35, \
+    "START",         true,  kNoItems,                OnClick(Button1Click)) \
+  X(hardwaretype,      kRadioGroup, kPanel1,    8, 96,                   185, kHardwareTypeHeight, \
+    "Test Hardware", true,  kHardwareTypeItems,      NoClick) \
+  X(communicationtype, kRadioGroup, kPanel1,    8, kCommunicationTypeTop, 185, 73, \
+    "Communication", false, kCommunicationTypeItems, NoClick) \
+  X(Button2,           kPushButton, kPanel1,  102, kButtonsTop,           83, 35, \
+    "STOP",          false, kNoItems,                OnClick(Button2Click))
 // clang-format on
 
 #define MAIN_FORM_CONTROL_NAME(name, ...) name,
@@ -116,13 +129,23 @@ constexpr bool PanelComesBeforeItsControls() {
 }
 static_assert(PanelComesBeforeItsControls(), "Panel1 must come before the controls in it");
 
+// The window numbers a radio group's items in a block of ten ids of its own.
+inline constexpr int kMostRadioItems = 10;
+constexpr bool RadioGroupsFitTheirIds() {
+  for (const ControlLayout& layout : kMainFormLayout) {
+    if (layout.items.count > kMostRadioItems) return false;
+  }
+  return true;
+}
+static_assert(RadioGroupsFitTheirIds(), "a radio group has at most 10 items");
+
 inline constexpr char kMainFormCaption[] = TESTZ_PRODUCT_NAME " v" TESTZ_VERSION_TEXT;
 
-// The window's outer size, frame and title bar included, and the client area the table assumes.
+// The window's outer size, frame and title bar included, and the client area the table assumes
+// (kDesignClientHeight above): the frame takes 16 pixels of the width and 38 of the height.
 inline constexpr int kOuterWidth = 614;
-inline constexpr int kOuterHeight = 436;
+inline constexpr int kOuterHeight = kDesignClientHeight + 38;
 inline constexpr int kDesignClientWidth = 598;
-inline constexpr int kDesignClientHeight = 398;
 
 // The window font: face, size in points, and the text height the table's sizes assume.
 inline constexpr char kFontFace[] = "MS Sans Serif";

@@ -6,7 +6,7 @@
 
 #include "demoz.h"
 #include "message_loop.h"
-#include "recovery_procedure.h"
+#include "library_lifetime.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   // The standard controls from the common controls of the manifest, in the system's style.

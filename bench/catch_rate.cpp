@@ -20,13 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "ui_driver.h"
 
 namespace {
 
 constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
 constexpr char kBaselineCaption[] = "Polling baseline";
-constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
+const char* const kVeyra = kInterfaceKinds.front().item;
 
 // Haltable windows after a power-up, and the probes' round trips (high speed, full speed USB).
 constexpr std::array<std::uint32_t, 5> kWindowsUs = {50, 100, 200, 500, 1000};

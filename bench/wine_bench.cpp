@@ -28,6 +28,7 @@
 
 #include "catch_rate.h"
 #include "idle_halt_loop.h"
+#include "interface_kinds.h"
 #include "library_faults.h"
 #include "measure.h"
 #include "ui_driver.h"
@@ -38,12 +39,13 @@ constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
 constexpr char kReportBaselineCaption[] = "Report baseline";
 constexpr char kStartUpBaselineCaption[] = "Start-up baseline";
 constexpr char kOneWindowCaption[] = "One-window baseline";
-constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
+const char* const kVeyra = kInterfaceKinds.front().item;
 constexpr char kLoaded[] = "unit_kelm.DLL library loaded.";
 constexpr char kHalted[] = "Success. Processor halted.";
 // The report writes the version, two separators, and per port type a count line and a none line
-// or one line per port, with a separator between types: 22 lines besides the ports of type 3.
-constexpr std::uint32_t kReportLinesBesidePorts = 22;
+// or one line per port, with a separator between types: besides the ports of type 3, three lines
+// per kind and one more.
+constexpr auto kReportLinesBesidePorts = static_cast<std::uint32_t>(3 * kInterfaceKinds.size() + 1);
 
 constexpr ui::Milliseconds kLongWait{600000};
 

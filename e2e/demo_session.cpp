@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "ui_driver.h"
 
 namespace {
 
 constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
-constexpr char kDefaultKind[] = "USB Veyra (K/ZV/PLEX)";
+const char* const kDefaultKind = kInterfaceKinds.front().item;
 // How long the halt loop may run before the session presses STOP itself.
 constexpr ui::Milliseconds kRunLimit{30000};
 

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "testz_test.h"
 #include "ui_driver.h"
 
@@ -114,9 +115,10 @@ TEST_F(HighDpi, TheTextGrowsWithTheScreenAndNoRadioItemCutsItsTextOff) {
   ASSERT_TRUE(shot.has_value());
   const ui::Box window = ui::ScreenBounds(window_);
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  for (const char* item :
-       {"Show Hardware", "USB Veyra (K/ZV/PLEX)", "PendrelORMO-Serial", "PendrelORMO-USB",
-        "PendrelORMO-Ethernet", "QuillonUSB", "QuillonEthernet", "OstrelUSB", "SWD", "JTAG"}) {
+  std::vector<const char*> items = {kShowHardwareItem};
+  for (const InterfaceKind& kind : kInterfaceKinds) items.push_back(kind.item);
+  items.insert(items.end(), {"SWD", "JTAG"});
+  for (const char* item : items) {
     const ui::Box screen = ui::ScreenBounds(Find("Button", item));
     const ui::Box box{screen.left - window.left, screen.top - window.top, screen.width,
                       screen.height};

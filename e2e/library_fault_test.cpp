@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
+const char* const kVeyra = ItemOfPortType(3);
 constexpr char kNeverHalts[] = "count.3 = 1\nhalt = never\n";
 
 // A library call that faults ends the procedure with one line; both buttons stay disabled, the

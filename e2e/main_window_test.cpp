@@ -146,9 +146,9 @@ TEST_F(MainWindow, TabShiftTabAndTheArrowKeysMoveTheFocusAsAKeyboardUserExpects)
   Launch(Library::kSimulator);
   HWND list = List();
   HWND start = Find("Button", "START");
-  HWND show_hardware = Find("Button", "Show Hardware");
-  HWND veyra = Find("Button", "USB Veyra (K/ZV/PLEX)");
-  HWND serial = Find("Button", "PendrelORMO-Serial");
+  HWND show_hardware = Find("Button", kHardwareItems[0]);
+  HWND veyra = Find("Button", kHardwareItems[1]);
+  HWND serial = Find("Button", kHardwareItems[2]);
   const auto focus_on = [&](HWND control) {
     return ui::WaitUntil([&] { return ui::FocusedControl(window_) == control; },
                          ui::Milliseconds(3000));

@@ -119,7 +119,7 @@ TEST_F(ReportAndHalt, TheReportListsEveryKindOfPortLineByLine) {
 
 TEST_F(ReportAndHalt, OneKindGoesThroughToAHaltedProcessorInTheLibrarysOrder) {
   Launch(Library::kSimulator, kSeveralKinds);
-  Choose("QuillonUSB");
+  Choose(ItemOfPortType(7));
   const Lines log = RunProcedure();
   EXPECT_EQ(log, Concatenated(kReport, {" ", "Communication via SWD", " ", "Cable Version is 9029",
                                         "Continuously attempting to halt processor.",
@@ -148,7 +148,7 @@ TEST_F(ReportAndHalt, OneKindGoesThroughToAHaltedProcessorInTheLibrarysOrder) {
 
 TEST_F(ReportAndHalt, AFailedOpenWritesTheKindsMessageAndThenClosesThePort) {
   Launch(Library::kSimulator, std::string(kSeveralKinds) + "open_port = 0x100\n");
-  Choose("PendrelORMO-Serial");
+  Choose(ItemOfPortType(4));
   EXPECT_EQ(RunProcedure(), Concatenated(kReport, {"Error opening serial port.", ""}));
   EXPECT_EQ(ui::Text(Find("Static", "?.??")), "?.??");
   EXPECT_EQ(Calls(), Concatenated(ReportCalls(),
@@ -184,7 +184,7 @@ TEST_F(ReportAndHalt, CtrlCCopiesTheWholeLogOrTheSelectedLineAfterAHaltBehindAno
   HWND front = CreateWindowExA(0, "STATIC", "in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                100, nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(front);
-  StartHaltLoop("USB Veyra (K/ZV/PLEX)");
+  StartHaltLoop(ItemOfPortType(3));
   ASSERT_TRUE(WaitForLogLine("Success. Processor halted."));
   DestroyWindow(front);
 

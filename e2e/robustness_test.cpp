@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr char kVeyra[] = "USB Veyra (K/ZV/PLEX)";
+const char* const kVeyra = ItemOfPortType(3);
 constexpr char kAdvice[] = "Please try power cycling your board until this operation is successful";
 constexpr char kStopped[] = "Stopped by user.";
 constexpr char kNeverHalts[] = "count.3 = 1\nhalt = never\n";
@@ -185,7 +185,7 @@ TEST_F(Robustness, TheKindChosenAtStartIsConnectedWhateverIsClickedDuringALongRe
   Choose(kVeyra);
   ASSERT_TRUE(ui::Click(Find("Button", "START")));
   ASSERT_TRUE(ui::WaitUntil([&] { return CountOf(Trace(), "version()") == 1; }));
-  Choose("OstrelUSB");
+  Choose(ItemOfPortType(9));
   ASSERT_EQ(CountOf(Trace(), "get_enumerated_number_of_ports(00000009) = 00000001"), 0)
       << "the click came after the report";
   ASSERT_TRUE(WaitForLogLine("Success. Processor halted."));

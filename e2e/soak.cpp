@@ -4,34 +4,32 @@
 //   soak [--seed S] [--runs N] [--launch L]
 //
 // Runs launches of testz.exe (each a fresh scenario and a few STARTs) until N runs are done; the
-// scenario and the actions of launch L come from (S, L) alone, so `--launch L` replays that one
-// launch. After each run: the buttons, the whole log and the version label as the path requires,
-// the trace's calls in the library's order with the scenario's results, a fault exactly where the
-// scenario puts one, nothing called after the library was freed, and the program neither crashed
-// nor hung. Exit code 0 when every run passed.
+// scenario and the actions of launch L come from (S, L) alone (soak_scenario.h), so `--launch L`
+// replays that one launch. After each run: the buttons, the whole log and the version label as
+// the path requires, the trace's calls in the library's order with the scenario's results, a
+// fault exactly where the scenario puts one, nothing called after the library was freed
+// (soak_checker.h), and the program neither crashed nor hung. Exit code 0 when every run passed.
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "fault_codes.h"
-#include "library_faults.h"
+#include "main_form_layout.h"
+#include "soak_checker.h"
+#include "soak_scenario.h"
 #include "ui_driver.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
@@ -41,604 +39,13 @@ constexpr ui::Milliseconds kRunLimit{20000};
 constexpr ui::Milliseconds kUnattendedLoop{2500};
 // A report handles no message before it has run this long; a STOP sent earlier waits until then.
 constexpr ui::Milliseconds kReportRunsAlone{2000};
-// A port count from which the report runs until a STOP (or a close, or a quit) ends it.
-constexpr std::uint32_t kLongCount = 65536;
 constexpr int kQuitExitCode = 3;
 constexpr int kFailureLimit = 5;
 
-// ---- Randomness: std::mt19937's sequence is fixed by the standard, so a seed replays anywhere.
-
-class Random {
- public:
-  Random(std::uint32_t seed, std::uint32_t launch) {
-    std::seed_seq sequence{seed, launch};
-    engine_.seed(sequence);
-  }
-  std::uint32_t Word() { return static_cast<std::uint32_t>(engine_()); }
-  unsigned Below(unsigned n) { return Word() % n; }
-  unsigned Between(unsigned low, unsigned high) { return low + Below(high - low + 1); }
-  bool Percent(unsigned percent) { return Below(100) < percent; }
-  template <typename T>
-  T Pick(const std::vector<T>& choices) {
-    return choices[Below(static_cast<unsigned>(choices.size()))];
-  }
-
- private:
-  std::mt19937 engine_;
-};
-
-std::string Hex8(std::uint32_t value) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(value));
-  return digits;
+// The "Test Hardware" item a run chooses, as the window shows it.
+const char* ItemText(int item) {
+  return kHardwareTypeTexts[static_cast<std::size_t>(item)];
 }
-
-std::string HexWord(std::uint32_t value) {
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(value & 0xFFFFu));
-  return digits;
-}
-
-// ---- Scenarios
-
-// A text the simulator returns: a string, a null pointer, 255 characters without a
-// terminator, or a pointer the program cannot read (an inaccessible page, a wild address).
-struct LibraryText {
-  enum class Kind { text, null, unterminated, unreadable, wild } kind = Kind::text;
-  std::string text;
-
-  bool Readable() const { return kind != Kind::unreadable && kind != Kind::wild; }
-  std::string ScenarioValue() const {
-    switch (kind) {
-      case Kind::null: return "null";
-      case Kind::unterminated: return "unterminated";
-      case Kind::unreadable: return "unreadable";
-      case Kind::wild: return "address 0x10";
-      case Kind::text: break;
-    }
-    return "\"" + text + "\"";
-  }
-  // What the log shows of a readable text where `room` characters are left on the line.
-  std::string Shown(std::size_t room) const {
-    switch (kind) {
-      case Kind::null:
-      case Kind::unreadable:
-      case Kind::wild: return "";
-      case Kind::unterminated: {
-        std::string pattern;
-        while (pattern.size() < room) pattern += "unterminated ";
-        return pattern.substr(0, room);
-      }
-      case Kind::text: break;
-    }
-    return text.substr(0, room);
-  }
-};
-
-struct FaultPlan {
-  std::string export_name;  // empty: no fault
-  std::string kind;
-  unsigned after = 0;  // the first `after` calls behave
-};
-
-struct Scenario {
-  LibraryText version;
-  std::array<unsigned, 7> counts{};  // port types 3 to 9
-  std::array<LibraryText, 7> descriptors;
-  std::uint32_t open_port = 1;
-  std::uint32_t mode_swd = 1;
-  std::uint32_t check_critical_error = 0;
-  std::uint32_t dll_version = 100;
-  std::uint32_t cable_version = 1;
-  bool halt_never = false;
-  unsigned halt_after = 1;
-  std::string not_halted_status;
-  unsigned status_bytes = 1;
-  unsigned delay_us = 0;
-  FaultPlan fault;
-
-  bool LongReport() const {
-    return std::any_of(counts.begin(), counts.end(), [](unsigned n) { return n >= kLongCount; });
-  }
-
-  std::string FileText() const {
-    std::ostringstream out;
-    out << "version = " << version.ScenarioValue() << "\n";
-    for (unsigned i = 0; i < 7; ++i) {
-      out << "count." << i + 3 << " = " << counts[i] << "\n";
-      out << "descriptor." << i + 3 << " = " << descriptors[i].ScenarioValue() << "\n";
-    }
-    out << "open_port = 0x" << Hex8(open_port) << "\n"
-        << "mode_swd = 0x" << Hex8(mode_swd) << "\n"
-        << "check_critical_error = 0x" << Hex8(check_critical_error) << "\n"
-        << "dll_version = 0x" << Hex8(dll_version) << "\n"
-        << "cable_version = 0x" << Hex8(cable_version) << "\n"
-        << "halt = " << (halt_never ? "never" : "attempts " + std::to_string(halt_after)) << "\n"
-        << "not_halted_status = " << not_halted_status << "\n"
-        << "status_bytes = " << status_bytes << "\n"
-        << "delay_us = " << delay_us << "\n";
-    if (!fault.export_name.empty()) {
-      out << "fault." << fault.export_name << " = " << fault.kind << " after " << fault.after
-          << "\n";
-    }
-    return out.str();
-  }
-};
-
-// The exports the program calls, and which of them take arguments (only those can be made to
-// remove their own arguments).
-const std::vector<std::string> kCalledExports = {"version",
-                                                 "reenumerate_all_port_types",
-                                                 "get_enumerated_number_of_ports",
-                                                 "get_port_descriptor",
-                                                 "open_port",
-                                                 "close_port",
-                                                 "reset_hardware_interface",
-                                                 "check_critical_error",
-                                                 "get_dll_version",
-                                                 "get_cable_version",
-                                                 "corvane_special_features"};
-
-bool TakesArguments(const std::string& name) {
-  return name == "get_enumerated_number_of_ports" || name == "get_port_descriptor" ||
-         name == "open_port" || name == "corvane_special_features";
-}
-
-Scenario RandomScenario(Random& random, std::uint32_t launch) {
-  Scenario s;
-  const unsigned version_kind = random.Below(100);
-  if (version_kind < 85) {
-    s.version.text =
-        "Soak library " + std::to_string(launch) + "." + std::to_string(random.Below(100));
-  } else {
-    s.version.kind = version_kind < 95 ? LibraryText::Kind::null : LibraryText::Kind::unterminated;
-  }
-  for (unsigned i = 0; i < 7; ++i) {
-    s.counts[i] = random.Percent(35) ? 0 : random.Between(1, 3);
-    const unsigned kind = random.Below(100);
-    if (kind < 80) {
-      s.descriptors[i].text =
-          "Port of type " + std::to_string(i + 3) + " #" + std::to_string(random.Below(1000));
-    } else {
-      s.descriptors[i].kind = kind < 90 ? LibraryText::Kind::null : LibraryText::Kind::unterminated;
-    }
-  }
-  // Yes/no answers with bits above the low byte the program reads.
-  s.open_port = random.Percent(85) ? random.Pick<std::uint32_t>({1, 0xFFFFFF01u})
-                                   : random.Pick<std::uint32_t>({0, 0x100});
-  s.mode_swd = random.Percent(90) ? random.Pick<std::uint32_t>({1, 0x7F000001u})
-                                  : random.Pick<std::uint32_t>({0, 0x300});
-  s.check_critical_error = random.Percent(90) ? random.Pick<std::uint32_t>({0, 0x100, 0xABCD0000u})
-                                              : random.Pick<std::uint32_t>({1, 0xFF});
-  s.dll_version = random.Word();
-  s.cable_version = random.Word();
-  s.delay_us = random.Pick<unsigned>({0, 0, 0, 100, 500});
-  s.halt_never = random.Percent(25);
-  const unsigned most = s.delay_us >= 500 ? 1500 : 3000;
-  s.halt_after = random.Percent(40) ? random.Between(1, 3) : random.Between(10, most);
-  if (random.Percent(30)) {
-    s.not_halted_status = "untouched";
-  } else {
-    s.not_halted_status = std::to_string(random.Below(255));  // anything but 0xFF
-  }
-  if (random.Percent(30)) {
-    // A quarter of them in corvane_special_features: the mode call and the halt attempts.
-    s.fault.export_name =
-        random.Percent(25) ? "corvane_special_features" : random.Pick(kCalledExports);
-    std::vector<std::string> kinds = {"access_violation", "illegal_instruction", "divide_by_zero"};
-    if (TakesArguments(s.fault.export_name)) kinds.push_back("callee_pops");
-    s.fault.kind = random.Pick(kinds);
-    // Mostly within the first START; the mode call is the first corvane_special_features.
-    s.fault.after = random.Percent(70)
-                        ? random.Below(3)
-                        : random.Below(s.fault.export_name == "corvane_special_features" ? 40 : 8);
-  }
-  // Now and then a count no interface gives: an error code read as a count, or tens of thousands
-  // of ports.
-  if (random.Percent(8)) {
-    s.counts[random.Below(7)] = random.Pick<unsigned>({0xFFFFFFFFu, 0x80000000u, 65536, 100000});
-  }
-  // Now and then a text the program cannot read: the version, or one kind's descriptors.
-  if (random.Percent(8)) {
-    LibraryText& text = random.Percent(30) ? s.version : s.descriptors[random.Below(7)];
-    const auto kind = random.Percent(50) ? LibraryText::Kind::unreadable : LibraryText::Kind::wild;
-    if (kLibraryFaultsCaught) text.kind = kind;
-  }
-  s.status_bytes = random.Percent(20) ? 4 : 1;
-  // Drawn all the same, so that a seed gives the same launches in both builds: the 64-bit test
-  // build calls the library unguarded, so there a fault would end the program.
-  if (!kLibraryFaultsCaught) s.fault = FaultPlan{};
-  return s;
-}
-
-// ---- What the soak does during a run
-
-enum class Action { none, stop, query_end_session, close, end_session, quit };
-
-const char* ActionName(Action action) {
-  switch (action) {
-    case Action::none: return "none";
-    case Action::stop: return "STOP";
-    case Action::query_end_session: return "WM_QUERYENDSESSION";
-    case Action::close: return "close";
-    case Action::end_session: return "end of session";
-    case Action::quit: return "WM_QUIT";
-  }
-  return "?";
-}
-
-bool EndsTheProgram(Action action) {
-  return action == Action::close || action == Action::end_session || action == Action::quit;
-}
-
-struct RunPlan {
-  int item = 0;  // of "Test Hardware"
-  Action action = Action::none;
-  int delay_ms = 0;  // after START
-};
-
-RunPlan RandomRun(Random& random) {
-  RunPlan plan;
-  plan.item = random.Percent(15) ? 0 : static_cast<int>(random.Between(1, 7));
-  const unsigned roll = random.Below(100);
-  plan.action = roll < 25   ? Action::none
-                : roll < 60 ? Action::stop
-                : roll < 70 ? Action::query_end_session
-                : roll < 82 ? Action::close
-                : roll < 92 ? Action::end_session
-                            : Action::quit;
-  const unsigned moment = random.Below(100);
-  plan.delay_ms = moment < 30   ? 0
-                  : moment < 70 ? static_cast<int>(random.Between(1, 60))
-                                : static_cast<int>(random.Between(60, 600));
-  return plan;
-}
-
-// ---- The library contract, checked on the trace
-
-const char* const kCountLines[7] = {"Number of USB Veyras = ",
-                                    "Number of PC Serial Ports = ",
-                                    "Number of USB Pendrel Vell/Ormo = ",
-                                    "Number of Ethernet Pendrel Vell/Ormos = ",
-                                    "Number of Quillon USB Devices = ",
-                                    "Number of Quillon Ethernet Devices = ",
-                                    "Number of Ostrel USB Devices = "};
-const char* const kItems[8] = {"Show Hardware",        "USB Veyra (K/ZV/PLEX)",
-                               "PendrelORMO-Serial",   "PendrelORMO-USB",
-                               "PendrelORMO-Ethernet", "QuillonUSB",
-                               "QuillonEthernet",      "OstrelUSB"};
-const char* const kNotAttached[7] = {"No USB Veyra Cables Detected",
-                                     "No Serial Ports Detected.",
-                                     "No Pendrel Vell units detected on USB bus.",
-                                     "No Pendrel Vell units detected on ethernet bus.",
-                                     "No Quillon Devices Detected via USB",
-                                     "No Quillon Devices Detected on Ethernet",
-                                     "No Ostrel Cables Detected via USB"};
-const char* const kOpenFailure[7] = {"Error connecting to USB Veyra.",
-                                     "Error opening serial port.",
-                                     "Error connecting to Pendrel Vell via USB.",
-                                     "Error connecting to Pendrel Vell via Ethernet.",
-                                     "Error connecting to Quillon USB.",
-                                     "Error connecting to Quillon Ethernet.",
-                                     "Error connecting to Ostrel USB."};
-constexpr char kHalted[] = "Success. Processor halted.";
-constexpr char kStopped[] = "Stopped by user.";
-const std::string kModeCall =
-    "corvane_special_features(44000001, 00000001, 00000000, 00000000, "
-    "00000000, 00000000, 00000000)";
-const std::string kAttemptPrefix =
-    "corvane_special_features(44000100, 00000001, 00000000, "
-    "00000000, 00000000, ";
-
-// The code the platform reports for a fault of the scenario's kind, or for "read_fault": the
-// program's copy of a text it cannot read.
-std::string ExceptionCode(const std::string& kind) {
-  return FaultCodeText(kind == "read_fault" ? PlatformFault::kReadFault : FaultOfKind(kind));
-}
-
-std::string FaultLine(const std::string& export_name, const std::string& kind) {
-  if (kind == "callee_pops") {
-    return "The interface library failed in " + export_name +
-           " (it returned with the stack pointer moved: wrong calling convention). Restart the "
-           "application.";
-  }
-  return "The interface library failed in " + export_name + " (exception " + ExceptionCode(kind) +
-         "). Restart the application.";
-}
-
-std::string VersionLabel(std::uint32_t word) {
-  const unsigned v = word & 0xFFFFu;
-  return std::to_string(v / 100) + "." + std::to_string(v % 100 / 10) + std::to_string(v % 10);
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// What one run came to, as read from the trace.
-struct RunOutcome {
-  std::string path;
-  Lines log;  // the finished lines the path requires
-  // Other finished lines the run may have left, with the path each means: "Stopped by user."
-  // after a halt seen in the same pass as a stop, or a long report stopped after another line.
-  std::vector<std::pair<Lines, std::string>> also;
-  bool faulted = false;
-};
-
-// Walks the trace of one launch run by run, keeping the calls per export over the library's
-// life (a scenario's fault counts them so).
-class ContractChecker {
- public:
-  explicit ContractChecker(const Scenario& scenario) : s_(scenario) {}
-
-  // Checks the calls of one run, starting where the last run ended. `stop_sent`: a STOP, close,
-  // session's end or quit may have reached the halt loop. False with the reason in `error`.
-  bool Run(const Lines& trace, int item, bool stop_sent, RunOutcome& outcome, std::string& error) {
-    trace_ = &trace;
-    error_.clear();
-    outcome = RunOutcome{};
-    out_ = &outcome;
-    const bool ok = Walk(item, stop_sent);
-    error = error_;
-    return ok;
-  }
-
-  // Checks that the trace ends right after the runs walked so far with `last` (a detach line), or
-  // there when `last` is empty.
-  bool End(const Lines& trace, const std::string& last, std::string& error) const {
-    const std::size_t expected = pos_ + (last.empty() ? 0 : 1);
-    if (trace.size() != expected || (!last.empty() && trace[pos_] != last)) {
-      error = "the trace should end " +
-              (last.empty() ? std::string("after the run") : "with \"" + last + "\"") +
-              " at line " + std::to_string(pos_ + 1) + "; it has " + std::to_string(trace.size()) +
-              " lines" + (pos_ < trace.size() ? ", there: \"" + trace[pos_] + "\"" : std::string());
-      return false;
-    }
-    return true;
-  }
-
-  // Whether a run began after the last one walked (its first call is the version).
-  bool RunBegan(const Lines& trace) const {
-    return pos_ < trace.size() && trace[pos_].rfind("version()", 0) == 0;
-  }
-
-  void SkipAttach(const Lines& trace) {
-    if (pos_ == 0 && !trace.empty() && trace[0].rfind("attach ", 0) == 0) pos_ = 1;
-  }
-
-  const std::string& label() const { return label_; }
-
- private:
-  enum class Step { ok, faulted, failed };
-
-  bool Fail(const std::string& why) {
-    error_ = "trace line " + std::to_string(pos_ + 1) + ": " + why;
-    return false;
-  }
-
-  // One call: the line must be the call with the scenario's result, or its fault where the
-  // scenario puts one. `result` empty for the exports that return text.
-  Step Expect(const std::string& call, const std::string& result) {
-    const std::string name = call.substr(0, call.find('('));
-    const std::uint64_t number = ++calls_[name];
-    const bool fault_here = name == s_.fault.export_name && number > s_.fault.after;
-    std::string expected = call + (result.empty() ? "" : " = " + result);
-    if (fault_here) {
-      expected = s_.fault.kind == "callee_pops" ? expected + " fault callee_pops"
-                                                : call + " fault " + s_.fault.kind;
-    }
-    if (pos_ >= trace_->size()) {
-      Fail("the trace ends; expected \"" + expected + "\"");
-      return Step::failed;
-    }
-    if ((*trace_)[pos_] != expected) {
-      Fail("expected \"" + expected + "\", found \"" + (*trace_)[pos_] + "\"");
-      return Step::failed;
-    }
-    ++pos_;
-    lines_at_call_ = out_->log.size();
-    if (!fault_here) return Step::ok;
-    Faulted(name, call == kModeCall ? "the mode call" : "", s_.fault.kind);
-    return Step::faulted;
-  }
-
-  void Faulted(const std::string& name, const std::string& where, const std::string& kind) {
-    out_->faulted = true;
-    out_->path = "fault in " + (where.empty() ? name : where);
-    out_->log.push_back(FaultLine(name, kind));
-  }
-
-  // A text the program cannot read faults in its copy, as the export that returned it would.
-  bool Unreadable(const std::string& name) {
-    Faulted(name, "an unreadable text of " + name, "read_fault");
-    return true;
-  }
-
-  // The logs of a long report that a stop ended after one of the lines written since its last
-  // call (it handles messages after every line once it has run two seconds).
-  std::vector<std::pair<Lines, std::string>> StoppedAfterLastCall() const {
-    std::vector<std::pair<Lines, std::string>> logs;
-    for (std::size_t shown = lines_at_call_ + 1; shown <= out_->log.size(); ++shown) {
-      Lines log(out_->log.begin(), out_->log.begin() + static_cast<std::ptrdiff_t>(shown));
-      log.push_back(kStopped);
-      logs.push_back({log, "stopped during the report"});
-    }
-    return logs;
-  }
-
-  // Whether the run's calls end here, in a long report that a stop cut short.
-  bool CutShort(bool stop_sent) {
-    const bool ends = pos_ == trace_->size() || (*trace_)[pos_].rfind("detach ", 0) == 0;
-    if (!long_report_ || !stop_sent || !ends || out_->log.size() <= lines_at_call_) return false;
-    out_->also = StoppedAfterLastCall();
-    out_->log = out_->also.front().first;
-    out_->path = out_->also.front().second;
-    out_->also.erase(out_->also.begin());
-    return true;
-  }
-
-  void Write(const std::string& line) { out_->log.push_back(line); }
-
-  // Runs Expect and turns its outcome into the walk's: true to go on.
-  bool Call(const std::string& call, const std::string& result, bool& done) {
-    const Step step = Expect(call, result);
-    done = step != Step::ok;
-    return step != Step::failed;
-  }
-
-  bool Walk(int item, bool stop_sent) {
-    bool done = false;
-    long_report_ = false;
-    if (!Call("version()", "", done)) return false;
-    if (done) return true;
-    if (!s_.version.Readable()) return Unreadable("version");
-    Write(s_.version.Shown(255));
-    Write(" ");
-    if (!Call("reenumerate_all_port_types()", Hex8(0), done)) return false;
-    if (done) return true;
-    Write(" ");
-    for (unsigned i = 0; i < 7; ++i) {
-      const std::string type = Hex8(i + 3);
-      if (i > 0) Write(" ");
-      if (CutShort(stop_sent)) return true;
-      if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[i]), done)) {
-        return false;
-      }
-      if (done) return true;
-      long_report_ = long_report_ || s_.counts[i] >= kLongCount;
-      Write(kCountLines[i] + HexWord(s_.counts[i]));
-      if (s_.counts[i] == 0) Write("       None.");
-      for (std::uint32_t port = 1; port != 0 && port <= s_.counts[i]; ++port) {
-        if (CutShort(stop_sent)) return true;
-        if (!Call("get_port_descriptor(" + type + ", " + Hex8(port) + ")", "", done)) {
-          return false;
-        }
-        if (done) return true;
-        if (!s_.descriptors[i].Readable()) return Unreadable("get_port_descriptor");
-        Write("       " + s_.descriptors[i].Shown(248));
-      }
-    }
-    if (item == 0) {
-      out_->path = "report only";
-      if (long_report_ && stop_sent) out_->also = StoppedAfterLastCall();
-      return true;
-    }
-    if (CutShort(stop_sent)) return true;
-    const unsigned index = static_cast<unsigned>(item - 1);
-    const std::string type = Hex8(index + 3);
-    if (!Call("get_enumerated_number_of_ports(" + type + ")", Hex8(s_.counts[index]), done)) {
-      return false;
-    }
-    if (done) return true;
-    if (s_.counts[index] == 0) {
-      Write(kNotAttached[index]);
-      out_->path = "not attached";
-      return true;
-    }
-    if (!Call("open_port(" + type + ", 00000001)", Hex8(s_.open_port), done)) return false;
-    if (done) return true;
-    if ((s_.open_port & 0xFFu) == 0) {
-      Write(kOpenFailure[index]);
-      out_->path = "open failed";
-      return ClosePort();
-    }
-    Write(" ");
-    Write("Communication via SWD");
-    Write(" ");
-    if (!Call(kModeCall, Hex8(s_.mode_swd), done)) return false;
-    if (done) return true;
-    if ((s_.mode_swd & 0xFFu) == 0) {
-      Write(" ");
-      Write("Unable to set communications mode to SWD.");
-      out_->path = "mode failed";
-      return ClosePort();
-    }
-    if (!Call("reset_hardware_interface()", Hex8(0), done)) return false;
-    if (done) return true;
-    if (!Call("check_critical_error()", Hex8(s_.check_critical_error), done)) return false;
-    if (done) return true;
-    if ((s_.check_critical_error & 0xFFu) != 0) {
-      Write("  ");
-      Write("Error resetting hardware interface !!!!!!!!!!!");
-      out_->path = "reset failed";
-      return ClosePort();
-    }
-    for (int i = 0; i < 3; ++i) {
-      if (!Call("get_dll_version()", Hex8(s_.dll_version), done)) return false;
-      if (done) return true;
-    }
-    label_ = VersionLabel(s_.dll_version);
-    if (!Call("get_cable_version()", Hex8(s_.cable_version), done)) return false;
-    if (done) return true;
-    Write("Cable Version is " + std::to_string(s_.cable_version & 0xFFFFu));
-    Write("Continuously attempting to halt processor.");
-    Write("Please try power cycling your board until this operation is successful");
-    return HaltLoop(stop_sent);
-  }
-
-  bool ClosePort() {
-    bool done = false;
-    return Call("close_port()", Hex8(0), done);
-  }
-
-  // The attempts of one loop: one counted line of attempts that behaved, and then possibly the
-  // attempt that faulted (or removed its own arguments).
-  bool HaltLoop(bool stop_sent) {
-    const std::string name = "corvane_special_features";
-    std::uint64_t& calls = calls_[name];
-    const bool faults = s_.fault.export_name == name;
-    const std::string fault_end = s_.fault.kind == "callee_pops"
-                                      ? ", 00000000) = 00000000 fault callee_pops x 0000000001"
-                                      : ", 00000000) fault " + s_.fault.kind;
-    std::uint64_t attempts = 0;
-    while (pos_ < trace_->size() && (*trace_)[pos_].rfind(kAttemptPrefix, 0) == 0) {
-      const std::string& line = (*trace_)[pos_++];
-      if (faults && EndsWith(line, fault_end)) {
-        if (++calls <= s_.fault.after) return Fail("an attempt faulted too early");
-        Faulted(name, "a halt attempt", s_.fault.kind);
-        return true;
-      }
-      const std::size_t times = line.rfind(" x ");
-      if (attempts != 0 || times == std::string::npos ||
-          !EndsWith(line.substr(0, times), ", 00000000) = 00000000")) {
-        return Fail("unexpected attempt \"" + line + "\"");
-      }
-      attempts = std::strtoull(line.c_str() + times + 3, nullptr, 10);
-      if (attempts == 0) return Fail("a counted line of no attempts");
-      calls += attempts;
-      if (faults && calls > s_.fault.after) return Fail("attempts went on past the fault");
-    }
-    if (attempts == 0) return Fail("the halt loop made no attempt");
-    const bool halted = !s_.halt_never && attempts >= s_.halt_after;
-    if (halted && attempts > s_.halt_after) return Fail("attempts went on after the halt");
-    if (halted) {
-      Write(kHalted);
-      if (stop_sent) {
-        Lines with_stop = out_->log;
-        with_stop.push_back(kStopped);
-        out_->also.push_back({with_stop, "halted and stopped"});
-      }
-      out_->path = "halted";
-      return true;
-    }
-    if (!stop_sent) return Fail("the halt loop ended with no halt and no stop");
-    Write(kStopped);
-    out_->path = "stopped";
-    return true;
-  }
-
-  const Scenario& s_;
-  const Lines* trace_ = nullptr;
-  RunOutcome* out_ = nullptr;
-  std::size_t pos_ = 0;
-  std::map<std::string, std::uint64_t> calls_;
-  std::string label_ = "?.??";
-  std::string error_;
-  bool long_report_ = false;       // the run's report has counted kLongCount ports or more
-  std::size_t lines_at_call_ = 0;  // the lines written before the last call's own
-};
-
-// ---- One launch of the program
 
 struct Failure {
   std::uint32_t launch = 0;
@@ -676,16 +83,6 @@ struct ActionSent {
 
 // How a run ended for the launch: the next run follows, the runs end, or a failure was reported.
 enum class RunEnd { next, last, reported };
-
-std::vector<RunPlan> PlanRuns(Random& random, int runs_left) {
-  const int planned = std::min(runs_left, static_cast<int>(random.Between(1, 5)));
-  std::vector<RunPlan> plans;
-  for (int i = 0; i < planned; ++i) {
-    plans.push_back(RandomRun(random));
-    if (EndsTheProgram(plans.back().action)) break;
-  }
-  return plans;
-}
 
 bool ButtonsIdle(HWND start, HWND stop) {
   return ui::IsEnabled(start) && !ui::IsEnabled(stop);
@@ -825,9 +222,9 @@ RunEnd Soak::MakeRun(const RunPlan& plan, ContractChecker& checker, LaunchState&
 }
 
 bool Soak::PressStart(const RunPlan& plan, const LaunchState& state) {
-  HWND item = ui::FindControl(state.window, "Button", kItems[plan.item]);
+  HWND item = ui::FindControl(state.window, "Button", ItemText(plan.item));
   Check(item != nullptr && ui::Click(item) && ui::WaitUntil([&] { return ui::IsChecked(item); }),
-        std::string("cannot choose ") + kItems[plan.item]);
+        std::string("cannot choose ") + ItemText(plan.item));
   Check(ui::Click(state.start), "START is not enabled before the run");
   return reason_.empty();
 }
@@ -980,7 +377,7 @@ void Soak::Report(const LaunchState& state) {
   for (std::string line; std::getline(lines, line);) std::printf("    %s\n", line.c_str());
   std::printf("  runs:\n");
   for (std::size_t i = 0; i < state.plans.size(); ++i) {
-    std::printf("    %zu: %s, %s after %d ms\n", i + 1, kItems[state.plans[i].item],
+    std::printf("    %zu: %s, %s after %d ms\n", i + 1, ItemText(state.plans[i].item),
                 ActionName(state.plans[i].action), state.plans[i].delay_ms);
   }
   const Lines& trace = state.trace;

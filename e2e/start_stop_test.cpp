@@ -8,6 +8,7 @@
 
 namespace {
 
+const char* const kVeyra = ItemOfPortType(3);
 constexpr char kAdvice[] = "Please try power cycling your board until this operation is successful";
 
 // Texts with bytes above 127, as a library may return them.
@@ -42,7 +43,7 @@ TEST_F(StartStop, TheReportShowsEightBitTextsAsTheLibraryReturnedThem) {
 
 TEST_F(StartStop, StopEndsTheHaltLoopWithStoppedByUserAndRestoresTheButtons) {
   Launch(Library::kSimulator, kNeverHalts);
-  StartHaltLoop("USB Veyra (K/ZV/PLEX)");
+  StartHaltLoop(kVeyra);
   HWND label6 = Find("Static", "1.23");
   ASSERT_NE(label6, nullptr) << "the library version is shown while the loop runs";
   const Lines running = Log();
@@ -54,14 +55,14 @@ TEST_F(StartStop, StopEndsTheHaltLoopWithStoppedByUserAndRestoresTheButtons) {
   expected.push_back("");
   EXPECT_EQ(Log(), expected);
   EXPECT_EQ(ui::Text(label6), "1.23");
-  EXPECT_TRUE(ui::IsChecked(Find("Button", "USB Veyra (K/ZV/PLEX)")));
+  EXPECT_TRUE(ui::IsChecked(Find("Button", kVeyra)));
 }
 
 // That the library is unloaded only after the procedure has ended is shown inside the process
 // (main_form_test); from outside, the close must end the loop, unload and exit cleanly.
 TEST_F(StartStop, ClosingDuringTheHaltLoopEndsTheLoopThenUnloadsAndExitsWithCodeZero) {
   Launch(Library::kSimulator, kNeverHalts);
-  StartHaltLoop("USB Veyra (K/ZV/PLEX)");
+  StartHaltLoop(kVeyra);
   ui::Close(window_);
   ASSERT_EQ(program_.WaitForExit(), 0u);
   const Lines trace = Trace();
@@ -76,7 +77,7 @@ TEST_F(StartStop, SpaceAndEnterPressStartAndStopAndTheFocusGoesFromOneToTheOther
   Launch(Library::kSimulator, kNeverHalts);
   HWND start = Find("Button", "START");
   HWND stop = Find("Button", "STOP");
-  HWND veyra = Find("Button", "USB Veyra (K/ZV/PLEX)");
+  HWND veyra = Find("Button", kVeyra);
   const auto focus_on = [&](HWND control) {
     return ui::WaitUntil([&] { return ui::FocusedControl(window_) == control; });
   };

@@ -4,14 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "ui_driver.h"
 
 using Lines = std::vector<std::string>;
 
 inline constexpr char kCaption[] = "Corvane Tesmar Recovery Utility v0.02";
+
+// The "Test Hardware" item of the interface kind that the scenarios number `port_type`.
+inline const char* ItemOfPortType(std::uint32_t port_type) {
+  for (const InterfaceKind& kind : kInterfaceKinds) {
+    if (kind.port_type == port_type) return kind.item;
+  }
+  return "";
+}
 
 // What lies beside testz.exe as unit_kelm.DLL.
 enum class Library { kNone, kSimulator, kSimulatorWithoutGetBlock };

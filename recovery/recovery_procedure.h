@@ -1,4 +1,5 @@
-// The START procedure: the enumeration report, then connection, mode set-up and the halt loop.
+// The START procedure as the window sees it: the enumeration report, then connection, mode
+// set-up and the halt loop; and STOP.
 #pragma once
 
 #include <chrono>
@@ -6,6 +7,9 @@
 #include <string_view>
 
 #include "output_log.h"
+
+// The window also opens and closes the library through this layer.
+#include "library_lifetime.h"
 
 // What the procedure needs of the main window. The Win32 window implements it in the program;
 // the tests put a double in its place.
@@ -65,18 +69,6 @@ extern std::uint8_t StopRequested;
 // STOP: asks a running halt loop to end after its current attempt, or a long report after its
 // current line, by setting StopRequested.
 void RequestStop();
-
-// Loads the interface library "unit_kelm.DLL" by its bare file name and looks up its exports.
-// True only when it loaded with every export: only then may RecoveryProcedure be run.
-bool OpenInterfaceLibrary();
-
-// Frees the interface library. A library that a fault made the procedure abandon is not freed: its
-// state is unknown, so none of its code runs again.
-void CloseInterfaceLibrary();
-
-// True once a fault has made the procedure abandon a library, for the rest of the process: that
-// library stays loaded and none of its code may run again, its detach routine at exit included.
-bool InterfaceLibraryAbandoned();
 
 // Runs the whole procedure against the loaded library's EntryPointTable. Called from the START
 // click handler, only after OpenInterfaceLibrary returned true. Nothing is thrown out of it: a

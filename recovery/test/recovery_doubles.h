@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "library_contract.h"
 #include "recovery_procedure.h"
+
+// Room for every PortType the program uses, indexed by the type itself.
+inline constexpr std::size_t kPortTypeSlots = kInterfaceKinds.back().port_type + 1;
 
 // Everything the procedure did through both doubles, in order: library calls as
 // "open_port(3,1)", finished log lines as "line <text>", and window actions.
@@ -27,7 +31,7 @@ class ScriptedLibrary {
 
   std::string version = "Interface library 4.56";
   // Ports attached, by PortType.
-  std::array<std::uint32_t, 10> counts = {};
+  std::array<std::uint32_t, kPortTypeSlots> counts = {};
   // The answer to the ask-th count of a type (1 for the report's, 2 for the connection's, ...);
   // by default counts[type].
   std::function<std::uint32_t(std::uint32_t type, int ask)> count;
@@ -56,7 +60,7 @@ class ScriptedLibrary {
  private:
   friend struct LibraryCalls;
   Journal& journal_;
-  std::array<int, 10> asks_ = {};
+  std::array<int, kPortTypeSlots> asks_ = {};
   std::string descriptor_buffer_;
   int dll_version_calls_ = 0;
 };

@@ -11,22 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "interface_kinds.h"
 #include "recovery_doubles.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-const char* const kCountLines[10] = {nullptr,
-                                     nullptr,
-                                     nullptr,
-                                     "Number of USB Veyras = ",
-                                     "Number of PC Serial Ports = ",
-                                     "Number of USB Pendrel Vell/Ormo = ",
-                                     "Number of Ethernet Pendrel Vell/Ormos = ",
-                                     "Number of Quillon USB Devices = ",
-                                     "Number of Quillon Ethernet Devices = ",
-                                     "Number of Ostrel USB Devices = "};
 
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
 const char* const kAdvicePowerCycle =
@@ -57,13 +47,13 @@ class RecoveryTest : public ::testing::Test {
   // The report for the scripted version and counts, with the double's descriptor texts.
   Lines ExpectedReport() const {
     Lines lines = {library.version, " ", " "};
-    for (std::uint32_t type = 3; type <= 9; ++type) {
-      if (type > 3) lines.push_back(" ");
-      const std::uint32_t count = library.counts[type];
-      lines.push_back(kCountLines[type] + HexWord(static_cast<std::uint16_t>(count)));
+    for (const InterfaceKind& kind : kInterfaceKinds) {
+      if (&kind != &kInterfaceKinds.front()) lines.push_back(" ");
+      const std::uint32_t count = library.counts[kind.port_type];
+      lines.push_back(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
       if (count == 0) lines.push_back("       None.");
       for (std::uint32_t i = 1; i <= count; ++i) {
-        lines.push_back("       port " + std::to_string(type) + "/" + std::to_string(i));
+        lines.push_back("       port " + std::to_string(kind.port_type) + "/" + std::to_string(i));
       }
     }
     return lines;
@@ -93,7 +83,7 @@ class RecoveryTest : public ::testing::Test {
   Lines CallsAfterReport() const {
     Lines calls = Calls();
     std::size_t report = 2;
-    for (std::uint32_t type = 3; type <= 9; ++type) report += 1 + library.counts[type];
+    for (const InterfaceKind& kind : kInterfaceKinds) report += 1 + library.counts[kind.port_type];
     return Lines(calls.begin() + static_cast<std::ptrdiff_t>(report), calls.end());
   }
 
@@ -227,7 +217,7 @@ TEST_F(RecoveryReport, LibraryTextsAreCopiedNullReadsAsEmptyAndLinesAreCutAt255)
 
 TEST_F(RecoveryConnection, ShowHardwareAndItemsOutsideTheGroupConnectToNothing) {
   library.counts[3] = 1;
-  for (int item : {0, -1, 8}) {
+  for (int item : {0, -1, static_cast<int>(kInterfaceKinds.size()) + 1}) {
     journal.clear();
     window.hardware_index = item;
     EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kReportOnly);

@@ -1,0 +1,35 @@
+// The START procedure's steps, one file each, and what they share; RecoveryProcedure
+// (recovery_procedure.cpp) runs them in order and turns what they throw into its last line.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "interface_kinds.h"
+#include "output_log.h"
+#include "recovery_procedure.h"
+
+// The list control refused a line: the log is full.
+struct LogFull {};
+
+// STOP (or a close, or a quit) reached a long report.
+struct StoppedDuringReport {};
+
+// Writes one finished line, cut to the log's limit.
+inline void WriteLine(RecoveryWindow& window, std::string_view text) {
+  if (!LogWriteLine(window.Log(), CutToLogLimit(text))) throw LogFull{};
+}
+
+// Clears the log and writes the version and every attached interface, grouped by kind
+// (enumeration_report.cpp).
+void WriteReport(RecoveryWindow& window, const ProcedureClock& clock);
+
+// Opens the first port of the kind, sets the communication mode, resets the interface and shows
+// the versions it reports (connection.cpp). The ending of the step that failed, with its lines
+// written, or none when the interface is ready for the halt loop.
+std::optional<RecoveryEnding> ConnectInterface(RecoveryWindow& window, const InterfaceKind& kind,
+                                               int communication_type);
+
+// The advice lines, then halt attempts back to back until the processor halts or STOP is
+// clicked, then the outcome's lines (halt_loop.cpp).
+RecoveryEnding HaltLoop(RecoveryWindow& window);

@@ -1,0 +1,58 @@
+// The START procedure's fixed wording, beside the kinds' own lines (interface_kinds.h).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The report's separator and the indents of its port lines.
+inline constexpr std::string_view kSeparator = " ";
+inline constexpr std::string_view kDescriptorPrefix = "       ";
+inline constexpr std::string_view kNoneLine = "       None.";
+
+// The communicationtype items, by index: the line written before the mode call and the line
+// written when it fails. The index is also the protocol code passed to the library.
+struct CommunicationTexts {
+  std::string_view line;
+  std::string_view failure;
+};
+inline constexpr std::array<CommunicationTexts, 2> kCommunicationTexts = {{
+    {"Communication via SWD", "Unable to set communications mode to SWD."},
+    {"Communication via JTAG", "Unable to set communications mode to JTAG."},
+}};
+
+inline constexpr std::string_view kResetSeparator = "  ";
+inline constexpr std::string_view kResetFailure = "Error resetting hardware interface !!!!!!!!!!!";
+inline constexpr std::string_view kCableVersionPrefix = "Cable Version is ";
+inline constexpr std::string_view kAdviceHalting = "Continuously attempting to halt processor.";
+inline constexpr std::string_view kAdvicePowerCycle =
+    "Please try power cycling your board until this operation is successful";
+inline constexpr std::string_view kHalted = "Success. Processor halted.";
+inline constexpr std::string_view kStopped = "Stopped by user.";
+
+// The last line of a log that refused a line.
+inline constexpr std::string_view kLogFull = "The log is full: the report stopped here.";
+
+// The line that ends the procedure when a library call faulted, naming the export and the
+// exception code as eight hexadecimal digits.
+inline std::string LibraryFaultLine(std::string_view export_name, std::uint32_t code) {
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(code));
+  return "The interface library failed in " + std::string(export_name) + " (exception " + digits +
+         "). Restart the application.";
+}
+
+// The same for an export that returned with the stack pointer moved.
+inline std::string StackPointerFaultLine(std::string_view export_name) {
+  return "The interface library failed in " + std::string(export_name) +
+         " (it returned with the stack pointer moved: wrong calling convention). Restart the "
+         "application.";
+}
+
+// The line for any other failure that ends the procedure (running out of memory, ...).
+inline std::string InternalErrorLine(std::string_view what) {
+  return "The procedure stopped on an internal error (" + std::string(what) +
+         "). Press START to try again.";
+}
