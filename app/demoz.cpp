@@ -57,6 +57,9 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
   }
   session_ = std::make_unique<RunSession>(Handle(), signals);
   controls_ = std::make_unique<MainFormControls>(Handle(), instance);
+  attempt_count_ = std::make_unique<AttemptCountDisplay>(
+      [this](std::wstring_view text) { controls_->SetStatusText(ControlName::AttemptCount, text); },
+      UserNumberFormat());
 }
 
 TMainform::~TMainform() {
@@ -117,14 +120,24 @@ void TMainform::HaltLoopStarted() {
   session_->HaltLoopStarted();
 }
 
-void TMainform::HaltLoopEnded() {
+void TMainform::HaltLoopEnded(const HaltCount& count) {
   session_->HaltLoopEnded();
+  attempt_count_->LoopEnded(count);
+}
+
+void TMainform::ShowHaltCount(const HaltCount& count) {
+  attempt_count_->Counted(count);
 }
 
 void TMainform::Button1Click() {
   // One procedure at a time: a START that reaches here while one runs (a click queued before
   // START was disabled, a message sent to the window) starts nothing.
-  session_->Run([this] { return RecoveryProcedure(*this); });
+  session_->Run([this] {
+    attempt_count_->RunStarted();
+    const RecoveryEnding ending = RecoveryProcedure(*this);
+    attempt_count_->RunEnded(ending);
+    return ending;
+  });
 }
 
 void TMainform::FormShow() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "attempt_count.h"
 #include "list_box_control.h"
 #include "main_form_controls.h"
 #include "main_form_layout.h"
@@ -34,7 +35,8 @@ class TMainform final : public Window, public RecoveryWindow {
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override;
-  void HaltLoopEnded() override;
+  void HaltLoopEnded(const HaltCount& count) override;
+  void ShowHaltCount(const HaltCount& count) override;
 
   // The controls by their layout names.
   ListBoxControl& ListBox1() { return controls_->ListBox1(); }
@@ -45,6 +47,7 @@ class TMainform final : public Window, public RecoveryWindow {
   const FormControl& hardwaretype() const { return Control(ControlName::hardwaretype); }
   const FormControl& communicationtype() const { return Control(ControlName::communicationtype); }
   HWND Button2() const { return Control(ControlName::Button2).window; }
+  HWND AttemptCount() const { return Control(ControlName::AttemptCount).window; }
 
   // The handlers; a click on a control runs the one its layout row names.
   void Button1Click();
@@ -77,5 +80,6 @@ class TMainform final : public Window, public RecoveryWindow {
   // handling.
   std::unique_ptr<RunSession> session_;
   std::unique_ptr<MainFormControls> controls_;
+  std::unique_ptr<AttemptCountDisplay> attempt_count_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
 };

@@ -167,6 +167,15 @@ FormControl MainFormControls::CreateControl(const ControlLayout& layout,
           CreateChild("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
                       parent, id, place.bounds);
       break;
+    case ControlKind::kStatusLine:
+      // A Unicode window: its text is not bound to the system's code page.
+      control.window = CreateWindowExW(
+          0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS,
+          place.bounds.left, place.bounds.top, place.bounds.width, place.bounds.height, parent,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+      if (control.window == nullptr) throw std::runtime_error("a status line could not be created");
+      SendMessageA(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+      break;
     case ControlKind::kRadioGroup:
       // The frame draws only its lines and caption: transparent, it is not clipped out of the
       // panel, whose face shows inside it, and it paints after the radio buttons within it.
@@ -230,6 +239,10 @@ void MainFormControls::SetLabelText(ControlName label, std::string_view text) {
   SetWindowTextA(window, std::string(text).c_str());
   PlaceLabel(window, PlaceOf(CurrentPlaces(), label).bounds, TextMeasure(font_.Get()));
   UpdateWindow(window);
+}
+
+void MainFormControls::SetStatusText(ControlName line, std::wstring_view text) {
+  SetWindowTextW(Control(line).window, std::wstring(text).c_str());
 }
 
 void MainFormControls::LayOut(int client_width, int client_height) {

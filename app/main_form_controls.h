@@ -58,6 +58,8 @@ class MainFormControls {
   void EnableButton(ControlName button, bool enabled);
   // Gives a label a new text, fitted to it and drawn at once.
   void SetLabelText(ControlName label, std::string_view text);
+  // Gives a status line a new text, drawn with the window's next paint.
+  void SetStatusText(ControlName line, std::wstring_view text);
 
   // Moves and sizes every control to its place for this client area at the window's DPI, radio
   // items included and labels sized to their texts: on a resize. Nothing moves when the client

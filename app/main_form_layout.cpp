@@ -51,6 +51,7 @@ MainFormPlaces LayOutMainForm(int client_width, int client_height, int dpi, int 
   for (const ControlLayout& layout : kMainFormLayout) {
     ControlPlace& place = places[static_cast<std::size_t>(layout.name)];
     place.bounds = ScaleToDpi(layout.bounds, dpi);
+    if (layout.kind == ControlKind::kStatusLine) place.bounds.height = text_height;
     for (int i = 0; i < layout.items.count; ++i) {
       place.items.push_back(RadioItemBounds(place.bounds, layout.items.count, i, text_height, dpi));
     }

@@ -22,7 +22,9 @@ struct Bounds {
   }
 };
 
-enum class ControlKind { kListBox, kPanel, kLabel, kPushButton, kRadioGroup };
+// A status line is one line of text in Unicode, cut short with an ellipsis where it does not fit,
+// one text line high whatever the table's height.
+enum class ControlKind { kListBox, kPanel, kLabel, kPushButton, kRadioGroup, kStatusLine };
 
 // Which window a control is made in: the main window itself, or Panel1.
 enum class ControlParent { kWindow, kPanel1 };
@@ -61,7 +63,8 @@ inline constexpr int kDesignClientHeight = kButtonsTop + 35 + 13;
 // the tab order: the window system tabs through children in the order they were created. Places
 // are at 96 pixels per inch, for the design client area, relative to the parent's client area.
 // `click` is OnClick(<handler>), naming the main window's handler that a click on the control
-// runs, or NoClick.
+// runs, or NoClick. AttemptCount, the halt loop's attempts as they are counted and how the loop
+// ended, stands in the line the panel leaves free above its labels.
 // clang-format off
 #define MAIN_FORM_CONTROLS(X) \
   /* name              kind         parent   left top                   width height */\
@@ -85,7 +88,9 @@ inline constexpr int kDesignClientHeight = kButtonsTop + 35 + 13;
   X(communicationtype, kRadioGroup, kPanel1,    8, kCommunicationTypeTop, 185, 73, \
     "Communication", false, kCommunicationTypeItems, NoClick) \
   X(Button2,           kPushButton, kPanel1,  102, kButtonsTop,           83, 35, \
-    "STOP",          false, kNoItems,                OnClick(Button2Click))
+    "STOP",          false, kNoItems,                OnClick(Button2Click)) \
+  X(AttemptCount,      kStatusLine, kPanel1,    6, 2,                    189, 13, \
+    "",              true,  kNoItems,                NoClick)
 // clang-format on
 
 #define MAIN_FORM_CONTROL_NAME(name, ...) name,
@@ -186,5 +191,6 @@ inline const ControlPlace& PlaceOf(const MainFormPlaces& places, ControlName nam
 // high. Panel1 keeps its scaled width and spans the whole client height; ListBox1 takes the rest.
 // The panel's controls keep their scaled places whatever the client size; labels get their
 // table widths scaled, and the window then sizes them to their texts. A radio group's items
-// share the height below the frame's caption line evenly, indented from the frame's edges.
+// share the height below the frame's caption line evenly, indented from the frame's edges. A
+// status line is one text line high.
 MainFormPlaces LayOutMainForm(int client_width, int client_height, int dpi, int text_height);

@@ -79,7 +79,7 @@ Bounds RadioItem(const Bounds& frame, int count, int index) {
           frame.width - 16, pitch};
 }
 
-// The layout's controls in its order, 20 windows in all; false when one could not be made.
+// The layout's controls in its order, 21 windows in all; false when one could not be made.
 bool CreateControls(Maker& maker, HWND window) {
   HWND panel = nullptr;
   for (const ControlLayout& layout : kMainFormLayout) {
@@ -106,6 +106,16 @@ bool CreateControls(Maker& maker, HWND window) {
       case ControlKind::kPushButton:
         made = maker.Child("BUTTON", layout.text, group | disabled | WS_TABSTOP | BS_PUSHBUTTON, 0,
                            layout.bounds, parent);
+        break;
+      case ControlKind::kStatusLine:
+        made = CreateWindowExW(
+            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS,
+            layout.bounds.left, layout.bounds.top, layout.bounds.width, layout.bounds.height,
+            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(maker.next_id++)), maker.instance,
+            nullptr);
+        if (made != nullptr) {
+          SendMessageA(made, WM_SETFONT, reinterpret_cast<WPARAM>(maker.font), FALSE);
+        }
         break;
       case ControlKind::kRadioGroup:
         made = maker.Child("BUTTON", layout.text, WS_GROUP | disabled | BS_GROUPBOX,

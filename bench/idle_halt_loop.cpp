@@ -82,7 +82,8 @@ class IdleWindow final : public RecoveryWindow {
   void SetVersionLabel(std::string_view) override {}
   void ProcessMessages() override {}
   void HaltLoopStarted() override {}
-  void HaltLoopEnded() override {}
+  void HaltLoopEnded(const HaltCount&) override {}
+  void ShowHaltCount(const HaltCount&) override {}
 
  private:
   MemoryList log_;

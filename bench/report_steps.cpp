@@ -160,7 +160,6 @@ Seconds WriteLines(ListBoxControl& list, const Way& way, int lines) {
   return seconds;
 }
 
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

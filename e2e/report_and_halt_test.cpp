@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "testz_test.h"
@@ -93,8 +95,23 @@ Lines Concatenated(Lines first, const Lines& second) {
   return first;
 }
 
+// The log's lines as copied or saved: CR LF between them, without the empty current line.
+std::string LogAsText(const Lines& log) {
+  std::string text;
+  for (size_t i = 0; i + 1 < log.size(); ++i) text += (i > 0 ? "\r\n" : "") + log[i];
+  return text;
+}
+
 class ReportAndHalt : public TestzTest {
  protected:
+  // Tabs to the list, as a user would.
+  void TabToTheList() {
+    for (int key = 0; key < 12 && ui::FocusedControl(window_) != List(); ++key) {
+      ASSERT_TRUE(ui::PressKey(window_, VK_TAB));
+      ui::WaitUntil([&] { return ui::FocusedControl(window_) == List(); }, ui::Milliseconds(200));
+    }
+  }
+
   // Presses START and waits for the procedure's end; the log then.
   Lines RunProcedure() {
     const Lines before = Log();
@@ -146,6 +163,44 @@ TEST_F(ReportAndHalt, OneKindGoesThroughToAHaltedProcessorInTheLibrarysOrder) {
                           "get_cable_version() = 00012345", attempts, "detach unload"}));
 }
 
+// The number an attempt count's text begins with ("12,345 attempts ..."), or 0.
+unsigned long long LeadingNumber(const std::string& text) {
+  unsigned long long number = 0;
+  for (char c : text.substr(0, text.find(' '))) {
+    if (c >= '0' && c <= '9') number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  return number;
+}
+
+// While the loop runs the attempt count grows; after the halt it says how many attempts the
+// library saw, and the log holds its lines and nothing of the count.
+TEST_F(ReportAndHalt, TheAttemptCountGrowsWhileTheLoopRunsAndEndsWithTheLibrarysAttempts) {
+  Launch(Library::kSimulator, "count.3 = 1\nhalt = milliseconds 2500\n");
+  HWND count = Find("Static", "");  // nothing counted before START
+  Choose(ItemOfPortType(3));
+  ASSERT_TRUE(ui::Click(Find("Button", "START")));
+  unsigned long long first = 0;
+  ASSERT_TRUE(ui::WaitUntil([&] { return (first = LeadingNumber(ui::Text(count))) > 0; }));
+  EXPECT_NE(ui::Text(count).find(" attempts \xB7 "), std::string::npos) << ui::Text(count);
+  EXPECT_TRUE(ui::WaitUntil([&] { return LeadingNumber(ui::Text(count)) > first; }))
+      << "still " << ui::Text(count);
+  ASSERT_TRUE(ui::WaitUntil([&] { return ui::Text(count).rfind("Halted: ", 0) == 0; }))
+      << ui::Text(count);
+  const unsigned long long shown = LeadingNumber(ui::Text(count).substr(8));
+  const Lines log = Log();
+  ASSERT_EQ(log.size(), 31u) << "the report's 23 lines, then 7 and the current line";
+  EXPECT_EQ(Lines(log.end() - 5, log.end()),
+            (Lines{"Cable Version is 1", "Continuously attempting to halt processor.",
+                   "Please try power cycling your board until this operation is successful",
+                   "Success. Processor halted.", ""}));
+  ui::Close(window_);
+  ASSERT_EQ(program_.WaitForExit(), 0u);
+  const Lines trace = Trace();
+  const std::string& attempts = trace[trace.size() - 2];
+  ASSERT_NE(attempts.find(" x "), std::string::npos) << attempts;
+  EXPECT_EQ(std::stoull(attempts.substr(attempts.find(" x ") + 3)), shown) << attempts;
+}
+
 TEST_F(ReportAndHalt, AFailedOpenWritesTheKindsMessageAndThenClosesThePort) {
   Launch(Library::kSimulator, std::string(kSeveralKinds) + "open_port = 0x100\n");
   Choose(ItemOfPortType(4));
@@ -188,15 +243,9 @@ TEST_F(ReportAndHalt, CtrlCCopiesTheWholeLogOrTheSelectedLineAfterAHaltBehindAno
   ASSERT_TRUE(WaitForLogLine("Success. Processor halted."));
   DestroyWindow(front);
 
-  const Lines log = Log();  // its last line is the empty current line
-  std::string expected;
-  for (size_t i = 0; i + 1 < log.size(); ++i) expected += (i > 0 ? "\r\n" : "") + log[i];
-  // Tab to the list, as a user would.
-  for (int key = 0; key < 12 && ui::FocusedControl(window_) != List(); ++key) {
-    ASSERT_TRUE(ui::PressKey(window_, VK_TAB));
-    ui::WaitUntil([&] { return ui::FocusedControl(window_) == List(); }, ui::Milliseconds(200));
-  }
-  EXPECT_EQ(CopyWithKeyboard(window_), expected);
+  const Lines log = Log();
+  TabToTheList();
+  EXPECT_EQ(CopyWithKeyboard(window_), LogAsText(log));
 
   ASSERT_TRUE(ui::Send(List(), LB_SETCURSEL, 4));
   EXPECT_EQ(CopyWithKeyboard(window_), log[4]);

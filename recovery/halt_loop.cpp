@@ -1,6 +1,7 @@
 // The halt loop: halt attempts back to back until the processor halts or STOP is clicked.
 #include <cstdint>
 
+#include "halt_counter.h"
 #include "library_calls.h"
 #include "procedure_steps.h"
 #include "procedure_texts.h"
@@ -13,16 +14,21 @@ void RequestStop() {
 
 namespace {
 
-// Tells the window that the halt loop runs, for as long as it runs, however it is left.
+// Tells the window that the halt loop runs, for as long as it runs, and how many attempts it
+// made, however it is left.
 class HaltLoopBounds {
  public:
-  explicit HaltLoopBounds(RecoveryWindow& window) : window_(window) { window_.HaltLoopStarted(); }
-  ~HaltLoopBounds() { window_.HaltLoopEnded(); }
+  HaltLoopBounds(RecoveryWindow& window, const HaltCounter& counter)
+      : window_(window), counter_(counter) {
+    window_.HaltLoopStarted();
+  }
+  ~HaltLoopBounds() { window_.HaltLoopEnded(counter_.Final()); }
   HaltLoopBounds(const HaltLoopBounds&) = delete;
   HaltLoopBounds& operator=(const HaltLoopBounds&) = delete;
 
  private:
   RecoveryWindow& window_;
+  const HaltCounter& counter_;
 };
 
 }  // namespace
@@ -30,7 +36,7 @@ class HaltLoopBounds {
 // The status byte belongs to this run: 0 at first, then only the library writes it. Its home is
 // four zeroed bytes of its own, aligned, so that a library writing a 32-bit value through the
 // address overwrites nothing else; only the first byte, the status, is read.
-RecoveryEnding HaltLoop(RecoveryWindow& window) {
+RecoveryEnding HaltLoop(RecoveryWindow& window, const ProcedureClock& clock) {
   WriteLine(window, kAdviceHalting);
   WriteLine(window, kAdvicePowerCycle);
   alignas(std::uint32_t) std::uint8_t status_home[4] = {};
@@ -38,8 +44,10 @@ RecoveryEnding HaltLoop(RecoveryWindow& window) {
   const std::uint32_t no_value = 0;
   StopRequested = 0;
   {
-    const HaltLoopBounds bounds(window);
+    HaltCounter counter(window, clock);
+    const HaltLoopBounds bounds(window, counter);
     for (;;) {
+      counter.Count();
       CallLibrary<EntrySlot::corvane_special_features>(SPECIAL_FEATURE_HALT_ATTEMPT,
                                                        std::uint32_t{1}, no_value, no_value,
                                                        no_value, &halt_status, no_value);

@@ -31,5 +31,5 @@ std::optional<RecoveryEnding> ConnectInterface(RecoveryWindow& window, const Int
                                                int communication_type);
 
 // The advice lines, then halt attempts back to back until the processor halts or STOP is
-// clicked, then the outcome's lines (halt_loop.cpp).
-RecoveryEnding HaltLoop(RecoveryWindow& window);
+// clicked, counted for the window by `clock`, then the outcome's lines (halt_loop.cpp).
+RecoveryEnding HaltLoop(RecoveryWindow& window, const ProcedureClock& clock);

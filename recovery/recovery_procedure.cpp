@@ -52,7 +52,8 @@ struct Choices {
   int communication_type;
 };
 
-RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices) {
+RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices,
+                              const ProcedureClock& clock) {
   // "Show Hardware", or no valid item, ends with the report.
   const InterfaceKind* const kind = InterfaceKindOfItem(choices.hardware_type);
   if (kind == nullptr) return RecoveryEnding::kReportOnly;
@@ -60,7 +61,7 @@ RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices) {
           ConnectInterface(window, *kind, choices.communication_type)) {
     return *failure;
   }
-  return HaltLoop(window);
+  return HaltLoop(window, clock);
 }
 
 // The line that tells the user the library failed, naming the export and the exception code.
@@ -101,7 +102,7 @@ RecoveryEnding RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& c
   try {
     const Choices choices{window.HardwareTypeIndex(), window.CommunicationTypeIndex()};
     WriteReport(window, clock);
-    return ConnectAndHalt(window, choices);
+    return ConnectAndHalt(window, choices, clock);
   } catch (const StoppedDuringReport&) {
     WriteLastLine(window, [] { return std::string(kStopped); });
     return RecoveryEnding::kStopped;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "halt_count.h"
 #include "output_log.h"
 
 // The window also opens and closes the library through this layer.
@@ -29,10 +30,14 @@ class RecoveryWindow {
   // Lets the window process all pending messages once, then returns.
   virtual void ProcessMessages() = 0;
   // The halt loop's bounds: started before its first attempt, ended on every way out of it (a
-  // halt, STOP, a fault, an internal error) before the procedure writes its last line. Neither
+  // halt, STOP, a fault, an internal error) before the procedure writes its last line, with the
+  // attempts the loop asked of the library (the one that failed included) and its time. Neither
   // may throw.
   virtual void HaltLoopStarted() = 0;
-  virtual void HaltLoopEnded() = 0;
+  virtual void HaltLoopEnded(const HaltCount& count) = 0;
+  // While the halt loop runs, every kHaltCountInterval or so: its attempts so far. May not throw;
+  // nothing of it goes into the log.
+  virtual void ShowHaltCount(const HaltCount& count) = 0;
 };
 
 // How a run of the procedure ended. kHalted whenever "Success. Processor halted." was written,

@@ -2,12 +2,14 @@
 // another DPI, in the test's own process under Wine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "demoz.h"
+#include "halt_count_text.h"
 #include "main_form_layout.h"
 #include "window_font.h"
 
@@ -149,6 +151,37 @@ TEST_F(DpiChange, MovingBackToNinetySixDpiGivesBackTheTablesLayout) {
   EXPECT_EQ(BoundsIn(form.Panel1(), form.Handle()).width, 201);
   EXPECT_EQ(ListLineHeight(), kDesignTextHeight);
   EXPECT_EQ(BoundsIn(form.Label6(), form.Panel1()), (Bounds{92, 76, 21, 13}));
+}
+
+// The attempt count at the counts of a long session, in the user's locale: each text fits the
+// count's line, below the panel's edge and above its first label, at 96 and at 144 pixels per inch.
+TEST_F(DpiChange, TheAttemptCountsLongestTextsFitItsLineAtEitherDpi) {
+  using std::chrono::milliseconds;
+  const HaltCount count{1234567, milliseconds(761400), 18237};
+  const std::string texts[] = {RunningCountText(count, UserNumberFormat()),
+                               EndedCountText(RecoveryEnding::kStopped, count, UserNumberFormat())};
+  for (int dpi : {96, 144}) {
+    if (dpi != 96) MoveToScreen(dpi, RECT{0, 0, ScaleToDpi(614, dpi), ScaleToDpi(436, dpi)});
+    HWND line = form.AttemptCount();
+    const Bounds place = BoundsIn(line, form.Panel1());
+    EXPECT_GE(place.top, 1) << dpi;
+    HWND first_label = FindWindowExA(form.Panel1(), nullptr, "Static", "Test");
+    EXPECT_LE(place.Bottom(), BoundsIn(first_label, form.Panel1()).top) << dpi;
+    HDC dc = GetDC(line);
+    HGDIOBJ previous = SelectObject(dc, FontOf(line));
+    for (const std::string& text : texts) {
+      std::wstring wide(text.size(), L'\0');
+      wide.resize(static_cast<std::size_t>(
+          MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                              static_cast<int>(wide.size()))));
+      SIZE size{};
+      GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
+      EXPECT_LE(size.cx, place.width) << dpi << ": " << text;
+      EXPECT_LE(size.cy, place.height) << dpi << ": " << text;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(line, dc);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,9 @@ class ScriptedWindow final : public RecoveryWindow {
   // and is stopped.
   std::function<void(int pass)> on_messages;
   int message_passes = 0;
-  bool halt_loop_running = false;  // a halt loop started and not yet ended
+  bool halt_loop_running = false;        // a halt loop started and not yet ended
+  std::vector<HaltCount> counts_shown;   // while the halt loops ran
+  std::optional<HaltCount> final_count;  // of the last halt loop, as it ended
   static constexpr int kMessagePassLimit = 100000;
 
   std::vector<std::string>& lines() { return log_.lines; }
@@ -100,7 +103,11 @@ class ScriptedWindow final : public RecoveryWindow {
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override { halt_loop_running = true; }
-  void HaltLoopEnded() override { halt_loop_running = false; }
+  void HaltLoopEnded(const HaltCount& count) override {
+    halt_loop_running = false;
+    final_count = count;
+  }
+  void ShowHaltCount(const HaltCount& count) override { counts_shown.push_back(count); }
 
  private:
   // Journals a line as "line <text>" when it is finished, that is when a new current line is

@@ -115,6 +115,7 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
   EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   ExpectEndedByFault(FaultLine("corvane_special_features", kAccessViolation));
   EXPECT_EQ(library.halt_attempts(), 3);
+  EXPECT_EQ(window.final_count->attempts, 3u) << "the attempt that failed was asked";
   EXPECT_EQ(window.message_passes, 2);
 }
 

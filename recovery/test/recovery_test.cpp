@@ -22,11 +22,15 @@ const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,st
 const char* const kAdvicePowerCycle =
     "Please try power cycling your board until this operation is successful";
 
-// A clock that stands still unless the test moves it.
+// A clock that stands still unless the test moves it, and counts how often it is read.
 class FakeClock final : public ProcedureClock {
  public:
   std::chrono::steady_clock::time_point now;
-  std::chrono::steady_clock::time_point Now() const override { return now; }
+  mutable int reads = 0;
+  std::chrono::steady_clock::time_point Now() const override {
+    ++reads;
+    return now;
+  }
 };
 
 class RecoveryTest : public ::testing::Test {
@@ -511,6 +515,52 @@ TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
     const Lines& lines = window.lines();
     EXPECT_EQ(lines[lines.size() - 5], line);
   }
+}
+
+using RecoveryHaltCount = RecoveryTest;
+
+// Attempts of a millisecond each: the window is shown the count every quarter second, with the
+// attempts asked so far and their pace, and at the loop's end every attempt and the whole time.
+TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    clock.now += std::chrono::milliseconds(1);
+    if (attempt == 1000) status = 0xFF;
+  };
+  Run();
+  ASSERT_GE(window.counts_shown.size(), 3u);
+  std::uint64_t attempts = 0;
+  for (std::size_t i = 0; i < window.counts_shown.size(); ++i) {
+    const HaltCount& shown = window.counts_shown[i];
+    EXPECT_GE(shown.elapsed, kHaltCountInterval * static_cast<int>(i + 1));
+    EXPECT_LT(shown.elapsed,
+              kHaltCountInterval * static_cast<int>(i + 1) + std::chrono::milliseconds(20));
+    EXPECT_GT(shown.attempts, attempts);
+    EXPECT_NEAR(static_cast<double>(shown.per_second), 1000.0, 50.0);
+    attempts = shown.attempts;
+  }
+  ASSERT_TRUE(window.final_count.has_value());
+  EXPECT_EQ(window.final_count->attempts, 1000u);
+  EXPECT_EQ(window.final_count->elapsed, std::chrono::milliseconds(1000));
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+}
+
+// Attempts that take no time at all: the clock is read about once per thousand of them, and a
+// STOP's loop ends with every attempt it made counted.
+TEST_F(RecoveryHaltCount, AFastLoopSeldomReadsTheClockAndCountsEveryAttempt) {
+  library.counts[3] = 1;
+  window.hardware_index = 1;
+  library.halt = [](int, std::uint8_t&) {};
+  window.on_messages = [](int pass) {
+    if (pass == 50000) StopRequested = 1;
+  };
+  Run();
+  EXPECT_LT(clock.reads, 100);
+  EXPECT_TRUE(window.counts_shown.empty());
+  ASSERT_TRUE(window.final_count.has_value());
+  EXPECT_EQ(window.final_count->attempts, 50000u);
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Stopped by user.");
 }
 
 using RecoveryInternalError = RecoveryTest;

@@ -1,0 +1,111 @@
+// What the main window shows of a halt loop's attempts, in the user's locale.
+#include "attempt_count.h"
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace {
+
+std::wstring Wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int length = static_cast<int>(utf8.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), length,
+                                                                nullptr, 0, nullptr, nullptr)),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), static_cast<int>(utf8.size()),
+                      nullptr, nullptr);
+  return utf8;
+}
+
+// A text the user's locale gives for one of its settings; `fallback` where it gives none.
+std::wstring LocaleText(LCTYPE setting, const wchar_t* fallback) {
+  wchar_t text[16] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, setting, text, 16) == 0) return fallback;
+  return text;
+}
+
+// The locale's digit grouping, "3;0" or "3;2;0", as NUMBERFMT takes it: 3 or 32.
+UINT Grouping() {
+  UINT grouping = 0;
+  for (wchar_t c : LocaleText(LOCALE_SGROUPING, L"3;0")) {
+    if (c >= L'1' && c <= L'9') grouping = grouping * 10 + static_cast<UINT>(c - L'0');
+  }
+  return grouping;
+}
+
+class UserNumbers final : public NumberFormat {
+ public:
+  std::string Whole(std::uint64_t value) const override {
+    return Formatted(std::to_wstring(value), 0);
+  }
+  std::string Tenths(std::uint64_t tenths) const override {
+    return Formatted(std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10), 1);
+  }
+
+ private:
+  std::string Formatted(const std::wstring& plain, UINT digits) const {
+    std::wstring decimal = LocaleText(LOCALE_SDECIMAL, L".");
+    std::wstring thousand = LocaleText(LOCALE_STHOUSAND, L",");
+    NUMBERFMTW format{digits, 1, Grouping(), decimal.data(), thousand.data(), 1};
+    wchar_t text[64];
+    if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain.c_str(), &format, text, 64) == 0) {
+      return Utf8(plain);
+    }
+    return Utf8(text);
+  }
+};
+
+}  // namespace
+
+AttemptCountDisplay::AttemptCountDisplay(std::function<void(std::wstring_view)> show,
+                                         const NumberFormat& numbers)
+    : show_(std::move(show)), numbers_(numbers) {}
+
+void AttemptCountDisplay::RunStarted() {
+  last_loop_.reset();
+  Show("");
+}
+
+void AttemptCountDisplay::Counted(const HaltCount& count) noexcept {
+  try {
+    Show(RunningCountText(count, numbers_));
+  } catch (...) {
+    // Memory ran short: the count stays as it was shown, and the loop goes on.
+  }
+}
+
+void AttemptCountDisplay::LoopEnded(const HaltCount& count) noexcept {
+  last_loop_ = count;
+}
+
+void AttemptCountDisplay::RunEnded(RecoveryEnding ending) noexcept {
+  if (!last_loop_) return;
+  try {
+    Show(EndedCountText(ending, *last_loop_, numbers_));
+  } catch (...) {
+  }
+}
+
+void AttemptCountDisplay::Show(const std::string& utf8) noexcept {
+  try {
+    show_(Wide(utf8));
+  } catch (...) {
+  }
+}
+
+const NumberFormat& UserNumberFormat() {
+  static const UserNumbers numbers;
+  return numbers;
+}

@@ -1,0 +1,36 @@
+// What the main window shows of a halt loop's attempts: the count as it grows, then how the loop
+// ended (AttemptCount); nothing of it goes into the log.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "halt_count.h"
+#include "halt_count_text.h"
+#include "recovery_procedure.h"
+
+class AttemptCountDisplay {
+ public:
+  // `show` puts a text on the screen; `numbers` writes numbers as the user's locale does.
+  AttemptCountDisplay(std::function<void(std::wstring_view)> show, const NumberFormat& numbers);
+
+  // A START: nothing is counted yet, and nothing is shown until the halt loop counts.
+  void RunStarted();
+  // While the halt loop runs.
+  void Counted(const HaltCount& count) noexcept;
+  // The loop's last count, for its outcome.
+  void LoopEnded(const HaltCount& count) noexcept;
+  // The procedure has ended: how the loop ended, if one ran.
+  void RunEnded(RecoveryEnding ending) noexcept;
+
+ private:
+  void Show(const std::string& utf8) noexcept;
+
+  std::function<void(std::wstring_view)> show_;
+  const NumberFormat& numbers_;
+  std::optional<HaltCount> last_loop_;
+};
+
+// Numbers as the user's locale writes them (Windows).
+const NumberFormat& UserNumberFormat();
