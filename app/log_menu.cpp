@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "log_clipboard.h"
+#include "log_file.h"
 
 namespace {
 
@@ -26,17 +27,25 @@ void CopyAll(HWND owner, const ListBoxControl& log) {
   PutTextOnClipboard(owner, LogText(log));
 }
 
+void SaveAs(HWND owner, const ListBoxControl& log) {
+  SaveLogAs(owner, LogText(log));
+}
+
 struct LogCommand {
-  const char* text;      // in the context menu
+  const wchar_t* text;   // in the context menu
   char key;              // with Ctrl, in the list; 0 for none
   bool needs_selection;  // greyed in the menu while no line is selected
+  // Not offered while the START procedure runs: the command opens a dialog, whose own message
+  // loop would hold up the halt attempts.
+  bool opens_dialog;
   void (*run)(HWND owner, const ListBoxControl& log);
 };
 
 // In the menu's order; a command's menu identifier is its place in it, from 1.
 constexpr LogCommand kLogCommands[] = {
-    {"Copy", 'C', true, &CopySelection},
-    {"Copy all", 0, false, &CopyAll},
+    {L"Copy", 'C', true, false, &CopySelection},
+    {L"Copy all", 0, false, false, &CopyAll},
+    {L"Save log as\u2026", 'S', false, true, &SaveAs},
 };
 
 struct DestroyPopupMenu {
@@ -46,10 +55,11 @@ using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu
 
 }  // namespace
 
-bool RunLogKey(HWND owner, const ListBoxControl& log, UINT key) {
+bool RunLogKey(HWND owner, const ListBoxControl& log, UINT key, bool procedure_running) {
   if (GetKeyState(VK_CONTROL) >= 0) return false;
   for (const LogCommand& command : kLogCommands) {
     if (command.key != 0 && static_cast<UINT>(command.key) == key) {
+      if (command.opens_dialog && procedure_running) return true;
       command.run(owner, log);
       return true;
     }
@@ -64,7 +74,7 @@ void ShowLogMenu(HWND owner, const ListBoxControl& log, LPARAM at) {
   for (std::size_t i = 0; i < std::size(kLogCommands); ++i) {
     const LogCommand& command = kLogCommands[i];
     const UINT state = command.needs_selection && !selected ? MF_GRAYED : MF_ENABLED;
-    AppendMenuA(menu.get(), MF_STRING | state, i + 1, command.text);
+    AppendMenuW(menu.get(), MF_STRING | state, i + 1, command.text);
   }
   POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   if (at == -1) {

@@ -4,24 +4,19 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include "system_library.h"
+
 namespace {
 
 // COM's three calls the taskbar needs, from ole32.dll loaded at the first update that shows
-// something: imported, it and the libraries it pulls in would be loaded at every start-up, for a
-// taskbar a run may never touch.
+// something, for a taskbar a run may never touch.
 class Ole32 {
  public:
-  Ole32() : module_(LoadLibraryExA("ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-    if (module_ == nullptr) return;
-    initialize_ = Find<decltype(&CoInitializeEx)>("CoInitializeEx");
-    uninitialize_ = Find<decltype(&CoUninitialize)>("CoUninitialize");
-    create_instance_ = Find<decltype(&CoCreateInstance)>("CoCreateInstance");
-  }
-  ~Ole32() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  Ole32(const Ole32&) = delete;
-  Ole32& operator=(const Ole32&) = delete;
+  Ole32()
+      : module_("ole32.dll"),
+        initialize_(module_.Find<decltype(&CoInitializeEx)>("CoInitializeEx")),
+        uninitialize_(module_.Find<decltype(&CoUninitialize)>("CoUninitialize")),
+        create_instance_(module_.Find<decltype(&CoCreateInstance)>("CoCreateInstance")) {}
 
   bool Usable() const {
     return initialize_ != nullptr && uninitialize_ != nullptr && create_instance_ != nullptr;
@@ -33,15 +28,10 @@ class Ole32 {
   }
 
  private:
-  template <typename Function>
-  Function Find(const char* name) const {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-  }
-
-  HMODULE module_;
-  decltype(&CoInitializeEx) initialize_ = nullptr;
-  decltype(&CoUninitialize) uninitialize_ = nullptr;
-  decltype(&CoCreateInstance) create_instance_ = nullptr;
+  SystemLibrary module_;
+  decltype(&CoInitializeEx) initialize_;
+  decltype(&CoUninitialize) uninitialize_;
+  decltype(&CoCreateInstance) create_instance_;
 };
 
 // COM for one taskbar update on this thread. The interface library runs on this thread too and

@@ -252,4 +252,31 @@ TEST_F(ReportAndHalt, CtrlCCopiesTheWholeLogOrTheSelectedLineAfterAHaltBehindAno
   EXPECT_EQ(ui::Send(List(), LB_GETCURSEL), 4) << "the list keeps its selection";
 }
 
+// Ctrl+S in the log opens the save dialog on the moment's file name, and the log is saved where
+// the dialog says: UTF-8 after a byte order mark, the lines as the list shows them.
+TEST_F(ReportAndHalt, CtrlSSavesTheLogWhereTheSaveDialogSays) {
+  Launch(Library::kSimulator, kSeveralKinds);
+  const Lines log = RunProcedure();
+  TabToTheList();
+  ASSERT_TRUE(ui::PressKey(window_, 'S', false, true));
+  HWND dialog = program_.WaitForWindow("Save log as");
+  ASSERT_NE(dialog, nullptr);
+  const std::vector<HWND> edits = ui::FindControls(dialog, "Edit");
+  ASSERT_FALSE(edits.empty());
+  const std::string offered = ui::Text(edits.front());
+  EXPECT_EQ(offered.rfind("testz-log-", 0), 0u) << offered;
+  EXPECT_EQ(offered.size(), std::string("testz-log-20261208-093000.txt").size()) << offered;
+  const std::wstring path = folder_ + L"\\saved log.txt";
+  ASSERT_TRUE(ui::Send(edits.front(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())));
+  ASSERT_TRUE(ui::PressKey(dialog, VK_RETURN));
+  std::string saved;
+  EXPECT_TRUE(ui::WaitUntil([&] {
+    std::ifstream file(ui::ToAnsi(path), std::ios::binary);
+    saved.assign(std::istreambuf_iterator<char>(file), {});
+    return !saved.empty();
+  }));
+  EXPECT_EQ(saved, "\xEF\xBB\xBF" + LogAsText(log));
+  EXPECT_EQ(Log(), log);
+}
+
 }  // namespace
