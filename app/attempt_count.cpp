@@ -48,20 +48,22 @@ UINT Grouping() {
 class UserNumbers final : public NumberFormat {
  public:
   std::string Whole(std::uint64_t value) const override {
-    return Formatted(std::to_wstring(value), 0);
+    return Formatted(std::to_string(value), 0);
   }
   std::string Tenths(std::uint64_t tenths) const override {
-    return Formatted(std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10), 1);
+    return Formatted(std::to_string(tenths / 10) + "." + std::to_string(tenths % 10), 1);
   }
 
  private:
-  std::string Formatted(const std::wstring& plain, UINT digits) const {
+  // `number`, digits and a full stop only, as the locale writes it.
+  std::string Formatted(const std::string& number, UINT digits) const {
+    const std::wstring plain(number.begin(), number.end());
     std::wstring decimal = LocaleText(LOCALE_SDECIMAL, L".");
     std::wstring thousand = LocaleText(LOCALE_STHOUSAND, L",");
     NUMBERFMTW format{digits, 1, Grouping(), decimal.data(), thousand.data(), 1};
     wchar_t text[64];
     if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain.c_str(), &format, text, 64) == 0) {
-      return Utf8(plain);
+      return number;
     }
     return Utf8(text);
   }

@@ -5,7 +5,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -61,10 +60,16 @@ DWORD WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 std::wstring LogFileName(const SYSTEMTIME& now) {
-  wchar_t name[40];
-  std::swprintf(name, sizeof name / sizeof name[0], L"testz-log-%04u%02u%02u-%02u%02u%02u.txt",
-                now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-  return name;
+  // Each field in its digits, leading zeros kept.
+  const auto digits = [](unsigned value, int count) {
+    std::wstring text(static_cast<std::size_t>(count), L'0');
+    for (int i = count - 1; i >= 0; --i, value /= 10) {
+      text[static_cast<std::size_t>(i)] = static_cast<wchar_t>(L'0' + value % 10);
+    }
+    return text;
+  };
+  return L"testz-log-" + digits(now.wYear, 4) + digits(now.wMonth, 2) + digits(now.wDay, 2) + L"-" +
+         digits(now.wHour, 2) + digits(now.wMinute, 2) + digits(now.wSecond, 2) + L".txt";
 }
 
 DWORD SaveLogText(const std::wstring& path, std::string_view text) {
@@ -90,7 +95,10 @@ std::wstring SystemErrorText(DWORD error) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  if (length == 0) return L"Error " + std::to_wstring(error) + L".";
+  if (length == 0) {
+    const std::string number = std::to_string(error);
+    return L"Error " + std::wstring(number.begin(), number.end()) + L".";
+  }
   std::wstring message(text, length);
   LocalFree(text);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) {
