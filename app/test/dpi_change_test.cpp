@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "demoz.h"
-#include "halt_count_text.h"
 #include "main_form_layout.h"
 #include "window_font.h"
 
@@ -153,34 +152,26 @@ TEST_F(DpiChange, MovingBackToNinetySixDpiGivesBackTheTablesLayout) {
   EXPECT_EQ(BoundsIn(form.Label6(), form.Panel1()), (Bounds{92, 76, 21, 13}));
 }
 
-// The attempt count at the counts of a long session, in the user's locale: each text fits the
-// count's line, below the panel's edge and above its first label, at 96 and at 144 pixels per inch.
-TEST_F(DpiChange, TheAttemptCountsLongestTextsFitItsLineAtEitherDpi) {
-  using std::chrono::milliseconds;
-  const HaltCount count{1234567, milliseconds(761400), 18237};
-  const std::string texts[] = {RunningCountText(count, UserNumberFormat()),
-                               EndedCountText(RecoveryEnding::kStopped, count, UserNumberFormat())};
+// The attempt count at the counts of a long session, in the user's locale, fits its line, below
+// the panel's edge and above its first label, at 96 and at 144 pixels per inch.
+TEST_F(DpiChange, TheAttemptCountFitsItsLineAtEitherDpi) {
   for (int dpi : {96, 144}) {
     if (dpi != 96) MoveToScreen(dpi, RECT{0, 0, ScaleToDpi(614, dpi), ScaleToDpi(436, dpi)});
+    form.ShowHaltCount({1234567, std::chrono::seconds(761), 18237});
     HWND line = form.AttemptCount();
-    const Bounds place = BoundsIn(line, form.Panel1());
-    EXPECT_GE(place.top, 1) << dpi;
-    HWND first_label = FindWindowExA(form.Panel1(), nullptr, "Static", "Test");
-    EXPECT_LE(place.Bottom(), BoundsIn(first_label, form.Panel1()).top) << dpi;
+    wchar_t text[80];
+    const int length = GetWindowTextW(line, text, 80);
     HDC dc = GetDC(line);
     HGDIOBJ previous = SelectObject(dc, FontOf(line));
-    for (const std::string& text : texts) {
-      std::wstring wide(text.size(), L'\0');
-      wide.resize(static_cast<std::size_t>(
-          MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                              static_cast<int>(wide.size()))));
-      SIZE size{};
-      GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
-      EXPECT_LE(size.cx, place.width) << dpi << ": " << text;
-      EXPECT_LE(size.cy, place.height) << dpi << ": " << text;
-    }
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
     SelectObject(dc, previous);
     ReleaseDC(line, dc);
+    const Bounds place = BoundsIn(line, form.Panel1());
+    EXPECT_LE(size.cx, place.width) << dpi;
+    EXPECT_LE(size.cy, place.height) << dpi;
+    HWND first_label = FindWindowExA(form.Panel1(), nullptr, "Static", "Test");
+    EXPECT_LE(place.Bottom(), BoundsIn(first_label, form.Panel1()).top) << dpi;
   }
 }
 
