@@ -6,28 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "text_encoding.h"
+
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int length = static_cast<int>(utf8.size());
-  std::wstring wide(
-      static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)),
-      L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), static_cast<int>(wide.size()));
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int length = static_cast<int>(wide.size());
-  std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), length,
-                                                                nullptr, 0, nullptr, nullptr)),
-                   '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), static_cast<int>(utf8.size()),
-                      nullptr, nullptr);
-  return utf8;
-}
 
 // A text the user's locale gives for one of its settings; `fallback` where it gives none.
 std::wstring LocaleText(LCTYPE setting, const wchar_t* fallback) {
@@ -65,7 +46,7 @@ class UserNumbers final : public NumberFormat {
     if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain.c_str(), &format, text, 64) == 0) {
       return number;
     }
-    return Utf8(text);
+    return BytesFrom(CP_UTF8, text);
   }
 };
 
@@ -75,17 +56,21 @@ AttemptCountDisplay::AttemptCountDisplay(std::function<void(std::wstring_view)> 
                                          const NumberFormat& numbers)
     : show_(std::move(show)), numbers_(numbers) {}
 
+template <typename MakeText>
+void AttemptCountDisplay::Show(MakeText make_text) noexcept {
+  try {
+    show_(WideFrom(CP_UTF8, make_text()));
+  } catch (...) {
+  }
+}
+
 void AttemptCountDisplay::RunStarted() {
   last_loop_.reset();
-  Show("");
+  Show([] { return std::string(); });
 }
 
 void AttemptCountDisplay::Counted(const HaltCount& count) noexcept {
-  try {
-    Show(RunningCountText(count, numbers_));
-  } catch (...) {
-    // Memory ran short: the count stays as it was shown, and the loop goes on.
-  }
+  Show([&] { return RunningCountText(count, numbers_); });
 }
 
 void AttemptCountDisplay::LoopEnded(const HaltCount& count) noexcept {
@@ -94,17 +79,7 @@ void AttemptCountDisplay::LoopEnded(const HaltCount& count) noexcept {
 
 void AttemptCountDisplay::RunEnded(RecoveryEnding ending) noexcept {
   if (!last_loop_) return;
-  try {
-    Show(EndedCountText(ending, *last_loop_, numbers_));
-  } catch (...) {
-  }
-}
-
-void AttemptCountDisplay::Show(const std::string& utf8) noexcept {
-  try {
-    show_(Wide(utf8));
-  } catch (...) {
-  }
+  Show([&] { return EndedCountText(ending, *last_loop_, numbers_); });
 }
 
 const NumberFormat& UserNumberFormat() {

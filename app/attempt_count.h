@@ -25,7 +25,10 @@ class AttemptCountDisplay {
   void RunEnded(RecoveryEnding ending) noexcept;
 
  private:
-  void Show(const std::string& utf8) noexcept;
+  // Shows the UTF-8 text that `make_text` makes. Where memory runs short, the text shown stays as
+  // it was, and the halt loop goes on.
+  template <typename MakeText>
+  void Show(MakeText make_text) noexcept;
 
   std::function<void(std::wstring_view)> show_;
   const NumberFormat& numbers_;

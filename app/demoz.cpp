@@ -235,9 +235,9 @@ void TMainform::OnSetFocus() {
 }
 
 void TMainform::HandleClose() noexcept {
-  // The library is not unloaded under the running procedure: its halt loop, the only place where
-  // a close can arrive, is asked to end as STOP asks it, and the window closes once the START
-  // handler has returned.
+  // The library is not unloaded under the running procedure: its halt loop or a long report, the
+  // only places where a close can arrive, is asked to end as STOP asks it, and the window closes
+  // once the START handler has returned.
   if (session_->DeferClose()) {
     Button2Click();
     return;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "text_encoding.h"
+
 namespace {
 
 constexpr int kOpenAttempts = 5;
@@ -45,15 +47,16 @@ class OpenedClipboard {
   bool open_ = false;
 };
 
-// Global memory of `size` zeroed bytes for the clipboard, written by `fill` while it is locked;
-// empty when memory runs short.
-template <typename Fill>
-GlobalMemory ClipboardData(std::size_t size, Fill fill) {
-  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+// Global memory for the clipboard holding `text` and its terminating zero; empty when memory
+// runs short.
+template <typename Char>
+GlobalMemory ClipboardData(std::basic_string_view<Char> text) {
+  const std::size_t size = text.size() * sizeof(Char);
+  GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + sizeof(Char)));
   if (!memory) return memory;
   const LockedGlobal locked(GlobalLock(memory.get()), UnlockGlobal{memory.get()});
   if (!locked) return nullptr;
-  fill(locked.get());
+  std::memcpy(locked.get(), text.data(), size);
   return memory;
 }
 
@@ -73,14 +76,9 @@ std::string LogText(const ListControl& log) {
 bool PutTextOnClipboard(HWND owner, std::string_view text) {
   // The bytes, and beside them the same text in UTF-16 from the system's ANSI code page, the one
   // they are in: left to convert them itself, Windows would go by the keyboard layout's.
-  const int length = static_cast<int>(text.size());
-  const int wide_length = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  GlobalMemory bytes =
-      ClipboardData(text.size() + 1, [&](void* to) { std::memcpy(to, text.data(), text.size()); });
-  GlobalMemory wide =
-      ClipboardData((static_cast<std::size_t>(wide_length) + 1) * sizeof(wchar_t), [&](void* to) {
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, static_cast<wchar_t*>(to), wide_length);
-      });
+  const std::wstring utf16 = WideFrom(CP_ACP, text);
+  GlobalMemory bytes = ClipboardData<char>(text);
+  GlobalMemory wide = ClipboardData<wchar_t>(utf16);
   if (!bytes || !wide) return false;
   const OpenedClipboard clipboard(owner);
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;

@@ -11,6 +11,7 @@
 
 #include "product.h"
 #include "system_library.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -23,21 +24,7 @@ using File = std::unique_ptr<std::remove_pointer_t<HANDLE>, CloseFile>;
 
 // The log's bytes as the file holds them.
 std::string Utf8WithByteOrderMark(std::string_view ansi) {
-  std::string utf8 = "\xEF\xBB\xBF";
-  if (ansi.empty()) return utf8;
-  const int length = static_cast<int>(ansi.size());
-  std::wstring wide(
-      static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0)),
-      L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size()));
-  const int wide_length = static_cast<int>(wide.size());
-  const int utf8_length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
-  const std::size_t start = utf8.size();
-  utf8.resize(start + static_cast<std::size_t>(utf8_length));
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data() + start, utf8_length,
-                      nullptr, nullptr);
-  return utf8;
+  return "\xEF\xBB\xBF" + BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
 }
 
 // The folder of `path`, with its trailing separator; "." for a bare name.

@@ -126,10 +126,14 @@ MainFormControls::MainFormControls(HWND window, HINSTANCE instance)
 
 HWND MainFormControls::CreateChild(const char* window_class, const char* text, DWORD style,
                                    DWORD ex_style, HWND parent, int id, const Bounds& bounds) {
-  HWND child =
+  return WithFont(
       CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
                       bounds.top, bounds.width, bounds.height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr),
+      window_class);
+}
+
+HWND MainFormControls::WithFont(HWND child, const char* window_class) const {
   if (child == nullptr)
     throw std::runtime_error(std::string("a control could not be created: ") + window_class);
   SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -169,12 +173,12 @@ FormControl MainFormControls::CreateControl(const ControlLayout& layout,
       break;
     case ControlKind::kStatusLine:
       // A Unicode window: its text is not bound to the system's code page.
-      control.window = CreateWindowExW(
-          0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS,
-          place.bounds.left, place.bounds.top, place.bounds.width, place.bounds.height, parent,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-      if (control.window == nullptr) throw std::runtime_error("a status line could not be created");
-      SendMessageA(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+      control.window = WithFont(
+          CreateWindowExW(
+              0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS,
+              place.bounds.left, place.bounds.top, place.bounds.width, place.bounds.height, parent,
+              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr),
+          "STATIC");
       break;
     case ControlKind::kRadioGroup:
       // The frame draws only its lines and caption: transparent, it is not clipped out of the

@@ -75,6 +75,8 @@ class MainFormControls {
   FormControl CreateControl(const ControlLayout& layout, const ControlPlace& place);
   HWND CreateChild(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                    HWND parent, int id, const Bounds& bounds);
+  // A child just made, given the window font; throws when it could not be made.
+  HWND WithFont(HWND child, const char* window_class) const;
   // The layout for the window's client area as it is now.
   MainFormPlaces CurrentPlaces() const;
   // The program's icon in the title bar and the task switcher, at the sizes of the window's DPI.

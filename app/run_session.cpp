@@ -2,7 +2,7 @@
 #include "run_session.h"
 
 #include "scope_exit.h"
-#include "user32_lookup.h"
+#include "system_library.h"
 #include "window_signals.h"
 
 RunSession::RunSession(HWND window, PlatformSignals* signals)

@@ -2,7 +2,7 @@
 #include "window_dpi.h"
 
 #include "gdi_owners.h"
-#include "user32_lookup.h"
+#include "system_library.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gdi_owners.h"
+#include "text_encoding.h"
 
 namespace ui {
 
@@ -166,22 +167,11 @@ bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
 }
 
 std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), size, result.data(), length, nullptr, nullptr);
-  return result;
+  return BytesFrom(CP_ACP, text);
 }
 
 std::wstring ToWide(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(), length);
-  return result;
+  return WideFrom(CP_ACP, text);
 }
 
 std::wstring ProgramFolder() {

@@ -1,0 +1,22 @@
+// Text between the 8-bit code pages the program meets and UTF-16: measured, then converted.
+#include "text_encoding.h"
+
+std::wstring WideFrom(UINT code_page, std::string_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int wide_length = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), length, wide.data(), wide_length);
+  return wide;
+}
+
+std::string BytesFrom(UINT code_page, std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int byte_length =
+      WideCharToMultiByte(code_page, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(byte_length), '\0');
+  WideCharToMultiByte(code_page, 0, text.data(), length, bytes.data(), byte_length, nullptr,
+                      nullptr);
+  return bytes;
+}

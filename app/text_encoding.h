@@ -1,0 +1,13 @@
+// Text between the 8-bit code pages the program meets (the system's ANSI one, UTF-8) and UTF-16.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// `text`, in the 8-bit code page `code_page`, as UTF-16.
+std::wstring WideFrom(UINT code_page, std::string_view text);
+
+// `text` in the 8-bit code page `code_page`.
+std::string BytesFrom(UINT code_page, std::wstring_view text);
