@@ -46,6 +46,15 @@ emulator_registered() {
   [ -f "$BINFMT_ENTRY" ]
 }
 
+# The kernel hands 32-bit x86 programs to the emulator.
+emulator_enabled() {
+  grep -qx enabled "$BINFMT_ENTRY" 2>/dev/null
+}
+
+binfmt_mounted() {
+  [ -f "$BINFMT/register" ]
+}
+
 # The emulator is wanted where it is registered already (it is kept current) or where the kernel
 # cannot start a 32-bit program.
 emulator_needed() {
@@ -106,8 +115,7 @@ unregister_emulator() {
 # The registration in force is this emulator's, with the F flag (the kernel opens the emulator
 # once, so it runs in any mount namespace and chroot).
 emulator_registration_current() {
-  emulator_registered &&
-    grep -qx enabled "$BINFMT_ENTRY" &&
+  emulator_enabled &&
     grep -qx "interpreter $EMULATOR" "$BINFMT_ENTRY" &&
     grep -q '^flags:.*F' "$BINFMT_ENTRY"
 }
@@ -115,7 +123,7 @@ emulator_registration_current() {
 # Mounts binfmt_misc where it is not, and registers the emulator as the handler of 32-bit x86
 # programs, replacing another one. Reports why, and fails, when the host refuses.
 register_emulator() {
-  if [ ! -f "$BINFMT/register" ] &&
+  if ! binfmt_mounted &&
     ! "${emulator_as_root[@]}" mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null; then
     echo "setup: binfmt_misc cannot be mounted on $BINFMT: 32-bit programs cannot run here" >&2
     return 1

@@ -10,7 +10,7 @@
 # for a script's purpose, with TESTZ_PRESET. TESTZ_CPU_EMULATED is 1 for programs run through the
 # emulator (the tests then know not to expect a real CPU's exception codes, for one).
 TESTZ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-TESTZ_BINFMT_ENTRY=/proc/sys/fs/binfmt_misc/qemu-i386
+source "$TESTZ_ROOT/scripts/emulator.sh"
 
 # Exports the Wine environment for TESTZ_WINE_BITS.
 set_wine_environment() {
@@ -26,7 +26,7 @@ set_wine_environment() {
     export WINEARCH=win32
     unset WINELOADER
     TESTZ_WINE=wine
-    if grep -qx enabled "$TESTZ_BINFMT_ENTRY" 2>/dev/null; then
+    if emulator_enabled; then
       export TESTZ_CPU_EMULATED=1
     else
       unset TESTZ_CPU_EMULATED
@@ -40,16 +40,16 @@ set_wine_environment
 # How this host runs 32-bit Windows programs: "native", "emulated", or "none: <the reason>".
 host_32bit_support() {
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    if grep -qx enabled "$TESTZ_BINFMT_ENTRY" 2>/dev/null; then
+    if emulator_enabled; then
       echo emulated
     else
       echo native
     fi
   elif [ ! -x /usr/lib/wine/wine ]; then
     echo "none: 32-bit Wine is not installed"
-  elif [ ! -f /proc/sys/fs/binfmt_misc/register ]; then
+  elif ! binfmt_mounted; then
     echo "none: the kernel runs no 32-bit code and binfmt_misc is not mounted, so the emulator cannot be registered"
-  elif [ ! -f "$TESTZ_BINFMT_ENTRY" ]; then
+  elif ! emulator_registered; then
     echo "none: the kernel runs no 32-bit code and the emulator is not registered (scripts/setup.sh says why)"
   else
     echo "none: 32-bit Wine does not start, even through the emulator"
