@@ -8,7 +8,7 @@
 
 #include "halt_count.h"
 #include "halt_count_text.h"
-#include "recovery_procedure.h"
+#include "recovery_ending.h"
 
 class AttemptCountDisplay {
  public:

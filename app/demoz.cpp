@@ -7,19 +7,18 @@
 #include <stdexcept>
 
 #include "label_colour.h"
+#include "library_lifetime.h"
 #include "log_menu.h"
 #include "main_form_panel.h"
 #include "message_loop.h"
+#include "procedure_texts.h"
+#include "recovery_procedure.h"
 #include "scope_exit.h"
+#include "stop_request.h"
 
 namespace {
 
 constexpr char kMainFormClass[] = "TMainform";
-
-constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
-constexpr char kLibraryFailed[] =
-    "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
-    "(or SysWow64 on 64-bit systems) and restart application.";
 
 // The layout's click column as member handlers, indexed by ControlName.
 using ClickHandler = void (TMainform::*)();
@@ -97,14 +96,6 @@ ListControl& TMainform::Log() {
   return ListBox1();
 }
 
-int TMainform::HardwareTypeIndex() {
-  return hardwaretype().ItemIndex();
-}
-
-int TMainform::CommunicationTypeIndex() {
-  return communicationtype().ItemIndex();
-}
-
 void TMainform::SetVersionLabel(std::string_view text) {
   controls_->SetLabelText(ControlName::Label6, text);
 }
@@ -134,7 +125,9 @@ void TMainform::Button1Click() {
   // START was disabled, a message sent to the window) starts nothing.
   session_->Run([this] {
     attempt_count_->RunStarted();
-    const RecoveryEnding ending = RecoveryProcedure(*this);
+    // The choice as it stands now: the procedure goes by it to its end.
+    const RecoveryEnding ending =
+        RecoveryProcedure(*this, hardwaretype().ItemIndex(), communicationtype().ItemIndex());
     attempt_count_->RunEnded(ending);
     return ending;
   });

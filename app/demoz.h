@@ -12,7 +12,7 @@
 #include "main_form_controls.h"
 #include "main_form_layout.h"
 #include "platform_signals.h"
-#include "recovery_procedure.h"
+#include "recovery_window.h"
 #include "run_session.h"
 #include "window.h"
 
@@ -30,8 +30,6 @@ class TMainform final : public Window, public RecoveryWindow {
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override;
-  int HardwareTypeIndex() override;
-  int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override;

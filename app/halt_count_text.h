@@ -5,7 +5,7 @@
 #include <string>
 
 #include "halt_count.h"
-#include "recovery_procedure.h"
+#include "recovery_ending.h"
 
 // Numbers as the user's locale writes them, in UTF-8.
 class NumberFormat {

@@ -2,7 +2,7 @@
 // taskbar button's progress, and keeping the system awake while the halt loop runs.
 #pragma once
 
-#include "recovery_procedure.h"
+#include "recovery_ending.h"
 
 // The taskbar button's progress: none, busy (an indeterminate bar) or a failure (a full red bar).
 enum class TaskbarProgress { kNone, kBusy, kFailed };

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform_signals.h"
-#include "recovery_procedure.h"
+#include "recovery_ending.h"
 
 class RunSession {
  public:

@@ -77,8 +77,6 @@ class IdleWindow final : public RecoveryWindow {
   void SetStartEnabled(bool) override {}
   void SetStopEnabled(bool) override {}
   ListControl& Log() override { return log_; }
-  int HardwareTypeIndex() override { return 1; }
-  int CommunicationTypeIndex() override { return 0; }
   void SetVersionLabel(std::string_view) override {}
   void ProcessMessages() override {}
   void HaltLoopStarted() override {}
@@ -96,6 +94,6 @@ std::uint32_t RunIdleHaltLoop(std::uint32_t attempts) {
   attempts_made = 0;
   halting_attempt = attempts;
   IdleWindow window;
-  RecoveryProcedure(window);
+  RecoveryProcedure(window, 1, 0);
   return attempts_made;
 }

@@ -1,4 +1,4 @@
-// The output log: lines written into a list control, and HexWord number formatting.
+// The output log: lines written into a list control.
 #include "output_log.h"
 
 namespace {
@@ -47,13 +47,4 @@ void LogEndWith(ListControl& list, std::string_view notice) {
   if (count == 0 ? !list.Add(notice) : !list.Replace(count - 1, notice)) return;
   list.SetFirstVisible(list.Count() - 1);
   list.RedrawNow();
-}
-
-std::string HexWord(std::uint16_t value) {
-  std::string digits(4, '0');
-  for (int i = 3; i >= 0; --i) {
-    digits[static_cast<std::size_t>(i)] = HexDigits[value & 0xFu];
-    value = static_cast<std::uint16_t>(value >> 4);
-  }
-  return digits;
 }

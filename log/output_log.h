@@ -1,8 +1,7 @@
-// The output log: lines written into a list control, and HexWord number formatting.
+// The output log: lines written into a list control.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -43,8 +42,3 @@ bool LogWriteLine(ListControl& list, std::string_view text);
 // left unfinished (it is added when the list holds no line at all) and is scrolled into view.
 // No finished line is touched.
 void LogEndWith(ListControl& list, std::string_view notice);
-
-inline constexpr char HexDigits[] = "0123456789ABCDEF";
-
-// value as exactly four upper-case hexadecimal digits, most significant first.
-std::string HexWord(std::uint16_t value);

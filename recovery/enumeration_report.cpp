@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "hex_word.h"
 #include "interface_kinds.h"
 #include "library_calls.h"
 #include "procedure_steps.h"
 #include "procedure_texts.h"
+#include "stop_request.h"
 
 namespace {
 

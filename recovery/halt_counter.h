@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "halt_count.h"
-#include "recovery_procedure.h"
+#include "procedure_clock.h"
+#include "recovery_window.h"
 
 class HaltCounter {
  public:

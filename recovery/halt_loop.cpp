@@ -5,6 +5,7 @@
 #include "library_calls.h"
 #include "procedure_steps.h"
 #include "procedure_texts.h"
+#include "stop_request.h"
 
 std::uint8_t StopRequested = 0;
 

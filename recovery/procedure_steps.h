@@ -7,7 +7,10 @@
 
 #include "interface_kinds.h"
 #include "output_log.h"
+#include "procedure_clock.h"
+#include "recovery_ending.h"
 #include "recovery_procedure.h"
+#include "recovery_window.h"
 
 // The list control refused a line: the log is full.
 struct LogFull {};

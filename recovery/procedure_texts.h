@@ -7,6 +7,13 @@
 #include <string>
 #include <string_view>
 
+// The lines the window writes when it is first shown, between two empty ones: the library loaded
+// with every export, or not.
+inline constexpr std::string_view kLibraryLoaded = "unit_kelm.DLL library loaded.";
+inline constexpr std::string_view kLibraryFailed =
+    "Loading Library unit_kelm.DLL failed. Make sure library is in the Windows System directory "
+    "(or SysWow64 on 64-bit systems) and restart application.";
+
 // The report's separator and the indents of its port lines.
 inline constexpr std::string_view kSeparator = " ";
 inline constexpr std::string_view kDescriptorPrefix = "       ";

@@ -13,6 +13,7 @@
 #include "library_lifetime.h"
 #include "procedure_steps.h"
 #include "procedure_texts.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -45,20 +46,13 @@ class RunningButtons {
   bool start_lost_ = false;
 };
 
-// The user's choices as they stood when START was pressed: the procedure goes by them to its end,
-// whatever the radio groups show meanwhile (a long report lets the window handle clicks).
-struct Choices {
-  int hardware_type;
-  int communication_type;
-};
-
-RecoveryEnding ConnectAndHalt(RecoveryWindow& window, const Choices& choices,
+RecoveryEnding ConnectAndHalt(RecoveryWindow& window, int hardware_type, int communication_type,
                               const ProcedureClock& clock) {
   // "Show Hardware", or no valid item, ends with the report.
-  const InterfaceKind* const kind = InterfaceKindOfItem(choices.hardware_type);
+  const InterfaceKind* const kind = InterfaceKindOfItem(hardware_type);
   if (kind == nullptr) return RecoveryEnding::kReportOnly;
   if (const std::optional<RecoveryEnding> failure =
-          ConnectInterface(window, *kind, choices.communication_type)) {
+          ConnectInterface(window, *kind, communication_type)) {
     return *failure;
   }
   return HaltLoop(window, clock);
@@ -97,12 +91,12 @@ const ProcedureClock& SteadyProcedureClock() {
   return clock;
 }
 
-RecoveryEnding RecoveryProcedure(RecoveryWindow& window, const ProcedureClock& clock) {
+RecoveryEnding RecoveryProcedure(RecoveryWindow& window, int hardware_type, int communication_type,
+                                 const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
-    const Choices choices{window.HardwareTypeIndex(), window.CommunicationTypeIndex()};
     WriteReport(window, clock);
-    return ConnectAndHalt(window, choices, clock);
+    return ConnectAndHalt(window, hardware_type, communication_type, clock);
   } catch (const StoppedDuringReport&) {
     WriteLastLine(window, [] { return std::string(kStopped); });
     return RecoveryEnding::kStopped;

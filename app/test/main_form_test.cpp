@@ -15,6 +15,7 @@
 #include "log_clipboard.h"
 #include "message_loop.h"
 #include "recovery_doubles.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ TEST_F(MainForm, StopSetsStopRequestedAndChangesNothingElse) {
   EXPECT_TRUE(IsWindowEnabled(form.Button1()));
   EXPECT_TRUE(IsWindowEnabled(form.Button2()));
   EXPECT_EQ(Text(form.Label6()), "?.??");
-  EXPECT_EQ(form.HardwareTypeIndex(), 0);
+  EXPECT_EQ(form.hardwaretype().ItemIndex(), 0);
 }
 
 TEST_F(MainForm, ADisabledButtonIgnoresAClickSentToIt) {
@@ -195,7 +196,7 @@ TEST_F(MainForm, ThePassOverPendingMessagesHandlesSpaceEnterAndArrowKeys) {
   SetFocus(form.hardwaretype().items[0]);
   PostMessageA(form.hardwaretype().items[0], WM_KEYDOWN, VK_DOWN, 0);
   form.ProcessMessages();
-  EXPECT_EQ(form.HardwareTypeIndex(), 1);
+  EXPECT_EQ(form.hardwaretype().ItemIndex(), 1);
   EXPECT_EQ(GetFocus(), form.hardwaretype().items[1]);
 }
 
@@ -205,7 +206,7 @@ TEST_F(MainForm, APassThatMeetsTheQuitMessageLeavesItForTheMessageLoop) {
   PostMessageA(form.hardwaretype().items[0], WM_KEYDOWN, VK_DOWN, 0);
   PostQuitMessage(7);
   form.ProcessMessages();
-  EXPECT_EQ(form.HardwareTypeIndex(), 1) << "what waited before the quit is handled";
+  EXPECT_EQ(form.hardwaretype().ItemIndex(), 1) << "what waited before the quit is handled";
   EXPECT_EQ(RunMessageLoopAtMostSeconds(5), 7);
 }
 

@@ -1,5 +1,6 @@
 // Tests of the output log's line discipline and of HexWord.
 #include "output_log.h"
+#include "hex_word.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "library_contract.h"
+#include "stop_request.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
@@ -132,16 +133,6 @@ void ScriptedWindow::SetStartEnabled(bool enabled) {
 void ScriptedWindow::SetStopEnabled(bool enabled) {
   stop_enabled = enabled;
   journal_.push_back(enabled ? "STOP on" : "STOP off");
-}
-
-int ScriptedWindow::HardwareTypeIndex() {
-  journal_.push_back("read hardwaretype");
-  return hardware_index;
-}
-
-int ScriptedWindow::CommunicationTypeIndex() {
-  journal_.push_back("read communicationtype");
-  return communication_index;
 }
 
 void ScriptedWindow::SetVersionLabel(std::string_view text) {

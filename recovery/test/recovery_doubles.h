@@ -11,7 +11,7 @@
 
 #include "interface_kinds.h"
 #include "library_contract.h"
-#include "recovery_procedure.h"
+#include "recovery_window.h"
 
 // Room for every PortType the program uses, indexed by the type itself.
 inline constexpr std::size_t kPortTypeSlots = kInterfaceKinds.back().port_type + 1;
@@ -74,8 +74,6 @@ class ScriptedWindow final : public RecoveryWindow {
  public:
   explicit ScriptedWindow(Journal& journal) : log_(journal), journal_(journal) {}
 
-  int hardware_index = 0;
-  int communication_index = 0;
   std::string label = "?.??";
   bool start_enabled = true;
   bool stop_enabled = false;
@@ -98,8 +96,6 @@ class ScriptedWindow final : public RecoveryWindow {
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override { return log_; }
-  int HardwareTypeIndex() override;
-  int CommunicationTypeIndex() override;
   void SetVersionLabel(std::string_view text) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override { halt_loop_running = true; }

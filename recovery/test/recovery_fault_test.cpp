@@ -12,7 +12,9 @@
 #include "fault_codes.h"
 #include "faulting_calls.h"
 #include "guarded_call.h"
+#include "library_lifetime.h"
 #include "recovery_doubles.h"
+#include "stop_request.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
@@ -43,9 +45,11 @@ class RecoveryFault : public ::testing::Test {
     StopRequested = 0;
     LibraryLoaded = true;
     AllEntryPointsResolved = true;
-    window.hardware_index = 1;
     library.counts[3] = 1;
   }
+
+  // START with "USB Veyra (K/ZV/PLEX)" and SWD chosen.
+  RecoveryEnding Run() { return RecoveryProcedure(window, 1, 0); }
 
   template <typename F>
   void Replace(EntrySlot slot, F function) {
@@ -77,14 +81,14 @@ class RecoveryFault : public ::testing::Test {
 
 TEST_F(RecoveryFault, InTheFirstCallEndsBeforeTheReport) {
   Replace(EntrySlot::version, &faulting::AccessViolation);
-  RecoveryProcedure(window);
+  Run();
   EXPECT_EQ(window.lines(), (std::vector<std::string>{FaultLine("version", kAccessViolation), ""}));
   ExpectEndedByFault(window.lines()[0]);
 }
 
 TEST_F(RecoveryFault, InOpenPortClosesNothingAndCallsNothingMore) {
   Replace(EntrySlot::open_port, &faulting::DivideByZero);
-  RecoveryProcedure(window);
+  Run();
   ExpectEndedByFault(FaultLine("open_port", PlatformFault::kDivideByZero));
   EXPECT_FALSE(Called("close_port"));
   EXPECT_FALSE(Called("corvane_special_features"));
@@ -92,7 +96,7 @@ TEST_F(RecoveryFault, InOpenPortClosesNothingAndCallsNothingMore) {
 
 TEST_F(RecoveryFault, InTheModeCallNamesTheExportAndTheWrongCallingConvention) {
   Replace(EntrySlot::corvane_special_features, &RemovesItsArguments);
-  RecoveryProcedure(window);
+  Run();
   ExpectEndedByFault(
       "The interface library failed in corvane_special_features (it returned with the stack "
       "pointer moved: wrong calling convention). Restart the application.");
@@ -100,7 +104,7 @@ TEST_F(RecoveryFault, InTheModeCallNamesTheExportAndTheWrongCallingConvention) {
 
 TEST_F(RecoveryFault, InCheckCriticalErrorEndsBeforeTheVersionLabel) {
   Replace(EntrySlot::check_critical_error, &faulting::IllegalInstruction);
-  RecoveryProcedure(window);
+  Run();
   ExpectEndedByFault(FaultLine("check_critical_error", PlatformFault::kIllegalInstruction));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_FALSE(Called("get_dll_version"));
@@ -111,7 +115,7 @@ TEST_F(RecoveryFault, InTheThirdHaltAttemptEndsTheLoopThere) {
     status = 0x7F;
     if (attempt == 3) status = static_cast<std::uint8_t>(faulting::AccessViolation());
   };
-  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kLibraryFault);
+  EXPECT_EQ(Run(), RecoveryEnding::kLibraryFault);
   EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   ExpectEndedByFault(FaultLine("corvane_special_features", kAccessViolation));
   EXPECT_EQ(library.halt_attempts(), 3);
@@ -132,7 +136,7 @@ TEST_F(RecoveryFault, ADescriptorRunningIntoAnUnreadablePageIsAFaultInGetPortDes
   ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &previous));
   std::memset(pages + page - 10, 'a', 10);
   library.descriptor = [&](std::uint32_t, std::uint32_t) { return pages + page - 10; };
-  RecoveryProcedure(window);
+  Run();
   ExpectEndedByFault(FaultLine("get_port_descriptor", PlatformFault::kReadFault));
   EXPECT_EQ(window.lines()[window.lines().size() - 3], "Number of USB Veyras = 0001");
   VirtualFree(pages, 0, MEM_RELEASE);

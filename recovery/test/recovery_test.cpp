@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "interface_kinds.h"
+#include "library_lifetime.h"
 #include "recovery_doubles.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -21,6 +23,24 @@ using Lines = std::vector<std::string>;
 const std::string kHaltAttempt = "corvane_special_features(0x44000100,1,0,0,0,status,0)";
 const char* const kAdvicePowerCycle =
     "Please try power cycling your board until this operation is successful";
+
+// The report's count lines by PortType from 3, before the count's four digits.
+const char* const kCountLines[] = {
+    "Number of USB Veyras = ",
+    "Number of PC Serial Ports = ",
+    "Number of USB Pendrel Vell/Ormo = ",
+    "Number of Ethernet Pendrel Vell/Ormos = ",
+    "Number of Quillon USB Devices = ",
+    "Number of Quillon Ethernet Devices = ",
+    "Number of Ostrel USB Devices = ",
+};
+
+// Ports attached of one PortType: how many, and the count as the report's four digits show it.
+struct Attached {
+  std::uint32_t type;
+  int count;
+  std::string digits;
+};
 
 // A clock that stands still unless the test moves it, and counts how often it is read.
 class FakeClock final : public ProcedureClock {
@@ -40,24 +60,35 @@ class RecoveryTest : public ::testing::Test {
   ScriptedWindow window{journal};
   FakeClock clock;
 
+  // The user's choice when START is pressed: "Test Hardware" and "Communication" items.
+  int hardware_type = 0;
+  int communication_type = 0;
+
   void SetUp() override {
     StopRequested = 0;
     // What the window shows before START: the lines of a successful library load.
     window.lines() = {"", "unit_kelm.DLL library loaded.", "", ""};
   }
 
-  void Run() { RecoveryProcedure(window, clock); }
+  RecoveryEnding Run() {
+    return RecoveryProcedure(window, hardware_type, communication_type, clock);
+  }
 
-  // The report for the scripted version and counts, with the double's descriptor texts.
-  Lines ExpectedReport() const {
-    Lines lines = {library.version, " ", " "};
-    for (const InterfaceKind& kind : kInterfaceKinds) {
-      if (&kind != &kInterfaceKinds.front()) lines.push_back(" ");
-      const std::uint32_t count = library.counts[kind.port_type];
-      lines.push_back(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
-      if (count == 0) lines.push_back("       None.");
-      for (std::uint32_t i = 1; i <= count; ++i) {
-        lines.push_back("       port " + std::to_string(kind.port_type) + "/" + std::to_string(i));
+  // The report of the scripted library's version when only `attached` ports are attached, with
+  // the double's descriptor texts.
+  Lines Report(const std::vector<Attached>& attached = {}) const {
+    Lines lines = {"Interface library 4.56", " ", " "};
+    for (std::uint32_t type = 3; type <= 9; ++type) {
+      if (type > 3) lines.push_back(" ");
+      const auto ports = std::find_if(attached.begin(), attached.end(),
+                                      [type](const Attached& a) { return a.type == type; });
+      if (ports == attached.end()) {
+        lines.insert(lines.end(), {std::string(kCountLines[type - 3]) + "0000", "       None."});
+        continue;
+      }
+      lines.push_back(kCountLines[type - 3] + ports->digits);
+      for (int port = 1; port <= ports->count; ++port) {
+        lines.push_back("       port " + std::to_string(type) + "/" + std::to_string(port));
       }
     }
     return lines;
@@ -65,8 +96,8 @@ class RecoveryTest : public ::testing::Test {
 
   // The whole log expected after a run: the report, then the given lines, then the empty
   // current line.
-  Lines ReportThen(const Lines& after) const {
-    Lines lines = ExpectedReport();
+  Lines ReportThen(const std::vector<Attached>& attached, const Lines& after) const {
+    Lines lines = Report(attached);
     lines.insert(lines.end(), after.begin(), after.end());
     lines.push_back("");
     return lines;
@@ -144,13 +175,11 @@ TEST_F(RecoveryReport, NothingAttachedGivesSevenNoneBlocksAndShowHardwareEndsThe
                    "get_enumerated_number_of_ports(4)", "get_enumerated_number_of_ports(5)",
                    "get_enumerated_number_of_ports(6)", "get_enumerated_number_of_ports(7)",
                    "get_enumerated_number_of_ports(8)", "get_enumerated_number_of_ports(9)"}));
-  // Both choices are read as the procedure starts, and the log is cleared before anything is
-  // asked of the library; the version is asked before the first separator and the
-  // re-enumeration comes between the two separators.
-  EXPECT_EQ(Lines(journal.begin(), journal.begin() + 10),
-            (Lines{"START off", "STOP on", "read hardwaretype", "read communicationtype", "clear",
-                   "version()", "line Interface library 4.56", "line  ",
-                   "reenumerate_all_port_types()", "line  "}));
+  // The log is cleared before anything is asked of the library; the version is asked before the
+  // first separator and the re-enumeration comes between the two separators.
+  EXPECT_EQ(Lines(journal.begin(), journal.begin() + 8),
+            (Lines{"START off", "STOP on", "clear", "version()", "line Interface library 4.56",
+                   "line  ", "reenumerate_all_port_types()", "line  "}));
   EXPECT_EQ(JournalFromLastCall(),
             (Lines{"get_enumerated_number_of_ports(9)", "line Number of Ostrel USB Devices = 0000",
                    "line        None.", "START on", "STOP off"}));
@@ -163,12 +192,10 @@ TEST_F(RecoveryReport, CountsOfTwoAndTwentySixListEveryPortInOrder) {
   library.counts[4] = 2;
   library.counts[8] = 26;
   Run();
-  EXPECT_EQ(window.lines(), ReportThen({}));
+  EXPECT_EQ(window.lines(), ReportThen({{4, 2, "0002"}, {8, 26, "001A"}}, {}));
   const Lines& lines = window.lines();
   EXPECT_EQ(Lines(lines.begin() + 6, lines.begin() + 9),
             (Lines{"Number of PC Serial Ports = 0002", "       port 4/1", "       port 4/2"}));
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "Number of Quillon Ethernet Devices = 001A"),
-            lines.end());
   const Lines calls = Calls();
   EXPECT_EQ(Lines(calls.begin() + 3, calls.begin() + 6),
             (Lines{"get_enumerated_number_of_ports(4)", "get_port_descriptor(4,1)",
@@ -223,9 +250,9 @@ TEST_F(RecoveryConnection, ShowHardwareAndItemsOutsideTheGroupConnectToNothing) 
   library.counts[3] = 1;
   for (int item : {0, -1, static_cast<int>(kInterfaceKinds.size()) + 1}) {
     journal.clear();
-    window.hardware_index = item;
-    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kReportOnly);
-    EXPECT_EQ(window.lines(), ReportThen({})) << "item " << item;
+    hardware_type = item;
+    EXPECT_EQ(Run(), RecoveryEnding::kReportOnly);
+    EXPECT_EQ(window.lines(), ReportThen({{3, 1, "0001"}}, {})) << "item " << item;
     EXPECT_TRUE(CallsAfterReport().empty()) << "item " << item;
     EXPECT_EQ(window.label, "?.??");
     ExpectIdleButtonsRestoredLast();
@@ -253,10 +280,10 @@ TEST_F(RecoveryConnection, NothingAttachedWritesTheItemsMessageAndMakesNoPortCal
   StopRequested = 1;
   for (const ItemMessages& expected : kItemMessages) {
     journal.clear();
-    window.hardware_index = expected.item;
-    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kNotAttached);
+    hardware_type = expected.item;
+    EXPECT_EQ(Run(), RecoveryEnding::kNotAttached);
     const std::string type = std::to_string(expected.item + 2);
-    EXPECT_EQ(window.lines(), ReportThen({expected.not_attached}));
+    EXPECT_EQ(window.lines(), ReportThen({}, {expected.not_attached}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + type + ")"}));
     ExpectIdleButtonsRestoredLast();
   }
@@ -265,20 +292,21 @@ TEST_F(RecoveryConnection, NothingAttachedWritesTheItemsMessageAndMakesNoPortCal
 }
 
 TEST_F(RecoveryConnection, TheCountIsAskedAgainRatherThanTakenFromTheReport) {
-  window.hardware_index = 3;
+  hardware_type = 3;
   library.counts[5] = 1;
   library.count = [this](std::uint32_t type, int ask) {
     return ask == 1 ? library.counts[type] : 0u;
   };
   Run();
-  EXPECT_EQ(window.lines(), ReportThen({"No Pendrel Vell units detected on USB bus."}));
+  EXPECT_EQ(window.lines(),
+            ReportThen({{5, 1, "0001"}}, {"No Pendrel Vell units detected on USB bus."}));
   EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(5)"}));
 }
 
 TEST_F(RecoveryConnection, NoneInTheReportThen65536WhenConnectingOpensThePort) {
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.count = [](std::uint32_t, int ask) { return ask == 1 ? 0u : 0x10000u; };
-  EXPECT_EQ(RecoveryProcedure(window, clock), RecoveryEnding::kHalted);
+  EXPECT_EQ(Run(), RecoveryEnding::kHalted);
   const Lines calls = CallsAfterReport();
   EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
             (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)"}));
@@ -292,10 +320,10 @@ TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort
     library.counts = {};
     const std::uint32_t type = static_cast<std::uint32_t>(expected.item + 2);
     library.counts[type] = 2;
-    window.hardware_index = expected.item;
-    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kOpenFailure);
+    hardware_type = expected.item;
+    EXPECT_EQ(Run(), RecoveryEnding::kOpenFailure);
     const std::string t = std::to_string(type);
-    EXPECT_EQ(window.lines(), ReportThen({expected.open_failure}));
+    EXPECT_EQ(window.lines(), ReportThen({{type, 2, "0002"}}, {expected.open_failure}));
     EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(" + t + ")",
                                          "open_port(" + t + ",1)", "close_port()"}));
     EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
@@ -306,22 +334,24 @@ TEST_F(RecoveryConnection, AFailedOpenWritesTheItemsMessageAndStillClosesThePort
 
 TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessageThenCloses) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.mode_result = 0x200;
   StopRequested = 1;
-  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kModeFailure);
-  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", " ",
-                                        "Unable to set communications mode to SWD."}));
+  EXPECT_EQ(Run(), RecoveryEnding::kModeFailure);
+  EXPECT_EQ(window.lines(),
+            ReportThen({{3, 1, "0001"}}, {" ", "Communication via SWD", " ", " ",
+                                          "Unable to set communications mode to SWD."}));
   EXPECT_EQ(CallsAfterReport(),
             (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)",
                    "corvane_special_features(0x44000001,1,0,0,0,null,0)", "close_port()"}));
   EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
 
   journal.clear();
-  window.communication_index = 1;
+  communication_type = 1;
   Run();
-  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via JTAG", " ", " ",
-                                        "Unable to set communications mode to JTAG."}));
+  EXPECT_EQ(window.lines(),
+            ReportThen({{3, 1, "0001"}}, {" ", "Communication via JTAG", " ", " ",
+                                          "Unable to set communications mode to JTAG."}));
   EXPECT_EQ(CallsAfterReport(),
             (Lines{"get_enumerated_number_of_ports(3)", "open_port(3,1)",
                    "corvane_special_features(0x44000001,1,1,0,0,null,0)", "close_port()"}));
@@ -332,12 +362,12 @@ TEST_F(RecoveryConnection, AFailedModeCallWritesASeparatorAndTheProtocolsMessage
 
 TEST_F(RecoveryConnection, ACommunicationGroupWithNothingOrAnUnknownItemSelectedUsesSwd) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   for (int item : {-1, 2}) {
     journal.clear();
-    window.communication_index = item;
+    communication_type = item;
     Run();
-    EXPECT_EQ(window.lines()[ExpectedReport().size() + 1], "Communication via SWD")
+    EXPECT_EQ(window.lines()[Report({{3, 1, "0001"}}).size() + 1], "Communication via SWD")
         << "item " << item;
     EXPECT_EQ(CallsAfterReport().at(2), "corvane_special_features(0x44000001,1,0,0,0,null,0)")
         << "item " << item;
@@ -346,11 +376,12 @@ TEST_F(RecoveryConnection, ACommunicationGroupWithNothingOrAnUnknownItemSelected
 
 TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenCloses) {
   library.counts[9] = 1;
-  window.hardware_index = 7;
+  hardware_type = 7;
   library.critical_error = 0xFFFFFF01u;
-  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kResetFailure);
-  EXPECT_EQ(window.lines(), ReportThen({" ", "Communication via SWD", " ", "  ",
-                                        "Error resetting hardware interface !!!!!!!!!!!"}));
+  EXPECT_EQ(Run(), RecoveryEnding::kResetFailure);
+  EXPECT_EQ(window.lines(),
+            ReportThen({{9, 1, "0001"}}, {" ", "Communication via SWD", " ", "  ",
+                                          "Error resetting hardware interface !!!!!!!!!!!"}));
   EXPECT_EQ(CallsAfterReport(),
             (Lines{"get_enumerated_number_of_ports(9)", "open_port(9,1)",
                    "corvane_special_features(0x44000001,1,0,0,0,null,0)",
@@ -362,13 +393,40 @@ TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenClos
 
 TEST_F(RecoveryHaltLoop, HaltedOnTheFirstAttemptAfterOneAttemptExactly) {
   library.counts[6] = 1;
-  window.hardware_index = 4;
+  hardware_type = 4;
   Run();
   EXPECT_EQ(window.lines(),
-            ReportThen({" ", "Communication via SWD", " ", "Cable Version is 291",
-                        "Continuously attempting to halt processor.",
-                        "Please try power cycling your board until this operation is successful",
-                        "Success. Processor halted."}));
+            (Lines{"Interface library 4.56",
+                   " ",
+                   " ",
+                   "Number of USB Veyras = 0000",
+                   "       None.",
+                   " ",
+                   "Number of PC Serial Ports = 0000",
+                   "       None.",
+                   " ",
+                   "Number of USB Pendrel Vell/Ormo = 0000",
+                   "       None.",
+                   " ",
+                   "Number of Ethernet Pendrel Vell/Ormos = 0001",
+                   "       port 6/1",
+                   " ",
+                   "Number of Quillon USB Devices = 0000",
+                   "       None.",
+                   " ",
+                   "Number of Quillon Ethernet Devices = 0000",
+                   "       None.",
+                   " ",
+                   "Number of Ostrel USB Devices = 0000",
+                   "       None.",
+                   " ",
+                   "Communication via SWD",
+                   " ",
+                   "Cable Version is 291",
+                   "Continuously attempting to halt processor.",
+                   "Please try power cycling your board until this operation is successful",
+                   "Success. Processor halted.",
+                   ""}));
   EXPECT_EQ(CallsAfterReport(),
             (Lines{"get_enumerated_number_of_ports(6)", "open_port(6,1)",
                    "corvane_special_features(0x44000001,1,0,0,0,null,0)",
@@ -385,7 +443,7 @@ TEST_F(RecoveryHaltLoop, HaltedOnTheFirstAttemptAfterOneAttemptExactly) {
 
 TEST_F(RecoveryHaltLoop, HaltedAfterManyAttemptsKeepsTheStatusTheLibraryLastWrote) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = [](int attempt, std::uint8_t& status) {
     if (attempt == 1) status = 0x12;
     if (attempt == 250) status = 0xFF;
@@ -405,7 +463,7 @@ TEST_F(RecoveryHaltLoop, HaltedAfterManyAttemptsKeepsTheStatusTheLibraryLastWrot
 
 TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   const std::vector<std::uint8_t> statuses = {0x00, 0x01, 0x7F, 0x80, 0xFE};
   for (bool library_writes : {false, true}) {
     journal.clear();
@@ -417,7 +475,7 @@ TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
     window.on_messages = [](int pass) {
       if (pass == 40) StopRequested = 1;
     };
-    EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kStopped);
+    EXPECT_EQ(Run(), RecoveryEnding::kStopped);
     EXPECT_EQ(library.halt_attempts(), 40);
     const Lines& lines = window.lines();
     EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -429,12 +487,12 @@ TEST_F(RecoveryHaltLoop, AnyStatusButFFKeepsLoopingUntilStop) {
 
 TEST_F(RecoveryHaltLoop, HaltAndStopInTheSameAttemptWriteBothLines) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = HaltsAt(3);
   window.on_messages = [](int pass) {
     if (pass == 3) StopRequested = 1;
   };
-  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kHalted);
+  EXPECT_EQ(Run(), RecoveryEnding::kHalted);
   EXPECT_EQ(library.halt_attempts(), 3);
   const Lines& lines = window.lines();
   EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
@@ -444,7 +502,7 @@ TEST_F(RecoveryHaltLoop, HaltAndStopInTheSameAttemptWriteBothLines) {
 
 TEST_F(RecoveryHaltLoop, AStopFlagLeftFromBeforeTheLoopIsCleared) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = HaltsAt(3);
   StopRequested = 1;
   Run();
@@ -456,7 +514,7 @@ TEST_F(RecoveryHaltLoop, AStopFlagLeftFromBeforeTheLoopIsCleared) {
 
 TEST_F(RecoveryHaltLoop, ASecondStartRepeatsTheReportAndOpensAgainWithoutClosing) {
   library.counts[7] = 1;
-  window.hardware_index = 5;
+  hardware_type = 5;
   library.halt = [](int attempt, std::uint8_t& status) {
     if (attempt == 2 || attempt == 5) status = 0xFF;
   };
@@ -478,7 +536,7 @@ TEST_F(RecoveryHaltLoop, ASecondStartRepeatsTheReportAndOpensAgainWithoutClosing
 
 TEST_F(RecoveryVersions, LabelShowsTheLibraryVersionInHundredths) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   const std::pair<std::uint32_t, const char*> cases[] = {
       {0xDEAD007Bu, "1.23"}, {0xDEAD0005u, "0.05"},  {0xDEAD0000u, "0.00"},
       {0x000003E7u, "9.99"}, {0xDEAD04D2u, "12.34"}, {0xFFFFFFFFu, "655.35"},
@@ -494,7 +552,7 @@ TEST_F(RecoveryVersions, LabelShowsTheLibraryVersionInHundredths) {
 
 TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.dll_versions = {456, 123, 789};
   Run();
   EXPECT_EQ(window.label, "4.29");
@@ -505,7 +563,7 @@ TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
 
 TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   for (const auto& [version, line] :
        {std::pair<std::uint32_t, const char*>{0xFFFF0000u, "Cable Version is 0"},
         {0x0001FFFFu, "Cable Version is 65535"},
@@ -523,7 +581,7 @@ using RecoveryHaltCount = RecoveryTest;
 // attempts asked so far and their pace, and at the loop's end every attempt and the whole time.
 TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = [&](int attempt, std::uint8_t& status) {
     clock.now += std::chrono::milliseconds(1);
     if (attempt == 1000) status = 0xFF;
@@ -543,7 +601,7 @@ TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
 // STOP's loop ends with every attempt counted.
 TEST_F(RecoveryHaltCount, AFastLoopSeldomReadsTheClockAndCountsEveryAttempt) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = [](int, std::uint8_t&) {};  // never halts
   window.on_messages = [](int pass) {
     if (pass == 50000) StopRequested = 1;
@@ -560,12 +618,12 @@ using RecoveryInternalError = RecoveryTest;
 // the procedure with one line and the buttons idle; the library stays in use.
 TEST_F(RecoveryInternalError, EndsWithOneLineIdleButtonsAndTheLibraryKept) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = HaltsAt(5);
   window.on_messages = [](int pass) {
     if (pass == 2) throw std::bad_alloc();
   };
-  EXPECT_EQ(RecoveryProcedure(window), RecoveryEnding::kInternalError);
+  EXPECT_EQ(Run(), RecoveryEnding::kInternalError);
   EXPECT_FALSE(window.halt_loop_running) << "the halt loop was ended";
   EXPECT_EQ(library.halt_attempts(), 2);
   const Lines& lines = window.lines();
@@ -592,7 +650,7 @@ using RecoveryEndings = RecoveryTest;
 // in view, cut to 255 characters.
 TEST_F(RecoveryEndings, TheLastLineIsInViewAfterTheUserScrolledUp) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.halt = [](int, std::uint8_t&) {};  // never halts
   const std::string error_line =
       "The procedure stopped on an internal error (" + std::string(211, 'x');
@@ -617,7 +675,7 @@ TEST_F(RecoveryEndings, TheLastLineIsInViewAfterTheUserScrolledUp) {
       if (throws) throw std::length_error(std::string(300, 'x'));
       StopRequested = 1;
     };
-    EXPECT_EQ(RecoveryProcedure(window, clock), ending);
+    EXPECT_EQ(Run(), ending);
     const Lines& lines = window.lines();
     EXPECT_EQ(Lines(lines.end() - 2, lines.end()), last_two);
     EXPECT_EQ(window.first_visible_line(), static_cast<int>(lines.size()) - 1) << last_two[1];
@@ -633,7 +691,7 @@ TEST_F(RecoveryMisbehavingLibrary, AReportUnderTwoSecondsProcessesNoMessageALong
     clock.now += std::chrono::milliseconds(1);
     return "port";
   };
-  window.hardware_index = 1;
+  hardware_type = 1;
   library.counts[3] = 1999;
   library.halt = HaltsAt(1);
   Run();
@@ -663,11 +721,11 @@ TEST_F(RecoveryMisbehavingLibrary, AReportUnderTwoSecondsProcessesNoMessageALong
 
 TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEveryLineBefore) {
   library.counts[3] = 50;
-  window.hardware_index = 1;
+  hardware_type = 1;
   window.log_line_limit() = 20;
-  EXPECT_EQ(RecoveryProcedure(window, clock), RecoveryEnding::kInternalError);
+  EXPECT_EQ(Run(), RecoveryEnding::kInternalError);
   // The 20th line does not leave room for a new current line: the notice takes its place.
-  Lines expected = ExpectedReport();
+  Lines expected = Report({{3, 50, "0032"}});
   expected.resize(19);
   expected.push_back("The log is full: the report stopped here.");
   EXPECT_EQ(window.lines(), expected);
@@ -680,7 +738,7 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
 // starts at 0 too, whatever the first run's library left on the stack.
 TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   library.counts[3] = 1;
-  window.hardware_index = 1;
+  hardware_type = 1;
   std::vector<std::uint32_t> first_homes;
   library.halt = [&](int attempt, std::uint8_t& status) {
     if (attempt % 3 == 1) std::memcpy(&first_homes.emplace_back(), &status, 4);

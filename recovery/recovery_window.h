@@ -1,0 +1,31 @@
+// What the START procedure needs of the main window: the buttons, the log, the version label, the
+// pass over pending messages and the halt loop's count.
+#pragma once
+
+#include <string_view>
+
+#include "halt_count.h"
+#include "output_log.h"
+
+// The Win32 window implements it in the program; the tests put a double in its place.
+class RecoveryWindow {
+ public:
+  virtual ~RecoveryWindow() = default;
+  virtual void SetStartEnabled(bool enabled) = 0;
+  virtual void SetStopEnabled(bool enabled) = 0;
+  // The list control behind the output log: cleared when the procedure starts, then written
+  // through LogWriteLine.
+  virtual ListControl& Log() = 0;
+  virtual void SetVersionLabel(std::string_view text) = 0;
+  // Lets the window process all pending messages once, then returns.
+  virtual void ProcessMessages() = 0;
+  // The halt loop's bounds: started before its first attempt, ended on every way out of it (a
+  // halt, STOP, a fault, an internal error) before the procedure writes its last line, with the
+  // attempts the loop asked of the library (the one that failed included) and its time. Neither
+  // may throw.
+  virtual void HaltLoopStarted() = 0;
+  virtual void HaltLoopEnded(const HaltCount& count) = 0;
+  // While the halt loop runs, every kHaltCountInterval or so: its attempts so far. May not throw;
+  // nothing of it goes into the log.
+  virtual void ShowHaltCount(const HaltCount& count) = 0;
+};
