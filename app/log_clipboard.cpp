@@ -3,9 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
-#include <type_traits>
-
+#include "owned_handle.h"
 #include "text_encoding.h"
 
 namespace {
@@ -14,17 +12,10 @@ constexpr int kOpenAttempts = 5;
 constexpr DWORD kOpenRetryMilliseconds = 10;
 
 // Global memory for the clipboard, freed unless the clipboard took it.
-struct FreeGlobal {
-  void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
-using GlobalMemory = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, FreeGlobal>;
+using GlobalMemory = Owned<HGLOBAL, &GlobalFree>;
 
-// Global memory locked for writing, unlocked when it goes.
-struct UnlockGlobal {
-  HGLOBAL memory = nullptr;
-  void operator()(void*) const { GlobalUnlock(memory); }
-};
-using LockedGlobal = std::unique_ptr<void, UnlockGlobal>;
+// Global memory locked for writing (the handle is the memory's), unlocked when it goes.
+using GlobalLockHeld = Owned<HGLOBAL, &GlobalUnlock>;
 
 // The clipboard opened for `owner`, closed when it goes.
 class OpenedClipboard {
@@ -54,9 +45,10 @@ GlobalMemory ClipboardData(std::basic_string_view<Char> text) {
   const std::size_t size = text.size() * sizeof(Char);
   GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + sizeof(Char)));
   if (!memory) return memory;
-  const LockedGlobal locked(GlobalLock(memory.get()), UnlockGlobal{memory.get()});
-  if (!locked) return nullptr;
-  std::memcpy(locked.get(), text.data(), size);
+  void* const bytes = GlobalLock(memory.Get());
+  if (bytes == nullptr) return GlobalMemory();
+  const GlobalLockHeld locked(memory.Get());
+  std::memcpy(bytes, text.data(), size);
   return memory;
 }
 
@@ -83,9 +75,9 @@ bool PutTextOnClipboard(HWND owner, std::string_view text) {
   const OpenedClipboard clipboard(owner);
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
   // The clipboard owns what it took.
-  if (SetClipboardData(CF_TEXT, bytes.get()) == nullptr) return false;
-  bytes.release();
-  if (SetClipboardData(CF_UNICODETEXT, wide.get()) == nullptr) return false;
-  wide.release();
+  if (SetClipboardData(CF_TEXT, bytes.Get()) == nullptr) return false;
+  bytes.Release();
+  if (SetClipboardData(CF_UNICODETEXT, wide.Get()) == nullptr) return false;
+  wide.Release();
   return true;
 }

@@ -5,22 +5,14 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 #include <vector>
 
+#include "owned_handle.h"
 #include "product.h"
 #include "system_library.h"
 #include "text_encoding.h"
 
 namespace {
-
-struct CloseFile {
-  void operator()(HANDLE file) const {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
-};
-using File = std::unique_ptr<std::remove_pointer_t<HANDLE>, CloseFile>;
 
 // The log's bytes as the file holds them.
 std::string Utf8WithByteOrderMark(std::string_view ansi) {
@@ -65,9 +57,9 @@ DWORD SaveLogText(const std::wstring& path, std::string_view text) {
   if (GetTempFileNameW(FolderOf(path).c_str(), L"tzl", 0, temporary) == 0) return GetLastError();
   DWORD error = ERROR_SUCCESS;
   {
-    const File file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    error = file.get() == INVALID_HANDLE_VALUE ? GetLastError() : WriteAll(file.get(), bytes);
+    const KernelHandle file = OpenedFile(CreateFileW(
+        temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    error = file ? WriteAll(file.Get(), bytes) : GetLastError();
   }
   if (error == ERROR_SUCCESS &&
       !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -5,11 +5,10 @@
 
 #include <cstddef>
 #include <iterator>
-#include <memory>
-#include <type_traits>
 
 #include "log_clipboard.h"
 #include "log_file.h"
+#include "owned_handle.h"
 
 namespace {
 
@@ -48,10 +47,7 @@ constexpr LogCommand kLogCommands[] = {
     {L"Save log as\u2026", 'S', false, true, &SaveAs},
 };
 
-struct DestroyPopupMenu {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using PopupMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, DestroyPopupMenu>;
+using PopupMenu = Owned<HMENU, &DestroyMenu>;
 
 }  // namespace
 
@@ -74,7 +70,7 @@ void ShowLogMenu(HWND owner, const ListBoxControl& log, LPARAM at) {
   for (std::size_t i = 0; i < std::size(kLogCommands); ++i) {
     const LogCommand& command = kLogCommands[i];
     const UINT state = command.needs_selection && !selected ? MF_GRAYED : MF_ENABLED;
-    AppendMenuW(menu.get(), MF_STRING | state, i + 1, command.text);
+    AppendMenuW(menu.Get(), MF_STRING | state, i + 1, command.text);
   }
   POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   if (at == -1) {
@@ -83,7 +79,7 @@ void ShowLogMenu(HWND owner, const ListBoxControl& log, LPARAM at) {
     ClientToScreen(log.Handle(), &point);
   }
   const auto chosen = static_cast<std::size_t>(
-      TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y,
+      TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y,
                      0, owner, nullptr));
   if (chosen >= 1 && chosen <= std::size(kLogCommands)) kLogCommands[chosen - 1].run(owner, log);
 }

@@ -44,14 +44,13 @@ GdiObject<HFONT> MainFormFont(int dpi) {
 // Texts measured as the window draws them: the screen's device context with the window font.
 class TextMeasure {
  public:
-  explicit TextMeasure(HFONT font)
-      : screen_(DeviceContextOf(nullptr)), selected_(Select(screen_.get(), font)) {}
+  explicit TextMeasure(HFONT font) : screen_(nullptr), selected_(screen_.Get(), font) {}
 
   // A label's place for `text`: labels grow to the right from the layout's top-left corner, and a
   // face that draws shorter than the layout's keeps the layout's height.
   Bounds LabelBounds(std::string_view text, const Bounds& place) const {
     SIZE size{};
-    GetTextExtentPoint32A(screen_.get(), text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(screen_.Get(), text.data(), static_cast<int>(text.size()), &size);
     return {place.left, place.top, size.cx, std::max<int>(size.cy, place.height)};
   }
 
@@ -299,8 +298,8 @@ void MainFormControls::SetIcons() {
   // the window holds the new ones.
   OwnedIcon large = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kLarge, dpi_);
   OwnedIcon small_icon = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kSmall, dpi_);
-  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
-  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.get()));
+  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.Get()));
+  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.Get()));
   large_icon_ = std::move(large);
   small_icon_ = std::move(small_icon);
 }

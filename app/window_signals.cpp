@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include "owned_handle.h"
 #include "system_library.h"
 
 namespace {
@@ -53,10 +54,7 @@ class ComForOneCall {
   HRESULT result_;
 };
 
-struct ReleaseInterface {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-using Taskbar = std::unique_ptr<ITaskbarList3, ReleaseInterface>;
+using Taskbar = Owned<ITaskbarList3*, &ReleaseComObject<ITaskbarList3>>;
 
 TBPFLAG ProgressFlag(TaskbarProgress progress) {
   switch (progress) {
@@ -108,10 +106,10 @@ class WindowSignals final : public PlatformSignals {
     void* object = nullptr;
     if (FAILED(ole32_->CreateInstance(CLSID_TaskbarList, IID_ITaskbarList3, &object))) return;
     const Taskbar taskbar(static_cast<ITaskbarList3*>(object));
-    if (FAILED(taskbar->HrInit())) return;
-    taskbar->SetProgressState(window_, ProgressFlag(progress_));
+    if (FAILED(taskbar.Get()->HrInit())) return;
+    taskbar.Get()->SetProgressState(window_, ProgressFlag(progress_));
     // The failure's bar is a full one.
-    if (progress_ == TaskbarProgress::kFailed) taskbar->SetProgressValue(window_, 1, 1);
+    if (progress_ == TaskbarProgress::kFailed) taskbar.Get()->SetProgressValue(window_, 1, 1);
   }
 
   HWND window_;

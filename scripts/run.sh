@@ -42,7 +42,7 @@ source scripts/wine-session.sh
 start_wine_session
 status=0
 # The session's console output comes with Windows line ends.
-"$TESTZ_WINE" "build/$preset/e2e/demo_session.exe" "$("$TESTZ_WINE" winepath -w "$demo")" \
+"$TESTZ_WINE" "build/$preset/tools/demo_session.exe" "$("$TESTZ_WINE" winepath -w "$demo")" \
   "$("$TESTZ_WINE" winepath -w "$demo/screenshot.bmp")" | tr -d '\r' || status=$?
 if [ -f "$demo/screenshot.bmp" ]; then
   convert "$demo/screenshot.bmp" "$demo/screenshot.png"

@@ -22,4 +22,4 @@ source scripts/wine-session.sh
 start_wine_session
 
 echo "soak: seed ${seed}, ${runs} runs"
-scripts/wine-run "build/$preset/e2e/soak.exe" --seed "$seed" --runs "$runs" "$@"
+scripts/wine-run "build/$preset/tools/soak.exe" --seed "$seed" --runs "$runs" "$@"

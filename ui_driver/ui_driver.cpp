@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gdi_owners.h"
+#include "owned_handle.h"
 #include "text_encoding.h"
 
 namespace ui {
@@ -46,26 +47,17 @@ std::string LastError(const std::string& what) {
   return what + " failed (error " + std::to_string(GetLastError()) + ")";
 }
 
-// A file opened by CreateFileW; empty when it could not be opened.
-KernelHandle OpenedFile(HANDLE file) {
-  return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
 // The environment strings of this process, freed when they go.
-struct FreeEnvironment {
-  void operator()(wchar_t* strings) const { FreeEnvironmentStringsW(strings); }
-};
+using EnvironmentStrings = Owned<wchar_t*, &FreeEnvironmentStringsW>;
 
 // A search of a folder by FindFirstFileW, ended when it goes.
-struct EndSearch {
-  void operator()(HANDLE search) const { FindClose(search); }
-};
+using FolderSearch = Owned<HANDLE, &FindClose>;
 
 // The environment block of this process with `variables` set, sorted by name as Windows wants.
 std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
   std::map<std::wstring, std::wstring> entries;
-  const std::unique_ptr<wchar_t, FreeEnvironment> strings(GetEnvironmentStringsW());
-  for (const wchar_t* entry = strings.get(); *entry != L'\0'; entry += wcslen(entry) + 1) {
+  const EnvironmentStrings strings(GetEnvironmentStringsW());
+  for (const wchar_t* entry = strings.Get(); *entry != L'\0'; entry += wcslen(entry) + 1) {
     const std::wstring line(entry);
     const std::size_t equals = line.find(L'=', 1);  // names like "=C:" start with '='
     if (equals == std::wstring::npos) continue;
@@ -89,7 +81,7 @@ bool RemoveFolderContents(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (first == INVALID_HANDLE_VALUE) return true;
-  const std::unique_ptr<void, EndSearch> search(first);
+  const FolderSearch search(first);
   bool ok = true;
   do {
     const std::wstring name = found.cFileName;
@@ -101,7 +93,7 @@ bool RemoveFolderContents(const std::wstring& folder) {
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       ok = DeleteFileW(path.c_str()) && ok;
     }
-  } while (FindNextFileW(search.get(), &found));
+  } while (FindNextFileW(search.Get(), &found));
   return ok;
 }
 
@@ -204,21 +196,21 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
 bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
   const KernelHandle file = OpenedFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file == nullptr) return false;
+  if (!file) return false;
   DWORD written = 0;
   const auto size = static_cast<DWORD>(bytes.size());
-  return WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size;
+  return WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
 std::vector<std::string> ReadLines(const std::wstring& path) {
   const KernelHandle file = OpenedFile(CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file == nullptr) return {};
+  if (!file) return {};
   std::string content;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     content.append(buffer, read);
   }
   std::vector<std::string> lines;
@@ -237,11 +229,11 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error) {
   Program program;
-  program.job_.reset(CreateJobObjectW(nullptr, nullptr));
-  if (program.job_ != nullptr) {
+  program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
+  if (program.job_) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(program.job_.get(), JobObjectExtendedLimitInformation, &limits,
+    SetInformationJobObject(program.job_.Get(), JobObjectExtendedLimitInformation, &limits,
                             sizeof(limits));
   }
   std::wstring environment = EnvironmentBlock(variables);
@@ -256,11 +248,11 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
     return program;
   }
   const KernelHandle thread(started.hThread);
-  program.process_.reset(started.hProcess);
+  program.process_.Reset(started.hProcess);
   program.id_ = started.dwProcessId;
   // The job is a safety net only: where it is not available the destructor still kills.
-  if (program.job_ != nullptr) AssignProcessToJobObject(program.job_.get(), started.hProcess);
-  ResumeThread(thread.get());
+  if (program.job_) AssignProcessToJobObject(program.job_.Get(), started.hProcess);
+  ResumeThread(thread.Get());
   return program;
 }
 
@@ -284,7 +276,7 @@ Program::~Program() {
 }
 
 bool Program::Running() const {
-  return process_ != nullptr && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
 }
 
 HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) const {
@@ -300,20 +292,20 @@ HWND Program::WaitForWindow(const std::string& caption, Milliseconds timeout) co
 }
 
 std::optional<DWORD> Program::WaitForExit(Milliseconds timeout) {
-  if (process_ == nullptr) return std::nullopt;
-  if (WaitForSingleObject(process_.get(), static_cast<DWORD>(Stretched(timeout).count())) !=
+  if (!process_) return std::nullopt;
+  if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(Stretched(timeout).count())) !=
       WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_.get(), &code);
+  GetExitCodeProcess(process_.Get(), &code);
   return code;
 }
 
 void Program::Kill() {
   if (!Running()) return;
-  TerminateProcess(process_.get(), 1);
-  WaitForSingleObject(process_.get(), static_cast<DWORD>(Stretched(kDefaultTimeout).count()));
+  TerminateProcess(process_.Get(), 1);
+  WaitForSingleObject(process_.Get(), static_cast<DWORD>(Stretched(kDefaultTimeout).count()));
 }
 
 std::vector<HWND> FindControls(HWND root, const std::string& class_name) {
@@ -499,13 +491,13 @@ std::optional<Screenshot> Capture(HWND window) {
   shot.width = bounds.width;
   shot.height = bounds.height;
   if (shot.width <= 0 || shot.height <= 0) return std::nullopt;
-  const WindowDc screen = DeviceContextOf(nullptr);
-  const MemoryDc memory(CreateCompatibleDC(screen.get()));
-  const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), shot.width, shot.height));
+  const WindowDc screen(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.Get()));
+  const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), shot.width, shot.height));
   bool copied = false;
   {
-    const Selection selected = Select(memory.get(), bitmap.Get());
-    copied = BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen.get(), bounds.left,
+    const Selection selected(memory.Get(), bitmap.Get());
+    copied = BitBlt(memory.Get(), 0, 0, shot.width, shot.height, screen.Get(), bounds.left,
                     bounds.top, SRCCOPY) != FALSE;
   }
   BITMAPINFOHEADER header{};
@@ -519,7 +511,7 @@ std::optional<Screenshot> Capture(HWND window) {
                           static_cast<std::size_t>(shot.height));
   const bool read =
       copied &&
-      GetDIBits(memory.get(), bitmap.Get(), 0, static_cast<UINT>(shot.height), rows.data(),
+      GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(shot.height), rows.data(),
                 reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == shot.height;
   if (!read) return std::nullopt;
   shot.pixels.reserve(rows.size());
@@ -562,13 +554,13 @@ bool Screenshot::SaveBmp(const std::wstring& bmp_path) const {
   file.bfSize = file.bfOffBits + image_bytes;
   const KernelHandle output = OpenedFile(CreateFileW(
       bmp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (output == nullptr) return false;
+  if (!output) return false;
   DWORD written = 0;
   bool ok =
-      WriteFile(output.get(), &file, sizeof(file), &written, nullptr) && written == sizeof(file);
-  ok = ok && WriteFile(output.get(), &header, sizeof(header), &written, nullptr) &&
+      WriteFile(output.Get(), &file, sizeof(file), &written, nullptr) && written == sizeof(file);
+  ok = ok && WriteFile(output.Get(), &header, sizeof(header), &written, nullptr) &&
        written == sizeof(header);
-  ok = ok && WriteFile(output.get(), image.data(), image_bytes, &written, nullptr) &&
+  ok = ok && WriteFile(output.Get(), image.data(), image_bytes, &written, nullptr) &&
        written == image_bytes;
   return ok;
 }

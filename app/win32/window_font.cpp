@@ -20,7 +20,7 @@ HFONT CreateFace(const char* face, int character_height) {
 // True when the screen draws `font` in `face` itself at `character_height`, give or take the
 // pixel a scalable face may round by; a bitmap face without that size is drawn at another.
 bool DrawnAsAsked(HDC screen, HFONT font, const char* face, int character_height) {
-  const Selection selected = Select(screen, font);
+  const Selection selected(screen, font);
   char drawn_face[LF_FACESIZE] = {};
   GetTextFaceA(screen, LF_FACESIZE, drawn_face);
   TEXTMETRICA metrics{};
@@ -34,11 +34,11 @@ bool DrawnAsAsked(HDC screen, HFONT font, const char* face, int character_height
 GdiObject<HFONT> CreateWindowFont(const char* const* faces, std::size_t face_count, int points,
                                   int dpi) {
   const int character_height = MulDiv(points, dpi, 72);
-  const WindowDc screen = DeviceContextOf(nullptr);
+  const WindowDc screen(nullptr);
   for (std::size_t i = 0; i < face_count; ++i) {
     GdiObject<HFONT> candidate(CreateFace(faces[i], character_height));
     if (candidate.Get() != nullptr &&
-        DrawnAsAsked(screen.get(), candidate.Get(), faces[i], character_height)) {
+        DrawnAsAsked(screen.Get(), candidate.Get(), faces[i], character_height)) {
       return candidate;
     }
   }
@@ -46,9 +46,9 @@ GdiObject<HFONT> CreateWindowFont(const char* const* faces, std::size_t face_cou
 }
 
 int LineHeight(HFONT font) {
-  const WindowDc screen = DeviceContextOf(nullptr);
-  const Selection selected = Select(screen.get(), font);
+  const WindowDc screen(nullptr);
+  const Selection selected(screen.Get(), font);
   TEXTMETRICA metrics{};
-  GetTextMetricsA(screen.get(), &metrics);
+  GetTextMetricsA(screen.Get(), &metrics);
   return metrics.tmHeight;
 }

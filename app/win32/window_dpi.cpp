@@ -10,7 +10,7 @@ using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
 
 int SystemDpi(int fallback_dpi) {
-  const int dpi = GetDeviceCaps(DeviceContextOf(nullptr).get(), LOGPIXELSY);
+  const int dpi = GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : fallback_dpi;
 }
 

@@ -3,14 +3,10 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "owned_handle.h"
 
 // An icon loaded at a size of its own (not shared with the system), destroyed when it goes.
-struct DestroyIconWhenGone {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, DestroyIconWhenGone>;
+using OwnedIcon = Owned<HICON, &DestroyIcon>;
 
 // The title bar's and task switcher's large icon, or the small one of the caption and taskbar.
 enum class IconSize { kLarge, kSmall };

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "owned_handle.h"
+
 namespace ui {
 
 using Milliseconds = std::chrono::milliseconds;
@@ -50,12 +52,6 @@ struct Variable {
   std::string name;
   std::string value;
 };
-
-// A kernel handle (a process, a thread, a job, a file), closed when it goes.
-struct CloseKernelHandle {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using KernelHandle = std::unique_ptr<void, CloseKernelHandle>;
 
 // A program started by the driver. A program still running when its Program goes is killed;
 // it also runs in a job object that ends it should the test program itself die first.
