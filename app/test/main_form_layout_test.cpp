@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 std::ostream& operator<<(std::ostream& out, const Bounds& b) {
   return out << "{" << b.left << ", " << b.top << ", " << b.width << ", " << b.height << "}";
@@ -14,16 +17,14 @@ std::ostream& operator<<(std::ostream& out, const Bounds& b) {
 
 namespace {
 
-constexpr ControlName kPanelControls[] = {
-    ControlName::Label8,
-    ControlName::Label1,
-    ControlName::Label5,
-    ControlName::Label6,
-    ControlName::Button1,
-    ControlName::hardwaretype,
-    ControlName::communicationtype,
-    ControlName::Button2,
-};
+// The controls the table puts in Panel1, in its order.
+std::vector<ControlName> PanelControls() {
+  std::vector<ControlName> names;
+  for (const ControlLayout& layout : kMainFormLayout) {
+    if (layout.parent == ControlParent::kPanel1) names.push_back(layout.name);
+  }
+  return names;
+}
 
 const Bounds& BoundsOf(const MainFormPlaces& places, ControlName name) {
   return PlaceOf(places, name).bounds;
@@ -61,11 +62,30 @@ TEST(LineHeightAt, KeepsTheLayoutsLineScaledToTheDpiUnlessTheFontDrawsTaller) {
   EXPECT_EQ(LineHeightAt(192, 27), 27);
 }
 
-TEST(LayOutMainForm, AtTheDesignSizeAndNinetySixDpiEveryControlStandsWhereTheTableSays) {
-  const MainFormPlaces places =
-      LayOutMainForm(kDesignClientWidth, kDesignClientHeight, kDesignDpi, kDesignTextHeight);
-  for (const ControlLayout& layout : kMainFormLayout) {
-    EXPECT_EQ(BoundsOf(places, layout.name), layout.bounds) << layout.text;
+TEST(LayOutMainForm, AtTheDesignSizeAndNinetySixDpiEveryControlStandsInItsPlace) {
+  EXPECT_EQ(PanelControls(),
+            (std::vector<ControlName>{ControlName::Label8, ControlName::Label1, ControlName::Label5,
+                                      ControlName::Label6, ControlName::Button1,
+                                      ControlName::hardwaretype, ControlName::communicationtype,
+                                      ControlName::Button2, ControlName::AttemptCount}));
+  EXPECT_EQ(kDesignClientHeight, 398);
+  const MainFormPlaces places = LayOutMainForm(598, 398, 96, 13);
+  const std::pair<ControlName, Bounds> expected[] = {
+      {ControlName::ListBox1, {201, 0, 397, 398}},
+      {ControlName::Panel1, {0, 0, 201, 398}},
+      {ControlName::Label8, {88, 18, 21, 13}},
+      {ControlName::Label1, {68, 36, 72, 13}},
+      {ControlName::Label5, {78, 60, 48, 13}},
+      {ControlName::Label6, {92, 76, 21, 13}},
+      {ControlName::Button1, {6, 350, 83, 35}},
+      {ControlName::hardwaretype, {8, 96, 185, 169}},
+      {ControlName::communicationtype, {8, 272, 185, 73}},
+      {ControlName::Button2, {102, 350, 83, 35}},
+      {ControlName::AttemptCount, {6, 2, 189, 13}},
+  };
+  ASSERT_EQ(std::size(expected), kControlCount);
+  for (const auto& [name, bounds] : expected) {
+    EXPECT_EQ(BoundsOf(places, name), bounds) << LayoutOf(name).text;
   }
   // The items of the hardware group: 8 lines of 18 pixels below the caption line.
   const auto& items = PlaceOf(places, ControlName::hardwaretype).items;
@@ -108,7 +128,7 @@ class LayOutAtDpi : public ::testing::TestWithParam<int> {
 TEST_P(LayOutAtDpi, EveryControlKeepsItsPlaceInProportionToTheTable) {
   const MainFormPlaces at_dpi = places();
   const double scale = dpi() / 96.0;
-  for (ControlName name : kPanelControls) {
+  for (ControlName name : PanelControls()) {
     const Bounds& table = LayoutOf(name).bounds;
     const Bounds& scaled = BoundsOf(at_dpi, name);
     SCOPED_TRACE(LayoutOf(name).text);
@@ -127,14 +147,14 @@ TEST_P(LayOutAtDpi, EveryControlKeepsItsPlaceInProportionToTheTable) {
 TEST_P(LayOutAtDpi, ThePanelsControlsFitInsideItsEdgeWithoutOverlapping) {
   const MainFormPlaces at_dpi = places();
   const Bounds& panel = BoundsOf(at_dpi, ControlName::Panel1);
-  for (ControlName name : kPanelControls) {
+  for (ControlName name : PanelControls()) {
     const Bounds& control = BoundsOf(at_dpi, name);
     SCOPED_TRACE(LayoutOf(name).text);
     EXPECT_GE(control.left, 1);  // inside the panel's one-pixel edge
     EXPECT_GE(control.top, 1);
     EXPECT_LE(control.Right(), panel.width - 1);
     EXPECT_LE(control.Bottom(), panel.height - 1);
-    for (ControlName other : kPanelControls) {
+    for (ControlName other : PanelControls()) {
       if (other != name) {
         EXPECT_FALSE(Overlap(control, BoundsOf(at_dpi, other))) << LayoutOf(other).text;
       }
@@ -172,7 +192,7 @@ TEST_P(LayOutAtDpi, ResizingMovesOnlyThePanelsHeightAndTheList) {
   const MainFormPlaces design = places();
   const MainFormPlaces larger =
       LayOutMainForm(client_width() + 300, client_height() + 200, dpi(), text_height());
-  for (ControlName name : kPanelControls) {
+  for (ControlName name : PanelControls()) {
     EXPECT_EQ(BoundsOf(larger, name), BoundsOf(design, name)) << LayoutOf(name).text;
   }
   EXPECT_EQ(BoundsOf(larger, ControlName::Panel1).width,
