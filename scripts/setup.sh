@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs what the build, the tests and the demo need from Debian's packages, only what is
-# missing; on a host whose kernel runs no 32-bit code it also makes 32-bit programs run through
-# the user-mode emulator (scripts/emulator.sh).
+# missing; on a Debian 12 host whose kernel runs no 32-bit code it also makes 32-bit programs run
+# through the user-mode emulator (scripts/emulator.sh), unless it is a container.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -24,10 +24,16 @@ missing() {
 }
 
 source scripts/emulator.sh
-emulator_wanted=N
-if emulator_needed; then
-  emulator_wanted=Y
-fi
+remove_old_backports_pin
+decide_emulator
+case "$EMULATOR_PLAN" in
+  current) echo "The emulator is installed and registered for 32-bit x86 programs already: nothing to change" ;;
+  native) echo "The kernel runs 32-bit programs itself: no emulator is needed" ;;
+  refused)
+    echo "setup: the emulator is not set up, and nothing of it is changed on this host: $EMULATOR_REASON." \
+      "Where 32-bit Wine does not start, the Windows tests use the 64-bit build." >&2
+    ;;
+esac
 
 # Wine's 32-bit half comes from the i386 architecture, the emulator from bookworm-backports.
 updated=N
@@ -35,12 +41,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
   updated=Y
 fi
-if [ "$emulator_wanted" = Y ] && add_backports_suite; then
+if [ "$EMULATOR_PLAN" = set-up ] && use_backports_suite; then
   updated=Y
 fi
 
 mapfile -t absent < <(missing "${packages[@]}")
-if [ "$emulator_wanted" = Y ] && ! emulator_installed; then
+if [ "$EMULATOR_PLAN" = set-up ] && ! emulator_installed; then
   updated=Y
 fi
 if [ "$updated" = Y ] || [ "${#absent[@]}" -gt 0 ]; then
@@ -49,7 +55,7 @@ fi
 
 # The emulator first: the 32-bit packages run 32-bit programs as they are installed.
 # A host that refuses it runs the Windows tests on the 64-bit build (scripts/wine-env.sh).
-if [ "$emulator_wanted" = Y ]; then
+if [ "$EMULATOR_PLAN" = set-up ]; then
   if ! install_emulator || ! register_emulator; then
     echo "setup: 32-bit programs cannot run on this host; the Windows tests use the 64-bit build" >&2
   fi

@@ -47,12 +47,20 @@ host_32bit_support() {
     fi
   elif [ ! -x /usr/lib/wine/wine ]; then
     echo "none: 32-bit Wine is not installed"
-  elif ! binfmt_mounted; then
-    echo "none: the kernel runs no 32-bit code and binfmt_misc is not mounted, so the emulator cannot be registered"
-  elif ! emulator_registered; then
-    echo "none: the kernel runs no 32-bit code and the emulator is not registered (scripts/setup.sh says why)"
   else
-    echo "none: 32-bit Wine does not start, even through the emulator"
+    # Why, as set-up decided it (scripts/emulator.sh).
+    decide_emulator
+    if [ "$EMULATOR_PLAN" = refused ]; then
+      echo "none: $EMULATOR_REASON"
+    elif [ "$EMULATOR_PLAN" = native ]; then
+      echo "none: the kernel runs 32-bit programs, but 32-bit Wine does not start"
+    elif ! binfmt_mounted; then
+      echo "none: the kernel runs no 32-bit code and binfmt_misc is not mounted, so the emulator cannot be registered"
+    elif ! emulator_registered; then
+      echo "none: the kernel runs no 32-bit code and the emulator is not registered (scripts/setup.sh says why)"
+    else
+      echo "none: 32-bit Wine does not start, even through the emulator"
+    fi
   fi
 }
 
