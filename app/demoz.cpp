@@ -12,9 +12,12 @@
 #include "main_form_panel.h"
 #include "message_loop.h"
 #include "procedure_texts.h"
+#include "product.h"
 #include "recovery_procedure.h"
 #include "scope_exit.h"
 #include "stop_request.h"
+#include "window_dpi.h"
+#include "window_icons.h"
 
 namespace {
 
@@ -34,6 +37,22 @@ constexpr std::array<ClickHandler, kControlCount> kClickHandlers = {
 
 static_assert(kHighContrastOn == HCF_HIGHCONTRASTON);
 
+// The program's icons at the system's DPI, the main window class's own: a window made on a screen
+// of that DPI has them from its creation on, and needs none of its own, which the system would
+// hand to the shell once more. They last as long as the class, to the end of the process.
+struct ClassIcons {
+  int dpi;
+  WindowIcons icons;
+};
+
+const ClassIcons& MainFormClassIcons(HINSTANCE instance) {
+  static const ClassIcons class_icons = [instance] {
+    const int dpi = SystemDpi(kDesignDpi);
+    return ClassIcons{dpi, LoadWindowIcons(instance, TESTZ_ICON, dpi)};
+  }();
+  return class_icons;
+}
+
 // Label6's colour in the system's look as it is now.
 COLORREF Label6ColourNow() {
   HIGHCONTRASTA contrast{};
@@ -45,8 +64,10 @@ COLORREF Label6ColourNow() {
 }  // namespace
 
 TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
+  const ClassIcons& class_icons = MainFormClassIcons(instance);
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
-                               ButtonFaceBackground())) {
+                               ButtonFaceBackground(), class_icons.icons.large_icon.Get(),
+                               class_icons.icons.small_icon.Get())) {
     throw std::runtime_error("the main window's class could not be registered");
   }
   // Placed at the origin for now, on the screen where the first show centres it.
@@ -55,7 +76,7 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
     throw std::runtime_error("the main window could not be created");
   }
   session_ = std::make_unique<RunSession>(Handle(), signals);
-  controls_ = std::make_unique<MainFormControls>(Handle(), instance);
+  controls_ = std::make_unique<MainFormControls>(Handle(), instance, class_icons.dpi);
   attempt_count_ = std::make_unique<AttemptCountDisplay>(
       [this](std::wstring_view text) { controls_->SetStatusText(ControlName::AttemptCount, text); },
       UserNumberFormat());

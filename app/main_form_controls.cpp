@@ -92,7 +92,7 @@ void FormControl::FollowSelection(HWND item) const {
   }
 }
 
-MainFormControls::MainFormControls(HWND window, HINSTANCE instance)
+MainFormControls::MainFormControls(HWND window, HINSTANCE instance, int class_icon_dpi)
     : window_(window), instance_(instance) {
   if (!RegisterWindowClassOnce(instance, kPanelClass, &PanelProcedure, CS_HREDRAW | CS_VREDRAW,
                                ButtonFaceBackground())) {
@@ -107,7 +107,7 @@ MainFormControls::MainFormControls(HWND window, HINSTANCE instance)
                  ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SetIcons();
+  if (dpi_ != class_icon_dpi) SetIcons();
   // Each control is made in its place: a move per control would cost as much again.
   RECT client;
   GetClientRect(window_, &client);
@@ -296,10 +296,8 @@ MainFormPlaces MainFormControls::CurrentPlaces() const {
 void MainFormControls::SetIcons() {
   // Without the resource (a test program) the window has none. The icons in use before go once
   // the window holds the new ones.
-  OwnedIcon large = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kLarge, dpi_);
-  OwnedIcon small_icon = LoadIconForDpi(instance_, TESTZ_ICON, IconSize::kSmall, dpi_);
-  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.Get()));
-  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon.Get()));
-  large_icon_ = std::move(large);
-  small_icon_ = std::move(small_icon);
+  WindowIcons icons = LoadWindowIcons(instance_, TESTZ_ICON, dpi_);
+  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.large_icon.Get()));
+  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.small_icon.Get()));
+  icons_ = std::move(icons);
 }

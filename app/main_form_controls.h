@@ -33,10 +33,11 @@ struct FormControl {
 // font they use with this object: the window is destroyed first.
 class MainFormControls {
  public:
-  // Sizes `window` for the DPI of the screen it stands on, gives it the window font and the
-  // program's icons, and makes every control of the layout in its place, with its texts and
-  // state. Throws when a control cannot be made.
-  MainFormControls(HWND window, HINSTANCE instance);
+  // Sizes `window` for the DPI of the screen it stands on, gives it the window font and, on a
+  // screen whose DPI is not `class_icon_dpi`, the one its class's icons are drawn for, the
+  // program's icons at that screen's sizes; makes every control of the layout in its place, with
+  // its texts and state. Throws when a control cannot be made.
+  MainFormControls(HWND window, HINSTANCE instance, int class_icon_dpi);
   MainFormControls(const MainFormControls&) = delete;
   MainFormControls& operator=(const MainFormControls&) = delete;
 
@@ -90,8 +91,7 @@ class MainFormControls {
   int dpi_ = kDesignDpi;                 // of the screen the window stands on
   GdiObject<HFONT> font_;                // the window font at dpi_, on the window and every control
   int line_height_ = kDesignTextHeight;  // one line of text (LineHeightAt)
-  OwnedIcon large_icon_;                 // the window's icons at dpi_
-  OwnedIcon small_icon_;
+  WindowIcons icons_;                    // the window's own icons at dpi_, if it has its own
   std::array<FormControl, kControlCount> controls_;  // indexed by ControlName
   // What the controls' places were last computed from: client width and height, DPI, line height.
   using LayoutInputs = std::array<int, 4>;

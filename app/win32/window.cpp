@@ -16,7 +16,7 @@ void Window::Destroy() {
 }
 
 bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC procedure,
-                             UINT style, HBRUSH background) {
+                             UINT style, HBRUSH background, HICON large_icon, HICON small_icon) {
   WNDCLASSEXA window_class{};
   if (GetClassInfoExA(instance, class_name, &window_class)) return true;
   window_class.cbSize = sizeof(window_class);
@@ -26,6 +26,8 @@ bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC
   window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   window_class.hbrBackground = background;
   window_class.lpszClassName = class_name;
+  window_class.hIcon = large_icon;
+  window_class.hIconSm = small_icon;
   return RegisterClassExA(&window_class) != 0;
 }
 

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
-// Registers a window class once per process; true when it is registered.
+// Registers a window class once per process; true when it is registered. The class's icons, when
+// given, are those of each of its windows that has none of its own; they must last as long as the
+// class.
 bool RegisterWindowClassOnce(HINSTANCE instance, const char* class_name, WNDPROC procedure,
-                             UINT style, HBRUSH background);
+                             UINT style, HBRUSH background, HICON large_icon = nullptr,
+                             HICON small_icon = nullptr);
 
 // The object behind one window of a registered class: the class's procedure hands every message
 // to HandleMessage. The object must outlive its window; destroying the object first detaches it

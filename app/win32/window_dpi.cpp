@@ -9,12 +9,12 @@ namespace {
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
 
+}  // namespace
+
 int SystemDpi(int fallback_dpi) {
   const int dpi = GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : fallback_dpi;
 }
-
-}  // namespace
 
 int WindowDpi(HWND window, int fallback_dpi) {
   static const auto get_dpi_for_window =

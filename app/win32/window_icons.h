@@ -8,9 +8,14 @@
 // An icon loaded at a size of its own (not shared with the system), destroyed when it goes.
 using OwnedIcon = Owned<HICON, &DestroyIcon>;
 
-// The title bar's and task switcher's large icon, or the small one of the caption and taskbar.
-enum class IconSize { kLarge, kSmall };
+// A window's two icons: the large one of the title bar and the task switcher, the small one of
+// the caption and the taskbar.
+struct WindowIcons {
+  OwnedIcon large_icon;
+  OwnedIcon small_icon;
+};
 
-// The icon resource `resource_id` drawn from its own image nearest the size the system uses on a
-// screen of `dpi`, rather than one image scaled (and blurred) to it; null without that resource.
-OwnedIcon LoadIconForDpi(HINSTANCE instance, int resource_id, IconSize size, int dpi);
+// The icon resource `resource_id` at the sizes the system uses on a screen of `dpi`, each drawn
+// from its own image nearest that size rather than one image scaled (and blurred) to it; null
+// without that resource.
+WindowIcons LoadWindowIcons(HINSTANCE instance, int resource_id, int dpi);
