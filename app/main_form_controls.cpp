@@ -37,7 +37,7 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
 }
 
 // The window font in the layout's face, or the closest the system has, for a screen of `dpi`.
-GdiObject<HFONT> MainFormFont(int dpi) {
+WindowFont MainFormFont(int dpi) {
   return CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
 }
 
@@ -100,8 +100,9 @@ MainFormControls::MainFormControls(HWND window, HINSTANCE instance, int class_ic
   }
   // Sized and laid out for that screen's DPI; created at the size for the layout's own.
   dpi_ = WindowDpi(window_, kDesignDpi);
-  font_ = MainFormFont(dpi_);
-  line_height_ = LineHeightAt(dpi_, LineHeight(font_.Get()));
+  WindowFont font = MainFormFont(dpi_);
+  font_ = std::move(font.font);
+  line_height_ = LineHeightAt(dpi_, font.line_height);
   if (dpi_ != kDesignDpi) {
     SetWindowPos(window_, nullptr, 0, 0, ScaleToDpi(kOuterWidth, dpi_),
                  ScaleToDpi(kOuterHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -270,11 +271,11 @@ void MainFormControls::ChangeDpi(int dpi, const RECT& suggested) {
   // A new font at the new size, taken by every control before the old one goes, then the whole
   // layout anew.
   dpi_ = dpi;
-  GdiObject<HFONT> font = MainFormFont(dpi_);
-  line_height_ = LineHeightAt(dpi_, LineHeight(font.Get()));
-  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-  EnumChildWindows(window_, &SetControlFont, reinterpret_cast<LPARAM>(font.Get()));
-  font_ = std::move(font);
+  WindowFont font = MainFormFont(dpi_);
+  line_height_ = LineHeightAt(dpi_, font.line_height);
+  SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font.font.Get()), FALSE);
+  EnumChildWindows(window_, &SetControlFont, reinterpret_cast<LPARAM>(font.font.Get()));
+  font_ = std::move(font.font);
   SetIcons();
   SendMessageA(list_box_.Handle(), LB_SETITEMHEIGHT, 0, line_height_);
   // A client area that changes size comes with WM_SIZE, which lays everything out at the new DPI;

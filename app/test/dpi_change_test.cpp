@@ -21,6 +21,7 @@ namespace {
 struct Realised {
   std::string face;
   int character_height = 0;
+  int line_height = 0;
 };
 
 Realised Realise(HFONT font) {
@@ -32,28 +33,26 @@ Realised Realise(HFONT font) {
   GetTextMetricsA(screen, &metrics);
   SelectObject(screen, previous);
   ReleaseDC(nullptr, screen);
-  return {face, metrics.tmHeight - metrics.tmInternalLeading};
+  return {face, metrics.tmHeight - metrics.tmInternalLeading, metrics.tmHeight};
 }
 
 TEST(WindowFont, AtEveryScreenDpiItIsEightPointsInTheLayoutsFaceOrASubstitute) {
   for (int dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
-    const GdiObject<HFONT> font =
-        CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
-    ASSERT_NE(font.Get(), nullptr);
-    const Realised drawn = Realise(font.Get());
+    const WindowFont font = CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, dpi);
+    ASSERT_NE(font.font.Get(), nullptr);
+    const Realised drawn = Realise(font.font.Get());
     EXPECT_NEAR(drawn.character_height, kFontPoints * dpi / 72.0, 1.0);
     EXPECT_TRUE(drawn.face == "MS Sans Serif" || drawn.face == "Microsoft Sans Serif" ||
                 drawn.face == "Tahoma")
         << drawn.face;
-    EXPECT_GE(LineHeight(font.Get()), drawn.character_height);
+    EXPECT_EQ(font.line_height, drawn.line_height);
   }
   // The project's Wine prefix has the layout's face: at 96 pixels per inch it is the one used,
   // and its line is the 13 pixels the layout assumes.
-  const GdiObject<HFONT> font =
-      CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, 96);
-  EXPECT_EQ(Realise(font.Get()).face, "MS Sans Serif");
-  EXPECT_EQ(LineHeight(font.Get()), kDesignTextHeight);
+  const WindowFont font = CreateWindowFont(kFontFaces, std::size(kFontFaces), kFontPoints, 96);
+  EXPECT_EQ(Realise(font.font.Get()).face, "MS Sans Serif");
+  EXPECT_EQ(font.line_height, kDesignTextHeight);
 }
 
 Bounds BoundsIn(HWND control, HWND parent) {
@@ -124,7 +123,7 @@ TEST_F(DpiChange, MovingToAScreenOfHigherDpiScalesTheLayoutAndTheFontOfEveryCont
     }
   }
   EXPECT_EQ(GetObjectType(before), 0u) << "the old font was not deleted";
-  EXPECT_EQ(ListLineHeight(), LineHeight(after));
+  EXPECT_EQ(ListLineHeight(), Realise(after).line_height);
   EXPECT_GE(ListLineHeight(), 19);
   const Bounds label6 = BoundsIn(form.Label6(), form.Panel1());
   EXPECT_EQ(label6.left, 138);

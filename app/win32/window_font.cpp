@@ -2,6 +2,7 @@
 #include "window_font.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -17,38 +18,32 @@ HFONT CreateFace(const char* face, int character_height) {
   return CreateFontIndirectA(&font);
 }
 
-// True when the screen draws `font` in `face` itself at `character_height`, give or take the
-// pixel a scalable face may round by; a bitmap face without that size is drawn at another.
-bool DrawnAsAsked(HDC screen, HFONT font, const char* face, int character_height) {
+// The font as the screen draws it: its face and its metrics; false when it cannot be measured.
+bool Measure(HDC screen, HFONT font, char (&face)[LF_FACESIZE], TEXTMETRICA& metrics) {
   const Selection selected(screen, font);
-  char drawn_face[LF_FACESIZE] = {};
-  GetTextFaceA(screen, LF_FACESIZE, drawn_face);
-  TEXTMETRICA metrics{};
-  const bool measured = GetTextMetricsA(screen, &metrics) != 0;
-  return measured && lstrcmpiA(drawn_face, face) == 0 &&
-         std::abs(metrics.tmHeight - metrics.tmInternalLeading - character_height) <= 1;
+  GetTextFaceA(screen, LF_FACESIZE, face);
+  return GetTextMetricsA(screen, &metrics) != 0;
 }
 
 }  // namespace
 
-GdiObject<HFONT> CreateWindowFont(const char* const* faces, std::size_t face_count, int points,
-                                  int dpi) {
+WindowFont CreateWindowFont(const char* const* faces, std::size_t face_count, int points, int dpi) {
   const int character_height = MulDiv(points, dpi, 72);
   const WindowDc screen(nullptr);
+  char drawn_face[LF_FACESIZE] = {};
+  TEXTMETRICA metrics{};
   for (std::size_t i = 0; i < face_count; ++i) {
     GdiObject<HFONT> candidate(CreateFace(faces[i], character_height));
-    if (candidate.Get() != nullptr &&
-        DrawnAsAsked(screen.Get(), candidate.Get(), faces[i], character_height)) {
-      return candidate;
+    // Drawn in the face itself at the height, give or take the pixel a scalable face may round
+    // by; a bitmap face without that size is drawn at another.
+    if (candidate.Get() != nullptr && Measure(screen.Get(), candidate.Get(), drawn_face, metrics) &&
+        lstrcmpiA(drawn_face, faces[i]) == 0 &&
+        std::abs(metrics.tmHeight - metrics.tmInternalLeading - character_height) <= 1) {
+      return {std::move(candidate), metrics.tmHeight};
     }
   }
-  return GdiObject<HFONT>(CreateFace(kLastResortFace, character_height));
-}
-
-int LineHeight(HFONT font) {
-  const WindowDc screen(nullptr);
-  const Selection selected(screen.Get(), font);
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(screen.Get(), &metrics);
-  return metrics.tmHeight;
+  GdiObject<HFONT> dialog_face(CreateFace(kLastResortFace, character_height));
+  metrics = TEXTMETRICA{};
+  Measure(screen.Get(), dialog_face.Get(), drawn_face, metrics);
+  return {std::move(dialog_face), metrics.tmHeight};
 }
