@@ -66,6 +66,9 @@ void ListBoxControl::SetFirstVisible(int index) {
 void ListBoxControl::RedrawNow() {
   // The lines: the list box paints every pixel of them and of the space below them itself. Its
   // frame and scroll bar it updates on its own as lines come and go and as it scrolls; painting
-  // them here as well would draw them twice per write.
-  RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  // them here as well would draw them twice per write. A list not shown yet (the start-up lines)
+  // is drawn whole when it is first shown.
+  if (IsWindowVisible(list_box_)) {
+    RedrawWindow(list_box_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
 }
