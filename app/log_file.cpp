@@ -25,7 +25,7 @@ std::wstring FolderOf(const std::wstring& path) {
   return separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
 }
 
-DWORD WriteAll(HANDLE file, const std::string& bytes) {
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
     DWORD now = 0;
@@ -52,7 +52,10 @@ std::wstring LogFileName(const SYSTEMTIME& now) {
 }
 
 DWORD SaveLogText(const std::wstring& path, std::string_view text) {
-  const std::string bytes = Utf8WithByteOrderMark(text);
+  return SaveFileBytes(path, Utf8WithByteOrderMark(text));
+}
+
+DWORD SaveFileBytes(const std::wstring& path, std::string_view bytes) {
   wchar_t temporary[MAX_PATH];
   if (GetTempFileNameW(FolderOf(path).c_str(), L"tzl", 0, temporary) == 0) return GetLastError();
   DWORD error = ERROR_SUCCESS;

@@ -16,6 +16,9 @@ std::wstring LogFileName(const SYSTEMTIME& now);
 // system's error code.
 DWORD SaveLogText(const std::wstring& path, std::string_view text);
 
+// Writes `bytes` as they are to `path` in the same safe way.
+DWORD SaveFileBytes(const std::wstring& path, std::string_view bytes);
+
 // The system's own words for `error`, for the user.
 std::wstring SystemErrorText(DWORD error);
 
