@@ -179,7 +179,8 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
     *error = LastError("creating the folder " + ToAnsi(folder));
     return false;
   }
-  if (!RemoveFolderContents(folder)) {
+  // A program that ran in the folder and has just ended may hold its files for a moment more.
+  if (!WaitUntil([&] { return RemoveFolderContents(folder); }, Milliseconds(3000))) {
     *error = LastError("emptying the folder " + ToAnsi(folder));
     return false;
   }
@@ -202,17 +203,22 @@ bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
   return WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
-std::vector<std::string> ReadLines(const std::wstring& path) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   const KernelHandle file = OpenedFile(CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
+  if (!file) return std::nullopt;
   std::string content;
   char buffer[4096];
   DWORD read = 0;
   while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     content.append(buffer, read);
   }
+  return content;
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  const std::string content = ReadWholeFile(path).value_or("");
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -227,7 +233,8 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 }
 
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
-                       const std::vector<Variable>& variables, std::string* error) {
+                       const std::vector<Variable>& variables, std::string* error,
+                       const std::wstring& arguments, const std::wstring& output_file) {
   Program program;
   program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
   if (program.job_) {
@@ -238,10 +245,24 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   }
   std::wstring environment = EnvironmentBlock(variables);
   std::wstring command_line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  KernelHandle output;
+  if (!output_file.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    output = OpenedFile(CreateFileW(output_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) {
+      *error = LastError("creating " + ToAnsi(output_file));
+      return program;
+    }
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.Get();
+    startup.hStdError = output.Get();
+  }
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+  if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, output ? TRUE : FALSE,
                       CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, environment.data(),
                       folder.c_str(), &startup, &started)) {
     *error = LastError("starting " + ToAnsi(exe));
