@@ -8,6 +8,8 @@ std::wstring PayloadFile(const std::wstring& name) {
 }
 
 std::vector<ui::Variable> TestzTest::Prepare(Library library, const std::string& scenario) {
+  // A program the test ran before in the folder lets go of it (and of its files) first.
+  program_ = ui::Program();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = ui::ProgramFolder() + L"\\work\\" +
             ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());

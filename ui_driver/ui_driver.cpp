@@ -77,23 +77,33 @@ std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
   return block;
 }
 
-bool RemoveFolderContents(const std::wstring& folder) {
+// Removes everything in `folder`; false, with the first path that could not be removed in `stuck`
+// and the system's error as the last error, when something stays.
+bool RemoveFolderContents(const std::wstring& folder, std::wstring* stuck) {
   WIN32_FIND_DATAW found;
   HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (first == INVALID_HANDLE_VALUE) return true;
   const FolderSearch search(first);
   bool ok = true;
+  DWORD error = ERROR_SUCCESS;
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring path = folder + L"\\" + name;
+    bool removed = false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = RemoveFolderContents(path) && RemoveDirectoryW(path.c_str()) && ok;
+      removed = RemoveFolderContents(path, stuck) && RemoveDirectoryW(path.c_str());
     } else {
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ok = DeleteFileW(path.c_str()) && ok;
+      removed = DeleteFileW(path.c_str());
     }
+    if (!removed && ok) {
+      error = GetLastError();
+      if (stuck->empty()) *stuck = path;
+    }
+    ok = ok && removed;
   } while (FindNextFileW(search.Get(), &found));
+  SetLastError(error);
   return ok;
 }
 
@@ -180,8 +190,14 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
     return false;
   }
   // A program that ran in the folder and has just ended may hold its files for a moment more.
-  if (!WaitUntil([&] { return RemoveFolderContents(folder); }, Milliseconds(3000))) {
-    *error = LastError("emptying the folder " + ToAnsi(folder));
+  std::wstring stuck;
+  if (!WaitUntil(
+          [&] {
+            stuck.clear();
+            return RemoveFolderContents(folder, &stuck);
+          },
+          Milliseconds(3000))) {
+    *error = LastError("emptying the folder " + ToAnsi(folder) + " (" + ToAnsi(stuck) + ")");
     return false;
   }
   for (const FileCopy& file : files) {
