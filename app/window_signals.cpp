@@ -91,6 +91,8 @@ class WindowSignals final : public PlatformSignals {
     SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
   }
 
+  void Refused() noexcept override { MessageBeep(MB_OK); }
+
  private:
   // Where the shell has no taskbar list, or it fails, or memory runs short, the button shows
   // nothing: no message, and no exception for the window to handle.
