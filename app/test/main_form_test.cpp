@@ -415,9 +415,13 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowBeforeItReturn
   EXPECT_TRUE(library.Installed());
   EXPECT_EQ(StopRequested, 0);
 
+  // A taskbar button that has shown no progress needs no clearing: COM is not started for it.
+  SendMessageA(window, RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
+  ASSERT_EQ(GetModuleHandleA("ole32.dll"), nullptr);
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(library.Installed());
+  EXPECT_EQ(GetModuleHandleA("ole32.dll"), nullptr);
 }
 
 // The effects beyond the window, recorded in order; with fail_busy, the next busy throws instead.
