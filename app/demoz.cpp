@@ -285,7 +285,9 @@ void TMainform::OnDestroy() {
 
 LRESULT TMainform::OnVKeyToItem(WPARAM w) {
   // -1: the list box handles the key itself; -2: handled here.
-  return RunLogKey(Handle(), ListBox1(), LOWORD(w), session_->Running()) ? -2 : -1;
+  const bool handled =
+      RunLogKey(Handle(), ListBox1(), LOWORD(w), session_->Running(), session_->Signals());
+  return handled ? -2 : -1;
 }
 
 void TMainform::OnContextMenu(HWND target, LPARAM l) {
