@@ -29,6 +29,11 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
 struct _EXCEPTION_RECORD;
 using GuardUnwindRoutine = void(__stdcall*)(void*, void*, _EXCEPTION_RECORD*, void*);
 extern "C" GuardUnwindRoutine GuardUnwind;
+
+// Unwinds the registration frames above target_frame through GuardUnwind, with the instruction
+// after that call as its target, and returns with EBX, ESI, EDI and EBP as they were, whatever
+// GuardUnwind left in them (invoke_checked_i686.S).
+extern "C" void UnwindToFrame(void* target_frame, _EXCEPTION_RECORD* record);
 #endif
 
 template <typename T>

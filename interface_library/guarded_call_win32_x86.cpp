@@ -42,8 +42,6 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
 
 extern "C" std::uint32_t InvokeChecked(EntryAddress entry, const std::uint32_t* args,
                                        unsigned count, std::uint32_t* stack_moved);
-// Unwinds through GuardUnwind with the caller's registers kept (invoke_checked_i686.S).
-extern "C" void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
 
 extern "C" {
 GuardUnwindRoutine GuardUnwind = &RtlUnwind;

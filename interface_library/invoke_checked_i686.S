@@ -46,9 +46,10 @@ _InvokeChecked:
 
    void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
 
-   Windows' own 32-bit RtlUnwind returns with EBX, ESI and EDI changed, so they are saved here
-   around it, and EBP as well; nothing is read from them after the call before they are
-   restored from the stack. */
+   The target instruction passed is the continuation address of the unwind: the instruction right
+   after the call, where this routine goes on. Windows' own 32-bit RtlUnwind returns with EBX, ESI
+   and EDI changed, so they are saved here around it, and EBP as well; nothing is read from them
+   after the call before they are restored from the stack. */
 
         .globl  _UnwindToFrame
         .def    _UnwindToFrame; .scl 2; .type 32; .endef
@@ -60,10 +61,10 @@ _UnwindToFrame:
         pushl   %edi
         pushl   $0                      /* return value */
         pushl   12(%ebp)                /* record */
-        pushl   $0                      /* target instruction: back here */
+        pushl   $1f                     /* target instruction: the continuation below */
         pushl   8(%ebp)                 /* target frame */
         call    *_GuardUnwind           /* removes its four arguments */
-        popl    %edi
+1:      popl    %edi
         popl    %esi
         popl    %ebx
         popl    %ebp

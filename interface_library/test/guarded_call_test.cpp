@@ -3,12 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstdint>
 
 #include "fault_codes.h"
 #include "faulting_calls.h"
 
-extern "C" void __stdcall UnwindClobberingRegisters(void*, void*, _EXCEPTION_RECORD*, void*);
+// The harness in unwind_to_frame_harness.S.
+extern "C" {
+void __stdcall UnwindClobberingRegisters(void*, void*, _EXCEPTION_RECORD*, void*);
+void UnwindToFrameUnderSentinels(_EXCEPTION_RECORD* record, std::uint32_t after[4]);
+extern const std::uint32_t unwind_sentinels[4];
+extern std::uint32_t unwind_target_instruction;
+extern std::uint32_t unwind_return_address;
+}
 
 namespace {
 
@@ -80,13 +89,19 @@ TEST(GuardedInvoke, TurnsEachKindOfFaultIntoItsExceptionCode) {
   ExpectEachFaultReportedWithItsCode();
 }
 
-// Windows' own unwind returns with EBX, ESI and EDI changed (Wine's keeps them): the guard must
-// hold nothing in them across it, whatever the compiler made of its code.
-TEST(GuardedInvoke, CatchesFaultsWhenTheSystemsUnwindChangesTheCallersRegisters) {
+// UnwindToFrame gives the caller back EBX, ESI, EDI and EBP as they were, though the system's
+// unwind changes them, and names the instruction it goes on at as the unwind's target.
+TEST(UnwindToFrame, KeepsTheCallersRegistersAndGoesOnAtTheUnwindsTarget) {
   const GuardUnwindRoutine system = GuardUnwind;
   GuardUnwind = &UnwindClobberingRegisters;
-  ExpectEachFaultReportedWithItsCode();
+  EXCEPTION_RECORD record{};
+  u32 after[4] = {};
+  UnwindToFrameUnderSentinels(&record, after);
   GuardUnwind = system;
+  const char* const names[] = {"EBX", "ESI", "EDI", "EBP"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(after[i], unwind_sentinels[i]) << names[i];
+  EXPECT_NE(unwind_target_instruction, 0u);
+  EXPECT_EQ(unwind_target_instruction, unwind_return_address);
 }
 
 // The codes learnt are a real CPU's where the tests run on one; an emulator may report others,
