@@ -98,6 +98,10 @@ struct GuardFrame {
   volatile DWORD code;
 };
 
+}  // namespace
+
+// The handler of the guard's registration record, declared a safe exception handler of the image
+// in invoke_checked_i686.S.
 extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* frame,
                                                       CONTEXT*, void*) {
   // The second pass over the frames (an unwind started by us or by an outer handler).
@@ -112,8 +116,6 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, 
   UnwindToFrame(frame, record);
   longjmp(guard->resume, 1);
 }
-
-}  // namespace
 
 std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
                             std::uint32_t* fault) {

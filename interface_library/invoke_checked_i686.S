@@ -69,3 +69,17 @@ _UnwindToFrame:
         popl    %ebx
         popl    %ebp
         ret
+
+/* The guard's exception handler (_GuardHandler, guarded_call_win32_x86.cpp) is entered by the
+   system from the registration record GuardedInvoke puts at fs:0. An image whose load
+   configuration lists its safe exception handlers (SafeSEH) gets only those called, so the
+   handler is declared one, and the object marked as declaring all of its handlers (@feat.00),
+   for the assemblers that build that list: clang's. The GNU assembler has no such directive, nor
+   does the GNU linker write the list; the program's header check fails on an image whose list
+   lacks the handler (packaging/program_header_check.cmake). */
+#if defined(__clang__)
+        .def    @feat.00; .scl 3; .type 0; .endef
+        .globl  @feat.00
+        .set    @feat.00, 1
+        .safeseh _GuardHandler
+#endif
