@@ -261,21 +261,16 @@ double ProgramHaltLoop(const Options& options) {
   return OneHaltRun(timing, options.attempts);
 }
 
-// The period of the power-cycle command in the unattended runs measured: a quarter of a second,
-// the shortest the count's updates can keep.
-constexpr char kPowerCyclePeriod[] = "0.25";
-
 // testz.exe as a test rig runs it: --run "USB Veyra" with a power-cycle command that does nothing
-// (the power switch without a file), every kPowerCyclePeriod; the program presses START itself
-// and exits once the library reports the processor halted at the last of `attempts`.
+// (the power switch without a file), at the default period of 3 seconds; the program presses
+// START itself and exits once the library reports the processor halted at the last of `attempts`.
 double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled) {
   const std::wstring folder = Work("halt_loop_unattended");
   Prepare(folder, {L"testz.exe", L"simulator.dll", L"power_switch.exe"});
   const std::wstring timing = folder + L"\\timing.txt";
   std::wstring arguments = L"--run 1";
   if (power_cycled) {
-    arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\" --power-cycle-period " +
-                 ui::ToWide(kPowerCyclePeriod);
+    arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\"";
   }
   std::string error;
   ui::Program program = ui::Program::Start(
@@ -305,8 +300,8 @@ BaselineHaltLoop BaselineHaltLoopRun(const Options& options) {
   return {runs[0].microseconds_per_attempt, runs[1].microseconds_per_attempt};
 }
 
-// The unattended run's halt loop with its power-cycle command and without, in runs long enough
-// for the command to start again a few times (about two seconds), alternately.
+// The unattended run's halt loop with its power-cycle command and without, alternately, in runs
+// long enough for the command to start again a few times.
 void MeasurePowerCycledHaltLoop(const Options& options) {
   const std::uint32_t attempts = options.attempts * 20;
   std::vector<double> plain;
@@ -319,7 +314,7 @@ void MeasurePowerCycledHaltLoop(const Options& options) {
   const double ratio = PairedRatio(power_cycled, plain);
   Section("Halt loop of an unattended run, with --power-cycle and without (" +
           std::to_string(options.halt_rounds) + " pairs of runs of " + std::to_string(attempts) +
-          " attempts; a command that does nothing, every " + kPowerCyclePeriod + " s)");
+          " attempts; a command that does nothing, every 3 s)");
   Row("microseconds per attempt, median", Fixed(Median(power_cycled), 3), Fixed(Median(plain), 3),
       Fixed(ratio, 3), Verdict(ratio, 1.02));
   Detail("unattended halt loop with --power-cycle us/attempt: " + Samples(power_cycled, 3));
