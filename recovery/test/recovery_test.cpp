@@ -42,15 +42,11 @@ struct Attached {
   std::string digits;
 };
 
-// A clock that stands still unless the test moves it, and counts how often it is read.
+// A clock that stands still unless the test moves it.
 class FakeClock final : public ProcedureClock {
  public:
   std::chrono::steady_clock::time_point now;
-  mutable int reads = 0;
-  std::chrono::steady_clock::time_point Now() const override {
-    ++reads;
-    return now;
-  }
+  std::chrono::steady_clock::time_point Now() const override { return now; }
 };
 
 class RecoveryTest : public ::testing::Test {
@@ -597,18 +593,32 @@ TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
   EXPECT_EQ(window.final_count->elapsed, std::chrono::milliseconds(1000));
 }
 
-// Attempts that take no time at all: the clock is read about once per thousand of them, and a
-// STOP's loop ends with every attempt counted.
-TEST_F(RecoveryHaltCount, AFastLoopSeldomReadsTheClockAndCountsEveryAttempt) {
+// A microsecond an attempt, then a tenth of a second, as when the probe's calls start timing out
+// after a power cycle: counts go on being shown a quarter second apart, never sooner and never
+// later than the attempt after, each with the slow pace from the first that follows the
+// slow-down wholly on, and a STOP's loop ends with every attempt counted.
+TEST_F(RecoveryHaltCount, ASuddenSlowDownShowsAtTheNextCount) {
   library.counts[3] = 1;
   hardware_type = 1;
-  library.halt = [](int, std::uint8_t&) {};  // never halts
+  constexpr int kFast = 50000;
+  constexpr auto kSlow = std::chrono::milliseconds(100);
+  library.halt = [&](int attempt, std::uint8_t&) {
+    clock.now += attempt <= kFast ? std::chrono::microseconds(1) : kSlow;
+  };
   window.on_messages = [](int pass) {
-    if (pass == 50000) StopRequested = 1;
+    if (pass == kFast + 30) StopRequested = 1;
   };
   Run();
-  EXPECT_LT(clock.reads, 100);
-  EXPECT_EQ(window.final_count->attempts, 50000u);
+  ASSERT_GE(window.counts_shown.size(), 9u);
+  std::chrono::nanoseconds previous{0};
+  for (const HaltCount& shown : window.counts_shown) {
+    EXPECT_GE(shown.elapsed - previous, kHaltCountInterval);
+    EXPECT_LE(shown.elapsed - previous, kHaltCountInterval + kSlow);
+    EXPECT_TRUE(previous.count() == 0 || shown.per_second == 10) << shown.per_second;
+    previous = shown.elapsed;
+  }
+  EXPECT_LE(window.final_count->elapsed - previous, kHaltCountInterval + kSlow);
+  EXPECT_EQ(window.final_count->attempts, kFast + 30u);
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Stopped by user.");
 }
 
