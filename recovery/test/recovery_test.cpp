@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 
 #include "interface_kinds.h"
 #include "library_lifetime.h"
+#include "procedure_steps.h"
 #include "recovery_doubles.h"
 #include "stop_request.h"
 
@@ -743,9 +745,19 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
   ExpectIdleButtonsRestoredLast();
 }
 
+// Fills 64 KiB of the stack below its caller with 0xA5. Called through a volatile pointer, so that
+// it is never inlined: the frame of the function that its caller calls next lies in those bytes.
+void PoisonStack() {
+  unsigned char bytes[64 * 1024];
+  volatile unsigned char* const poisoned = bytes;
+  for (std::size_t i = 0; i < sizeof bytes; ++i) poisoned[i] = 0xA5;
+}
+void (*volatile const poison_stack)() = &PoisonStack;
+
 // A library that writes a 32-bit value through the status address: the status byte's home is
-// four zeroed, aligned bytes of its own, and only its first byte is read. The second run's home
-// starts at 0 too, whatever the first run's library left on the stack.
+// four aligned bytes of its own, and only its first byte is read, so the procedure goes on as
+// with a one-byte write. The home starts at 0 whatever the stack held: a halt loop run where
+// 0xA5 was just written finds all four bytes zero.
 TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   library.counts[3] = 1;
   hardware_type = 1;
@@ -756,12 +768,13 @@ TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
     std::memcpy(&status, &written, 4);
   };
   Run();
-  Run();
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+  ExpectIdleButtonsRestoredLast();
+  poison_stack();
+  EXPECT_EQ(HaltLoop(window, clock), RecoveryEnding::kHalted);
   EXPECT_EQ(first_homes, (std::vector<std::uint32_t>{0, 0}));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(library.status_addresses[0]) % 4, 0u);
   EXPECT_EQ(library.halt_attempts(), 6);
-  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
-  ExpectIdleButtonsRestoredLast();
 }
 
 }  // namespace
