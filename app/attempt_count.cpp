@@ -52,8 +52,9 @@ void AttemptCountDisplay::RunStarted() {
   Show([] { return std::string(); });
 }
 
-void AttemptCountDisplay::Counted(const HaltCount& count) noexcept {
-  Show([&] { return RunningCountText(count, numbers_); });
+void AttemptCountDisplay::Counted(const HaltCount& count,
+                                  std::optional<int> power_cycles) noexcept {
+  Show([&] { return RunningCountText(count, numbers_, power_cycles); });
 }
 
 void AttemptCountDisplay::LoopEnded(const HaltCount& count) noexcept {

@@ -18,8 +18,8 @@ class AttemptCountDisplay {
 
   // A START: nothing is counted yet, and nothing is shown until the halt loop counts.
   void RunStarted();
-  // While the halt loop runs.
-  void Counted(const HaltCount& count) noexcept;
+  // While the halt loop runs, with the power-cycle commands started so far where there are any.
+  void Counted(const HaltCount& count, std::optional<int> power_cycles = std::nullopt) noexcept;
   // The loop's last count, for its outcome.
   void LoopEnded(const HaltCount& count) noexcept;
   // The procedure has ended: how the loop ended, if one ran.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "label_colour.h"
 #include "library_lifetime.h"
@@ -44,7 +45,8 @@ COLORREF Label6ColourNow() {
 
 }  // namespace
 
-TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals) {
+TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals, RunObserver* observer)
+    : observer_(observer) {
   if (!RegisterWindowClassOnce(instance, kMainFormClass, &Window::Procedure, 0,
                                ButtonFaceBackground())) {
     throw std::runtime_error("the main window's class could not be registered");
@@ -82,6 +84,18 @@ void TMainform::Show(int show_command) {
   CentreOnScreen();
   ShowWindow(Handle(), show_command);
   UpdateWindow(Handle());
+  if (observer_ != nullptr) observer_->WindowShown(IsWindowEnabled(Button1()) != FALSE);
+}
+
+void TMainform::ChooseAndPressStart(int hardware_type) {
+  const std::vector<HWND>& items = hardwaretype().items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const bool chosen = static_cast<int>(i) == hardware_type;
+    SendMessageA(items[i], BM_SETCHECK, chosen ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  controls_->FollowSelection(items[static_cast<std::size_t>(hardware_type)]);
+  PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Button1()), BN_CLICKED),
+               reinterpret_cast<LPARAM>(Button1()));
 }
 
 void TMainform::SetStartEnabled(bool enabled) {
@@ -109,15 +123,22 @@ void TMainform::ProcessMessages() {
 
 void TMainform::HaltLoopStarted() {
   session_->HaltLoopStarted();
+  if (observer_ != nullptr) observer_->HaltLoopStarted();
 }
 
 void TMainform::HaltLoopEnded(const HaltCount& count) {
   session_->HaltLoopEnded();
   attempt_count_->LoopEnded(count);
+  if (observer_ != nullptr) observer_->HaltLoopEnded(count);
 }
 
 void TMainform::ShowHaltCount(const HaltCount& count) {
-  attempt_count_->Counted(count);
+  if (observer_ == nullptr) {
+    attempt_count_->Counted(count);
+    return;
+  }
+  observer_->HaltCounted(count);
+  attempt_count_->Counted(count, observer_->PowerCycles());
 }
 
 void TMainform::Button1Click() {
@@ -125,10 +146,12 @@ void TMainform::Button1Click() {
   // START was disabled, a message sent to the window) starts nothing.
   session_->Run([this] {
     attempt_count_->RunStarted();
+    if (observer_ != nullptr) observer_->RunStarted();
     // The choice as it stands now: the procedure goes by it to its end.
     const RecoveryEnding ending =
         RecoveryProcedure(*this, hardwaretype().ItemIndex(), communicationtype().ItemIndex());
     attempt_count_->RunEnded(ending);
+    if (observer_ != nullptr) observer_->RunEnded(ending);
     return ending;
   });
 }
@@ -255,12 +278,16 @@ void TMainform::OnEndSession(bool ending) {
 }
 
 void TMainform::OnDestroy() {
+  // The controls are destroyed after the window: they still show what they showed.
+  if (observer_ != nullptr) observer_->WindowClosing();
   PostQuitMessage(0);
 }
 
 LRESULT TMainform::OnVKeyToItem(WPARAM w) {
   // -1: the list box handles the key itself; -2: handled here.
-  return RunLogKey(Handle(), ListBox1(), LOWORD(w), session_->Running()) ? -2 : -1;
+  const bool handled =
+      RunLogKey(Handle(), ListBox1(), LOWORD(w), session_->Running(), session_->Signals());
+  return handled ? -2 : -1;
 }
 
 void TMainform::OnContextMenu(HWND target, LPARAM l) {

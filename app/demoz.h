@@ -13,6 +13,7 @@
 #include "main_form_layout.h"
 #include "platform_signals.h"
 #include "recovery_window.h"
+#include "run_observer.h"
 #include "run_session.h"
 #include "window.h"
 
@@ -20,12 +21,18 @@ class TMainform final : public Window, public RecoveryWindow {
  public:
   // Creates the window and all its controls; the window is not visible yet. The effects beyond
   // the window go to `signals` (which must outlive the window), or, when none is given, to the
-  // system through the window's own.
-  explicit TMainform(HINSTANCE instance, PlatformSignals* signals = nullptr);
+  // system through the window's own. `observer`, where there is one, watches START's runs (an
+  // unattended run) and must outlive the window.
+  explicit TMainform(HINSTANCE instance, PlatformSignals* signals = nullptr,
+                     RunObserver* observer = nullptr);
   ~TMainform() override;
 
   // The first show: FormShow runs, then the window is centred on the screen and becomes visible.
   void Show(int show_command);
+
+  // Chooses "Test Hardware" item `hardware_type` and presses START, as clicks would: START's
+  // click is handled from the message loop.
+  void ChooseAndPressStart(int hardware_type);
 
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
@@ -80,4 +87,5 @@ class TMainform final : public Window, public RecoveryWindow {
   std::unique_ptr<MainFormControls> controls_;
   std::unique_ptr<AttemptCountDisplay> attempt_count_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
+  RunObserver* observer_;
 };

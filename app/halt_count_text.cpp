@@ -34,12 +34,18 @@ std::string Clock(std::chrono::nanoseconds elapsed) {
 
 }  // namespace
 
-std::string RunningCountText(const HaltCount& count, const NumberFormat& numbers) {
+std::string RunningCountText(const HaltCount& count, const NumberFormat& numbers,
+                             std::optional<int> power_cycles) {
   std::string text = Attempts(count.attempts, numbers);
   if (count.per_second != 0) {
     text += kBetweenParts + numbers.Whole(Rounded(count.per_second)) + "/s";
   }
-  return text + kBetweenParts + Clock(count.elapsed);
+  text += kBetweenParts + Clock(count.elapsed);
+  if (power_cycles) {
+    text += std::string(kBetweenParts) + "power cycle " +
+            numbers.Whole(static_cast<std::uint64_t>(*power_cycles));
+  }
+  return text;
 }
 
 std::string EndedCountText(RecoveryEnding ending, const HaltCount& count,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "halt_count.h"
@@ -20,8 +21,10 @@ class NumberFormat {
 // One line each, short enough for the panel's width at the counts a session reaches.
 
 // While the loop runs, in UTF-8: "12,345 attempts · 18,200/s · 0:41", the attempts asked so far,
-// their pace (left out until it is known) and the time since the loop began.
-std::string RunningCountText(const HaltCount& count, const NumberFormat& numbers);
+// their pace (left out until it is known) and the time since the loop began; in an unattended run
+// with a power-cycle command, the commands started so far after them (" · power cycle 3").
+std::string RunningCountText(const HaltCount& count, const NumberFormat& numbers,
+                             std::optional<int> power_cycles = std::nullopt);
 
 // Once the procedure has ended after a halt loop, in UTF-8: "Halted: 12,345 attempts in 41.2 s",
 // "Stopped: ...", after a fault in the library the attempts made before the one that failed

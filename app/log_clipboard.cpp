@@ -77,7 +77,12 @@ bool PutTextOnClipboard(HWND owner, std::string_view text) {
   // The clipboard owns what it took.
   if (SetClipboardData(CF_TEXT, bytes.Get()) == nullptr) return false;
   bytes.Release();
-  if (SetClipboardData(CF_UNICODETEXT, wide.Get()) == nullptr) return false;
+  if (SetClipboardData(CF_UNICODETEXT, wide.Get()) == nullptr) {
+    // Not the 8-bit text alone, which Windows would convert through the keyboard layout's code
+    // page for a program that asks for Unicode: an empty clipboard rather than a half-filled one.
+    EmptyClipboard();
+    return false;
+  }
   wide.Release();
   return true;
 }

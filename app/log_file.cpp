@@ -19,13 +19,51 @@ std::string Utf8WithByteOrderMark(std::string_view ansi) {
   return "\xEF\xBB\xBF" + BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
 }
 
-// The folder of `path`, with its trailing separator; "." for a bare name.
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t separator = path.find_last_of(L"\\/");
-  return separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
+// `value` in `count` digits of `base`, leading zeros kept.
+std::wstring Digits(unsigned value, int count, unsigned base) {
+  std::wstring text(static_cast<std::size_t>(count), L'0');
+  for (int i = count - 1; i >= 0; --i, value /= base) {
+    text[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[value % base];
+  }
+  return text;
 }
 
-DWORD WriteAll(HANDLE file, const std::string& bytes) {
+// `path` made full and extended-length ("\\?\C:\..." or "\\?\UNC\server\share\..."), which
+// the file functions take beyond MAX_PATH; empty, with the system's error, when it cannot be.
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  // Asked again while the answer does not fit, which a change of the current folder could cause.
+  std::wstring full;
+  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  while (length > full.size()) {
+    full.resize(length);
+    length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  }
+  if (length == 0) return {};
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device's name, as it is
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// A new file of the save's own in `folder` (a full path ending in its separator), open for
+// writing, named tzlXXXXXXXX.tmp in `name`; empty, with the system's error, when none can be
+// made. Names that are taken are passed over as GetTempFileName passes over them, but without its
+// limit of MAX_PATH - 14 characters on the folder.
+KernelHandle NewTemporaryFile(const std::wstring& folder, std::wstring& name) {
+  const unsigned first = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (unsigned i = 0; i < 100; ++i) {
+    name = folder + L"tzl" + Digits(first + i, 8, 16) + L".tmp";
+    KernelHandle file = OpenedFile(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file || (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
+      return file;
+    }
+  }
+  return KernelHandle();
+}
+
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
     DWORD now = 0;
@@ -36,36 +74,49 @@ DWORD WriteAll(HANDLE file, const std::string& bytes) {
   return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
 }
 
+// The written file `temporary` takes the place of `target`. A file there already is replaced
+// with its attributes, access control and streams kept (as far as the rights allow); where none
+// stands, or where the replace took the earlier file away but could not put the new one in its
+// place, the new one is renamed into it.
+DWORD PutInPlace(const std::wstring& temporary, const std::wstring& target) {
+  if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    return ERROR_SUCCESS;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+      error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    return error;
+  }
+  return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? ERROR_SUCCESS
+                                                                                : GetLastError();
+}
+
 }  // namespace
 
 std::wstring LogFileName(const SYSTEMTIME& now) {
-  // Each field in its digits, leading zeros kept.
-  const auto digits = [](unsigned value, int count) {
-    std::wstring text(static_cast<std::size_t>(count), L'0');
-    for (int i = count - 1; i >= 0; --i, value /= 10) {
-      text[static_cast<std::size_t>(i)] = static_cast<wchar_t>(L'0' + value % 10);
-    }
-    return text;
-  };
-  return L"testz-log-" + digits(now.wYear, 4) + digits(now.wMonth, 2) + digits(now.wDay, 2) + L"-" +
-         digits(now.wHour, 2) + digits(now.wMinute, 2) + digits(now.wSecond, 2) + L".txt";
+  return L"testz-log-" + Digits(now.wYear, 4, 10) + Digits(now.wMonth, 2, 10) +
+         Digits(now.wDay, 2, 10) + L"-" + Digits(now.wHour, 2, 10) + Digits(now.wMinute, 2, 10) +
+         Digits(now.wSecond, 2, 10) + L".txt";
 }
 
 DWORD SaveLogText(const std::wstring& path, std::string_view text) {
-  const std::string bytes = Utf8WithByteOrderMark(text);
-  wchar_t temporary[MAX_PATH];
-  if (GetTempFileNameW(FolderOf(path).c_str(), L"tzl", 0, temporary) == 0) return GetLastError();
+  return SaveFileBytes(path, Utf8WithByteOrderMark(text));
+}
+
+DWORD SaveFileBytes(const std::wstring& path, std::string_view bytes) {
+  const std::wstring target = ExtendedLengthPath(path);
+  if (target.empty()) return GetLastError();
+  std::wstring temporary;
   DWORD error = ERROR_SUCCESS;
   {
-    const KernelHandle file = OpenedFile(CreateFileW(
-        temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    error = file ? WriteAll(file.Get(), bytes) : GetLastError();
+    const KernelHandle file =
+        NewTemporaryFile(target.substr(0, target.find_last_of(L'\\') + 1), temporary);
+    if (!file) return GetLastError();
+    error = WriteAll(file.Get(), bytes);
   }
-  if (error == ERROR_SUCCESS &&
-      !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = GetLastError();
-  }
-  if (error != ERROR_SUCCESS) DeleteFileW(temporary);
+  if (error == ERROR_SUCCESS) error = PutInPlace(temporary, target);
+  if (error != ERROR_SUCCESS) DeleteFileW(temporary.c_str());
   return error;
 }
 
@@ -108,11 +159,14 @@ constexpr DWORD kLongestPath = 32768;
 }  // namespace
 
 void SaveLogAs(HWND owner, std::string_view text) {
+  const auto say = [owner](const std::wstring& message) {
+    MessageBoxW(owner, message.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  };
   const SystemLibrary comdlg32("comdlg32.dll");
   const auto save_dialog = comdlg32.Find<decltype(&GetSaveFileNameW)>("GetSaveFileNameW");
-  if (save_dialog == nullptr) {
-    MessageBoxW(owner, L"The log cannot be saved: the system's save dialog is missing.",
-                kMessageCaption, MB_OK | MB_ICONERROR);
+  const auto dialog_error = comdlg32.Find<decltype(&CommDlgExtendedError)>("CommDlgExtendedError");
+  if (save_dialog == nullptr || dialog_error == nullptr) {
+    say(L"The log cannot be saved: the system's save dialog is missing.");
     return;
   }
   SYSTEMTIME now{};
@@ -130,12 +184,20 @@ void SaveLogAs(HWND owner, std::string_view text) {
   dialog.lpstrInitialDir = documents.empty() ? nullptr : documents.c_str();
   dialog.lpstrTitle = L"Save log as";
   dialog.lpstrDefExt = L"txt";
-  dialog.Flags =
-      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!save_dialog(&dialog)) return;  // cancelled
+  // A read-only file is refused in the dialog, before the question whether to replace it.
+  dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                 OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR;
+  if (!save_dialog(&dialog)) {
+    // FALSE is the user's cancel only when the dialog reports no failure of its own.
+    const DWORD failure = dialog_error();
+    if (failure != 0) {
+      say(L"The log cannot be saved: the system's save dialog failed (error 0x" +
+          Digits(failure, 4, 16) + L").");
+    }
+    return;
+  }
   const DWORD error = SaveLogText(path.data(), text);
   if (error == ERROR_SUCCESS) return;
-  const std::wstring message = L"The log could not be saved to " + std::wstring(path.data()) +
-                               L".\n\n" + SystemErrorText(error);
-  MessageBoxW(owner, message.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
+  say(L"The log could not be saved to " + std::wstring(path.data()) + L".\n\n" +
+      SystemErrorText(error));
 }

@@ -51,11 +51,15 @@ using PopupMenu = Owned<HMENU, &DestroyMenu>;
 
 }  // namespace
 
-bool RunLogKey(HWND owner, const ListBoxControl& log, UINT key, bool procedure_running) {
+bool RunLogKey(HWND owner, const ListBoxControl& log, UINT key, bool procedure_running,
+               PlatformSignals& signals) {
   if (GetKeyState(VK_CONTROL) >= 0) return false;
   for (const LogCommand& command : kLogCommands) {
     if (command.key != 0 && static_cast<UINT>(command.key) == key) {
-      if (command.opens_dialog && procedure_running) return true;
+      if (command.opens_dialog && procedure_running) {
+        signals.Refused();
+        return true;
+      }
       command.run(owner, log);
       return true;
     }

@@ -1,5 +1,6 @@
 // What the program shows and asks of the system beyond its window: a success sound and flash, the
-// taskbar button's progress, and keeping the system awake while the halt loop runs.
+// taskbar button's progress, keeping the system awake while the halt loop runs, and the beep of a
+// key the window refuses.
 #pragma once
 
 #include "recovery_ending.h"
@@ -20,6 +21,9 @@ class PlatformSignals {
   virtual void TaskbarButtonCreated() = 0;
   // Asks the system not to sleep (the display may still turn off), or drops that request.
   virtual void KeepAwake(bool awake) = 0;
+  // A key of the window's own that it does not act on now: the system's default beep, as Windows
+  // gives for any key it refuses.
+  virtual void Refused() = 0;
 };
 
 // The request not to sleep, held for as long as this object lives.

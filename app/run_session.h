@@ -21,6 +21,8 @@ class RunSession {
   RunSession& operator=(const RunSession&) = delete;
 
   bool Running() const { return running_; }
+  // The effects beyond the window, for what the window does besides its runs.
+  PlatformSignals& Signals() const { return *signals_; }
   // Runs `procedure` as the one run, unless one runs already: the taskbar button shows it busy,
   // then how it ended (SignalEnding). However the run is left, a signal that throws included,
   // another may start after it, and a close that waited for it is posted to the window again.

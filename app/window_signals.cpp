@@ -76,20 +76,25 @@ class WindowSignals final : public PlatformSignals {
     FlashWindowEx(&flash);
   }
 
+  // Only a change of what the button shows is an update: a button that shows nothing needs no
+  // clearing, so the session's end starts no COM on a thread that never used it.
   void ShowProgress(TaskbarProgress progress) noexcept override {
     progress_ = progress;
-    if (taskbar_button_) ShowOnTaskbar();
+    if (taskbar_button_ && progress_ != shown_) ShowOnTaskbar();
   }
 
-  // A new button shows no progress: it needs an update only when there is progress to show.
+  // A new button shows no progress.
   void TaskbarButtonCreated() noexcept override {
     taskbar_button_ = true;
-    if (progress_ != TaskbarProgress::kNone) ShowOnTaskbar();
+    shown_ = TaskbarProgress::kNone;
+    if (progress_ != shown_) ShowOnTaskbar();
   }
 
   void KeepAwake(bool awake) noexcept override {
     SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
   }
+
+  void Refused() noexcept override { MessageBeep(MB_OK); }
 
  private:
   // Where the shell has no taskbar list, or it fails, or memory runs short, the button shows
@@ -107,14 +112,16 @@ class WindowSignals final : public PlatformSignals {
     if (FAILED(ole32_->CreateInstance(CLSID_TaskbarList, IID_ITaskbarList3, &object))) return;
     const Taskbar taskbar(static_cast<ITaskbarList3*>(object));
     if (FAILED(taskbar.Get()->HrInit())) return;
-    taskbar.Get()->SetProgressState(window_, ProgressFlag(progress_));
+    if (FAILED(taskbar.Get()->SetProgressState(window_, ProgressFlag(progress_)))) return;
     // The failure's bar is a full one.
     if (progress_ == TaskbarProgress::kFailed) taskbar.Get()->SetProgressValue(window_, 1, 1);
+    shown_ = progress_;
   }
 
   HWND window_;
   std::unique_ptr<Ole32> ole32_;
-  TaskbarProgress progress_ = TaskbarProgress::kNone;
+  TaskbarProgress progress_ = TaskbarProgress::kNone;  // what the button is to show
+  TaskbarProgress shown_ = TaskbarProgress::kNone;     // what it was last given
   bool taskbar_button_ = false;
 };
 

@@ -8,5 +8,6 @@
 #include "platform_signals.h"
 
 // The effects for `window`: MessageBeep and FlashWindowEx, ITaskbarList3 once the shell has made
-// the taskbar button, and SetThreadExecutionState. None of them throws.
+// the taskbar button, SetThreadExecutionState, and the default beep of a refused key. None of them
+// throws.
 std::unique_ptr<PlatformSignals> MakeWindowSignals(HWND window);

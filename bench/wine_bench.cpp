@@ -1,12 +1,12 @@
 // Measures testz.exe under Wine against baseline programs doing the same platform work in the same
-// run: the halt loop's pace, report rendering per log line and what each of its steps costs,
-// start-up time with where it goes, peak memory, the odds of catching the processor in one power
-// cycle (catch_rate.cpp); and the core loop. Prints one tab-separated row per figure for
-// scripts/bench.sh.
+// run: the halt loop's pace (also in an unattended run, with its power-cycle command and without),
+// report rendering per log line and what each of its steps costs, start-up time with where it goes,
+// peak memory, the odds of catching the processor in one power cycle (catch_rate.cpp); and the core
+// loop. Prints one tab-separated row per figure for scripts/bench.sh.
 //
 // usage: wine_bench [--setting stock|classic] [--rounds R] [--halt-rounds R] [--attempts N]
 //                   [--ports P,P,...] [--catch-windows N]
-//                   [--parts core,halt,report,steps,startup,catch]
+//                   [--parts core,halt,powercycle,report,steps,startup,catch]
 //
 // The setting names the Wine prefix it runs in: "stock", as wineboot made it (Wine's default
 // visual theme, none of Wine's own fonts linked in), as a user has it; "classic", where it
@@ -55,7 +55,7 @@ struct Options {
   int halt_rounds = 11;
   std::uint32_t attempts = 20000;
   std::vector<std::uint32_t> ports = {1000, 10000};
-  std::string parts = "core,halt,report,steps,startup,catch";
+  std::string parts = "core,halt,powercycle,report,steps,startup,catch";
   std::uint32_t catch_windows = 1000;  // per strategy and probe in the catch rate
 
   bool Stock() const { return setting == "stock"; }
@@ -223,8 +223,18 @@ std::vector<HaltRun> HaltRuns(const std::wstring& timing) {
   return runs;
 }
 
-std::string HaltScenario(const Options& options) {
-  return "count.3 = 1\nhalt = attempts " + std::to_string(options.attempts) + "\n";
+std::string HaltScenario(std::uint32_t attempts) {
+  return "count.3 = 1\nhalt = attempts " + std::to_string(attempts) + "\n";
+}
+
+// The runs of the timing file in `folder`, which must hold one run of `attempts`: its
+// microseconds per attempt.
+double OneHaltRun(const std::wstring& timing, std::uint32_t attempts) {
+  const std::vector<HaltRun> runs = HaltRuns(timing);
+  if (runs.size() != 1 || runs[0].attempts != attempts) {
+    Fail("the program's timing file does not hold its one run");
+  }
+  return runs[0].microseconds_per_attempt;
 }
 
 // testz.exe: "USB Veyra" chosen, START pressed, the loop runs until the library reports the
@@ -233,8 +243,8 @@ double ProgramHaltLoop(const Options& options) {
   const std::wstring folder = Work("halt_loop_program");
   Prepare(folder, {L"testz.exe", L"simulator.dll"});
   const std::wstring timing = folder + L"\\timing.txt";
-  ui::Program program =
-      Start(folder, L"testz.exe", SimulatorVariables(folder, HaltScenario(options), timing));
+  ui::Program program = Start(folder, L"testz.exe",
+                              SimulatorVariables(folder, HaltScenario(options.attempts), timing));
   HWND window = program.WaitForWindow(kCaption);
   if (window == nullptr) Fail("testz.exe showed no window");
   HWND choice = Control(window, "Button", kVeyra);
@@ -248,11 +258,28 @@ double ProgramHaltLoop(const Options& options) {
   const std::vector<std::string> log = ui::ListLines(ListBox(window));
   if (std::find(log.begin(), log.end(), kHalted) == log.end()) Fail("the loop ended unhalted");
   CloseAndWait(program, window);
-  const std::vector<HaltRun> runs = HaltRuns(timing);
-  if (runs.size() != 1 || runs[0].attempts != options.attempts) {
-    Fail("the program's timing file does not hold its one run");
+  return OneHaltRun(timing, options.attempts);
+}
+
+// testz.exe as a test rig runs it: --run "USB Veyra" with a power-cycle command that does nothing
+// (the power switch without a file), at the default period of 3 seconds; the program presses
+// START itself and exits once the library reports the processor halted at the last of `attempts`.
+double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled) {
+  const std::wstring folder = Work("halt_loop_unattended");
+  Prepare(folder, {L"testz.exe", L"simulator.dll", L"power_switch.exe"});
+  const std::wstring timing = folder + L"\\timing.txt";
+  std::wstring arguments = L"--run 1";
+  if (power_cycled) {
+    arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\"";
   }
-  return runs[0].microseconds_per_attempt;
+  std::string error;
+  ui::Program program = ui::Program::Start(
+      folder + L"\\testz.exe", folder, SimulatorVariables(folder, HaltScenario(attempts), timing),
+      &error, arguments);
+  if (!program.Running()) Fail(error);
+  const std::optional<DWORD> code = program.WaitForExit(kLongWait);
+  if (!code || *code != 0) Fail("the unattended run did not end halted");
+  return OneHaltRun(timing, attempts);
 }
 
 struct BaselineHaltLoop {
@@ -265,12 +292,33 @@ BaselineHaltLoop BaselineHaltLoopRun(const Options& options) {
   Prepare(folder, {L"baseline_halt_loop.exe", L"simulator.dll"});
   const std::wstring timing = folder + L"\\timing.txt";
   ui::Program program = Start(folder, L"baseline_halt_loop.exe",
-                              SimulatorVariables(folder, HaltScenario(options), timing));
+                              SimulatorVariables(folder, HaltScenario(options.attempts), timing));
   const std::optional<DWORD> code = program.WaitForExit(kLongWait);
   if (!code || *code != 0) Fail("the halt-loop baseline failed");
   const std::vector<HaltRun> runs = HaltRuns(timing);
   if (runs.size() != 2) Fail("the baseline's timing file does not hold its two runs");
   return {runs[0].microseconds_per_attempt, runs[1].microseconds_per_attempt};
+}
+
+// The unattended run's halt loop with its power-cycle command and without, alternately, in runs
+// long enough for the command to start again a few times.
+void MeasurePowerCycledHaltLoop(const Options& options) {
+  const std::uint32_t attempts = options.attempts * 20;
+  std::vector<double> plain;
+  std::vector<double> power_cycled;
+  for (int round = 0; round < options.halt_rounds; ++round) {
+    if (round % 2 == 1) power_cycled.push_back(UnattendedHaltLoop(attempts, true));
+    plain.push_back(UnattendedHaltLoop(attempts, false));
+    if (round % 2 == 0) power_cycled.push_back(UnattendedHaltLoop(attempts, true));
+  }
+  const double ratio = PairedRatio(power_cycled, plain);
+  Section("Halt loop of an unattended run, with --power-cycle and without (" +
+          std::to_string(options.halt_rounds) + " pairs of runs of " + std::to_string(attempts) +
+          " attempts; a command that does nothing, every 3 s)");
+  Row("microseconds per attempt, median", Fixed(Median(power_cycled), 3), Fixed(Median(plain), 3),
+      Fixed(ratio, 3), Verdict(ratio, 1.02));
+  Detail("unattended halt loop with --power-cycle us/attempt: " + Samples(power_cycled, 3));
+  Detail("unattended halt loop without us/attempt: " + Samples(plain, 3));
 }
 
 void MeasureHaltLoop(const Options& options) {
@@ -713,6 +761,7 @@ int main(int argc, char** argv) {
     if (!options.Stock()) UseClassicLook();
     if (options.Stock() && options.Includes("core")) MeasureCoreLoop(options.rounds);
     if (options.Stock() && options.Includes("halt")) MeasureHaltLoop(options);
+    if (options.Stock() && options.Includes("powercycle")) MeasurePowerCycledHaltLoop(options);
     if (options.Includes("report")) MeasureReport(options);
     if (options.Includes("steps")) MeasureReportSteps(options);
     if (options.Includes("startup")) MeasureStartUp(options);

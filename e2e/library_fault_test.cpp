@@ -42,6 +42,11 @@ const Fault kFaults[] = {
      "corvane_special_features", PlatformFault::kAccessViolation,
      "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, &HaltStatus, "
      "00000000) fault access_violation"},
+    // The program goes on after the stack's guard page is restored.
+    {"HaltAttemptOverflowingTheStack", "fault.corvane_special_features = stack_overflow after 3\n",
+     "corvane_special_features", PlatformFault::kStackOverflow,
+     "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, &HaltStatus, "
+     "00000000) fault stack_overflow"},
     {"HaltAttemptRemovingItsArguments", "fault.corvane_special_features = callee_pops after 1\n",
      "corvane_special_features", std::nullopt,
      "corvane_special_features(44000100, 00000001, 00000000, 00000000, 00000000, &HaltStatus, "

@@ -3,37 +3,56 @@
 
 #include <algorithm>
 
-namespace {
-
-std::wstring Payload(const std::wstring& name) {
+std::wstring PayloadFile(const std::wstring& name) {
   return ui::ProgramFolder() + L"\\payload\\" + name;
 }
 
-}  // namespace
-
-void TestzTest::Launch(Library library, const std::string& scenario) {
+std::vector<ui::Variable> TestzTest::Prepare(Library library, const std::string& scenario) {
+  // A program the test ran before in the folder lets go of it (and of its files) first.
+  program_ = ui::Program();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = ui::ProgramFolder() + L"\\work\\" +
             ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());
-  std::vector<ui::FileCopy> files{{Payload(L"testz.exe"), L"testz.exe"}};
+  std::vector<ui::FileCopy> files{{PayloadFile(L"testz.exe"), L"testz.exe"}};
   if (library == Library::kSimulator) {
-    files.push_back({Payload(L"libraries\\simulator.dll"), L"unit_kelm.DLL"});
+    files.push_back({PayloadFile(L"libraries\\simulator.dll"), L"unit_kelm.DLL"});
   } else if (library == Library::kSimulatorWithoutGetBlock) {
-    files.push_back({Payload(L"libraries\\simulator_without_get_block.dll"), L"unit_kelm.DLL"});
+    files.push_back({PayloadFile(L"libraries\\simulator_without_get_block.dll"), L"unit_kelm.DLL"});
   }
   std::string error;
-  ASSERT_TRUE(ui::PrepareFolder(folder_, files, &error)) << error;
+  EXPECT_TRUE(ui::PrepareFolder(folder_, files, &error)) << error;
   std::vector<ui::Variable> variables{{"UNIT_KELM_TRACE", ui::ToAnsi(folder_ + L"\\trace.txt")},
                                       {"UNIT_KELM_SCENARIO", ""}};
   if (!scenario.empty()) {
     const std::wstring scenario_file = folder_ + L"\\scenario.txt";
-    ASSERT_TRUE(ui::WriteTextFile(scenario_file, scenario));
+    EXPECT_TRUE(ui::WriteTextFile(scenario_file, scenario));
     variables.back().value = ui::ToAnsi(scenario_file);
   }
+  return variables;
+}
+
+void TestzTest::Launch(Library library, const std::string& scenario) {
+  const std::vector<ui::Variable> variables = Prepare(library, scenario);
+  ASSERT_FALSE(HasFailure());
+  std::string error;
   program_ = ui::Program::Start(folder_ + L"\\testz.exe", folder_, variables, &error);
   ASSERT_TRUE(program_.Running()) << error;
   window_ = program_.WaitForWindow(kCaption);
   ASSERT_NE(window_, nullptr) << "testz.exe showed no window captioned " << kCaption;
+}
+
+void TestzTest::LaunchWithArguments(Library library, const std::string& scenario,
+                                    const std::wstring& arguments) {
+  const std::vector<ui::Variable> variables = Prepare(library, scenario);
+  ASSERT_FALSE(HasFailure());
+  std::string error;
+  program_ = ui::Program::Start(folder_ + L"\\testz.exe", folder_, variables, &error, arguments,
+                                folder_ + L"\\output.txt");
+  ASSERT_TRUE(program_.Running()) << error;
+}
+
+std::optional<std::string> TestzTest::FileText(const std::wstring& name) {
+  return ui::ReadWholeFile(folder_ + L"\\" + name);
 }
 
 HWND TestzTest::Find(const char* class_name, const char* text) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ inline const char* ItemOfPortType(std::uint32_t port_type) {
   return "";
 }
 
+// A file of the payload the tests copy from (the program, the power switch, the libraries).
+std::wstring PayloadFile(const std::wstring& name);
+
 // What lies beside testz.exe as unit_kelm.DLL.
 enum class Library { kNone, kSimulator, kSimulatorWithoutGetBlock };
 
@@ -32,6 +36,12 @@ class TestzTest : public ::testing::Test {
   // its window. The simulator reads `scenario` (its built-in demo when empty) and traces every
   // call into trace.txt in that folder.
   void Launch(Library library, const std::string& scenario = "");
+  // The same with `arguments` on the command line and the program's standard output and error
+  // going to output.txt in the folder; it waits for no window.
+  void LaunchWithArguments(Library library, const std::string& scenario,
+                           const std::wstring& arguments);
+  // A file of the folder, whole; nothing when it cannot be read.
+  std::optional<std::string> FileText(const std::wstring& name);
 
   // A control of the window by class and text; the test fails when there is none.
   HWND Find(const char* class_name, const char* text);
@@ -55,6 +65,9 @@ class TestzTest : public ::testing::Test {
   // "&HaltStatus", as tests cannot know it; other lines as they are.
   static std::string Masked(const std::string& line);
   static Lines Masked(const Lines& lines);
+
+  // Makes the folder with testz.exe and `library`, and the simulator's variables for `scenario`.
+  std::vector<ui::Variable> Prepare(Library library, const std::string& scenario);
 
   ui::Program program_;
   HWND window_ = nullptr;

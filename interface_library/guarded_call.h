@@ -19,8 +19,18 @@ inline constexpr std::uint32_t kStackPointerFault = 0xE0535450u;
 // Calls entry with count 32-bit arguments, pushed last to first as cdecl does, under a
 // structured-exception frame of its own; the stack pointer is checked and restored after the
 // call. Returns the export's return register; *fault receives the outcome as above.
+//
+// After a stack overflow the thread's stack has no guard page left, so another overflow could not
+// be caught: once the guard has unwound, it restores the guard page through GuardStackReset. Until
+// a restore succeeds (it is tried again before each call) no call is made: each reports
+// EXCEPTION_STACK_OVERFLOW (0xC00000FD) at once.
 std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
                             std::uint32_t* fault);
+
+// What the guard restores the stack's guard page with: the C runtime's _resetstkoflw (nonzero
+// when it did). A test may put another in its place.
+using GuardStackResetRoutine = int(__cdecl*)();
+extern "C" GuardStackResetRoutine GuardStackReset;
 
 #if !defined(_MSC_VER)
 // What the guard unwinds the library's frames with after a fault: the system's RtlUnwind
@@ -29,6 +39,11 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
 struct _EXCEPTION_RECORD;
 using GuardUnwindRoutine = void(__stdcall*)(void*, void*, _EXCEPTION_RECORD*, void*);
 extern "C" GuardUnwindRoutine GuardUnwind;
+
+// Unwinds the registration frames above target_frame through GuardUnwind, with the instruction
+// after that call as its target, and returns with EBX, ESI, EDI and EBP as they were, whatever
+// GuardUnwind left in them (invoke_checked_i686.S).
+extern "C" void UnwindToFrame(void* target_frame, _EXCEPTION_RECORD* record);
 #endif
 
 template <typename T>

@@ -3,9 +3,43 @@
 
 #include <windows.h>
 #include <intrin.h>
+#include <malloc.h>
 #include <setjmp.h>
 
-#include "stack_guard.h"
+#include <atomic>
+
+extern "C" {
+GuardStackResetRoutine GuardStackReset = &_resetstkoflw;
+}
+
+namespace {
+
+// The threads whose stack lost its guard page to an overflow and could not have it restored, and
+// whether this is one. Only while there are any is the thread's own record read, so that a call
+// costs one load rather than a thread-local lookup (a call into the run-time library with MinGW).
+std::atomic<int> unguarded_stacks{0};
+thread_local bool stack_unguarded = false;
+
+// After a call that ended with `code`, outside the guard's frame and with the library's frames
+// unwound: _resetstkoflw must never run in an exception handler or filter, where the stack is
+// not yet unwound.
+void AfterFault(std::uint32_t code) {
+  if (code == EXCEPTION_STACK_OVERFLOW && GuardStackReset() == 0) {
+    stack_unguarded = true;
+    ++unguarded_stacks;
+  }
+}
+
+// Whether a call may be made: the stack has its guard page, restored now if need be.
+bool StackGuarded() {
+  if (unguarded_stacks.load(std::memory_order_relaxed) == 0 || !stack_unguarded) return true;
+  if (GuardStackReset() == 0) return false;
+  stack_unguarded = false;
+  --unguarded_stacks;
+  return true;
+}
+
+}  // namespace
 
 #if defined(_MSC_VER)
 
@@ -30,20 +64,23 @@ std::uint32_t InvokeTyped(EntryAddress entry, const std::uint32_t* a, unsigned c
 std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
                             std::uint32_t* fault) {
   *fault = 0;
-  __try {
-    return InvokeTyped(entry, args, count);
-  } __except (*fault = GetExceptionCode(), EXCEPTION_EXECUTE_HANDLER) {
-    if (*fault == EXCEPTION_STACK_OVERFLOW) RearmStackGuardPage();
+  if (!StackGuarded()) {
+    *fault = EXCEPTION_STACK_OVERFLOW;
     return 0;
   }
+  std::uint32_t result = 0;
+  __try {
+    result = InvokeTyped(entry, args, count);
+  } __except (*fault = GetExceptionCode(), EXCEPTION_EXECUTE_HANDLER) {
+  }
+  AfterFault(*fault);
+  return result;
 }
 
 #else
 
 extern "C" std::uint32_t InvokeChecked(EntryAddress entry, const std::uint32_t* args,
                                        unsigned count, std::uint32_t* stack_moved);
-// Unwinds through GuardUnwind with the caller's registers kept (invoke_checked_i686.S).
-extern "C" void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
 
 extern "C" {
 GuardUnwindRoutine GuardUnwind = &RtlUnwind;
@@ -61,6 +98,10 @@ struct GuardFrame {
   volatile DWORD code;
 };
 
+}  // namespace
+
+// The handler of the guard's registration record, declared a safe exception handler of the image
+// in invoke_checked_i686.S.
 extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void* frame,
                                                       CONTEXT*, void*) {
   // The second pass over the frames (an unwind started by us or by an outer handler).
@@ -76,10 +117,12 @@ extern "C" EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, 
   longjmp(guard->resume, 1);
 }
 
-}  // namespace
-
 std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsigned count,
                             std::uint32_t* fault) {
+  if (!StackGuarded()) {
+    *fault = EXCEPTION_STACK_OVERFLOW;
+    return 0;
+  }
   GuardFrame guard;
   guard.code = 0;
   guard.handler = reinterpret_cast<void*>(&GuardHandler);
@@ -93,7 +136,8 @@ std::uint32_t GuardedInvoke(EntryAddress entry, const std::uint32_t* args, unsig
   }
   __writefsdword(0, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(guard.next)));
 
-  if (guard.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuardPage();
+  // The library's frames are unwound and ours is off the chain: the stack may be guarded again.
+  AfterFault(guard.code);
   if (guard.code != 0) {
     *fault = guard.code;
   } else {

@@ -46,9 +46,10 @@ _InvokeChecked:
 
    void UnwindToFrame(void* target_frame, EXCEPTION_RECORD* record);
 
-   Windows' own 32-bit RtlUnwind returns with EBX, ESI and EDI changed, so they are saved here
-   around it, and EBP as well; nothing is read from them after the call before they are
-   restored from the stack. */
+   The target instruction passed is the continuation address of the unwind: the instruction right
+   after the call, where this routine goes on. Windows' own 32-bit RtlUnwind returns with EBX, ESI
+   and EDI changed, so they are saved here around it, and EBP as well; nothing is read from them
+   after the call before they are restored from the stack. */
 
         .globl  _UnwindToFrame
         .def    _UnwindToFrame; .scl 2; .type 32; .endef
@@ -60,11 +61,25 @@ _UnwindToFrame:
         pushl   %edi
         pushl   $0                      /* return value */
         pushl   12(%ebp)                /* record */
-        pushl   $0                      /* target instruction: back here */
+        pushl   $1f                     /* target instruction: the continuation below */
         pushl   8(%ebp)                 /* target frame */
         call    *_GuardUnwind           /* removes its four arguments */
-        popl    %edi
+1:      popl    %edi
         popl    %esi
         popl    %ebx
         popl    %ebp
         ret
+
+/* The guard's exception handler (_GuardHandler, guarded_call_win32_x86.cpp) is entered by the
+   system from the registration record GuardedInvoke puts at fs:0. An image whose load
+   configuration lists its safe exception handlers (SafeSEH) gets only those called, so the
+   handler is declared one, and the object marked as declaring all of its handlers (@feat.00),
+   for the assemblers that build that list: clang's. The GNU assembler has no such directive, nor
+   does the GNU linker write the list; the program's header check fails on an image whose list
+   lacks the handler (packaging/program_header_check.cmake). */
+#if defined(__clang__)
+        .def    @feat.00; .scl 3; .type 0; .endef
+        .globl  @feat.00
+        .set    @feat.00, 1
+        .safeseh _GuardHandler
+#endif

@@ -1,7 +1,9 @@
 # Fails unless testz.exe's header makes it a GUI program for Windows 6.0 and later, aware of
-# terminal servers, with ASLR and DEP, and unless it imports none of the calls that Windows
-# versions after Vista added (calls_after_vista.txt): those are looked up at run time.
+# terminal servers, with ASLR and DEP, unless it imports none of the calls that Windows versions
+# after Vista added (calls_after_vista.txt): those are looked up at run time, and, in a 32-bit
+# program, unless Windows calls the guard's exception handler (safe_seh_check.cmake).
 # -DOBJDUMP=<objdump for the program's format> -DPROGRAM=<testz.exe>
+include(${CMAKE_CURRENT_LIST_DIR}/safe_seh_check.cmake)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} RESULT_VARIABLE result OUTPUT_VARIABLE header
                 ERROR_VARIABLE error)
 if(NOT result EQUAL 0)
@@ -25,8 +27,11 @@ endforeach()
 
 # The import table, up to the next part of the header, against the calls newer than Vista.
 string(FIND "${header}" "The Import Tables" start)
-string(SUBSTRING "${header}" ${start} -1 imports)
-string(REGEX REPLACE "\n[^ \t\n].*" "" imports "${imports}")
+set(imports "")
+if(start GREATER_EQUAL 0)
+  string(SUBSTRING "${header}" ${start} -1 imports)
+  string(REGEX REPLACE "\n[^ \t\n].*" "" imports "${imports}")
+endif()
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/calls_after_vista.txt lines REGEX "^[^#]")
 string(REGEX MATCHALL "[A-Za-z0-9_]+" newer "${lines}")
 foreach(function IN LISTS newer)
@@ -34,6 +39,8 @@ foreach(function IN LISTS newer)
     string(APPEND problems "\n  imports ${function}, which Windows Vista lacks")
   endif()
 endforeach()
+
+check_guard_handler_is_called(${OBJDUMP} ${PROGRAM} "${header}" problems)
 
 if(problems)
   message(FATAL_ERROR "${PROGRAM}:${problems}")

@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb xauth
-  imagemagick x11-utils clang libclang-rt-14-dev)
+  imagemagick x11-utils clang libclang-rt-14-dev lld)
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then

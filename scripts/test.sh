@@ -27,14 +27,40 @@ last_match() {
   echo "${line:-no summary line (aborted?), see $log}"
 }
 
+# The tests that ctest skipped, from its JUnit report, one per line: "<name> (<the reason the
+# test gave when it skipped>)".
+skipped_tests() {
+  [ -f "$1" ] || return 0
+  awk '
+    { sub(/\r$/, "") }
+    /<testcase / {
+      match($0, /name="[^"]*"/); name = substr($0, RSTART + 6, RLENGTH - 7)
+      skipped = 0; reason = ""; reason_next = 0
+    }
+    /<skipped/ { skipped = 1 }
+    reason_next { if ($0 !~ /^\[  SKIPPED \]/) reason = $0; reason_next = 0 }
+    /: Skipped$/ { reason_next = 1 }
+    /<\/testcase>/ && skipped { print name " (" (reason == "" ? "no reason given" : reason) ")" }
+  ' "$1" | sed -e 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g'
+}
+
 summary=()
 failed=0
 for preset in linux linux-asan "$TESTZ_PRESET"; do
   log="build/ctest-${preset}.log"
-  if ! ctest --preset "$preset" 2>&1 | tee "$log"; then
+  junit="build/ctest-${preset}.xml"
+  rm -f "$junit"
+  if ! ctest --preset "$preset" --output-junit "$PWD/$junit" 2>&1 | tee "$log"; then
     failed=1
   fi
   summary+=("${preset}: $(last_match 'tests passed|No tests were found' "$log")")
+  not_run="skipped"
+  if [ "$preset" = windows-i686 ] && [ "$(host_32bit_support)" = emulated ]; then
+    not_run="not run under the emulator"
+  fi
+  while IFS= read -r test; do
+    summary+=("${preset}: ${not_run}: ${test}")
+  done < <(skipped_tests "$junit")
 done
 if [ "$TESTZ_PRESET" = windows-i686 ]; then
   summary+=("windows-i686: the program as shipped ran under 32-bit Wine, $(host_32bit_support)")

@@ -23,6 +23,9 @@ NativePath ToNativePath(const std::string& name);
 
 bool ReadWholeFile(const NativePath& path, std::string& contents);
 bool FileExists(const NativePath& path);
+// How long ago the file was last written, in microseconds (0 for a time ahead of the clock);
+// nothing when it does not exist.
+std::optional<std::int64_t> MicrosecondsSinceWritten(const NativePath& path);
 
 // A file written at given offsets, straight to the system with no buffer of its own, so that
 // whatever was written survives the process ending abruptly. Opening keeps what it holds.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 
 std::optional<std::string> EnvironmentVariable(const char* name) {
   const char* value = std::getenv(name);
@@ -34,6 +35,16 @@ bool ReadWholeFile(const NativePath& path, std::string& contents) {
 bool FileExists(const NativePath& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0;
+}
+
+std::optional<std::int64_t> MicrosecondsSinceWritten(const NativePath& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return std::nullopt;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const std::int64_t since = (std::int64_t{now.tv_sec} - status.st_mtim.tv_sec) * 1000000 +
+                             (now.tv_nsec - status.st_mtim.tv_nsec) / 1000;
+  return since < 0 ? 0 : since;
 }
 
 void OutputFile::Close() {

@@ -78,6 +78,20 @@ bool FileExists(const NativePath& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<std::int64_t> MicrosecondsSinceWritten(const NativePath& path) {
+  WIN32_FILE_ATTRIBUTE_DATA file{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file)) return std::nullopt;
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime);
+  };
+  // FILETIME counts 100-nanosecond intervals.
+  const std::int64_t since = (ticks(now) - ticks(file.ftLastWriteTime)) / 10;
+  return since < 0 ? 0 : since;
+}
+
 void OutputFile::Close() {
   if (handle_ != kNoFile) CloseHandle(AsHandle(handle_));
   handle_ = kNoFile;

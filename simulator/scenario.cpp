@@ -221,6 +221,13 @@ class Parser {
       halt.file = value;
       return true;
     }
+    if (kind == "touched") {
+      halt.kind = HaltBehaviour::Kind::touched;
+      if (!Number(NextWord(value), halt.amount)) return false;
+      if (value.empty()) return Problem("\"touched\" takes a window in microseconds and a file");
+      halt.file = value;
+      return true;
+    }
     if (kind == "attempts" || kind == "milliseconds") {
       halt.kind =
           kind == "attempts" ? HaltBehaviour::Kind::attempts : HaltBehaviour::Kind::milliseconds;
@@ -232,8 +239,8 @@ class Parser {
     }
     if (kind == "power_ups" || kind == "count_power_ups") return PowerUpWindows(kind, value);
     return Problem(
-        "expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", \"power_ups W\" "
-        "or \"count_power_ups W ...\"");
+        "expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", \"touched W PATH\", "
+        "\"power_ups W\" or \"count_power_ups W ...\"");
   }
 
   // "power_ups W" or "count_power_ups W W ...": windows in microseconds.

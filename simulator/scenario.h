@@ -99,10 +99,12 @@ struct SimulatedPorts {
 // When a halt attempt reports the processor halted. Attempts, milliseconds and power-ups count
 // from the first attempt of each run of consecutive attempts.
 struct HaltBehaviour {
-  enum class Kind { never, attempts, milliseconds, file, power_ups, count_power_ups };
+  enum class Kind { never, attempts, milliseconds, file, touched, power_ups, count_power_ups };
   Kind kind = Kind::attempts;
-  std::uint32_t amount = 1;  // attempts or milliseconds
-  std::string file;          // halted once this file exists
+  std::uint32_t amount = 1;  // attempts, milliseconds, or for touched the window in microseconds
+  // file: halted once this file exists; touched: halted within `amount` microseconds of a write
+  // to this file (a power-cycle command that touches it powers the board up)
+  std::string file;
   // How long, in microseconds, the processor can be halted after each power-up of the board:
   // one length for power_ups, which halts it there; for count_power_ups, which never halts it
   // but counts the windows an attempt landed in, every length counted.

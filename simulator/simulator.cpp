@@ -254,6 +254,12 @@ bool HaltedAtThisAttempt(State& state, AttemptMoment& moment) {
       return moment.Now() - state.run_start >= std::chrono::milliseconds(halt.amount);
     case HaltBehaviour::Kind::file: return FileExists(state.halt_file);
     // Once halted, the processor stays halted.
+    case HaltBehaviour::Kind::touched: {
+      if (state.run_halted_at != 0) return true;
+      const std::optional<std::int64_t> since = MicrosecondsSinceWritten(state.halt_file);
+      return since && *since < static_cast<std::int64_t>(halt.amount);
+    }
+    // Once halted, the processor stays halted.
     case HaltBehaviour::Kind::power_ups:
       return state.run_halted_at != 0 || state.board->Attempt(moment.Now() - state.run_start);
     case HaltBehaviour::Kind::count_power_ups:
@@ -312,7 +318,8 @@ void SimulatorAttach() {
     state.scenario = ErrorScenario(source, kMessagePrefix + error);
     if (state.trace) state.trace->Line(state.scenario.version.text);
   }
-  if (state.scenario.halt.kind == HaltBehaviour::Kind::file) {
+  if (state.scenario.halt.kind == HaltBehaviour::Kind::file ||
+      state.scenario.halt.kind == HaltBehaviour::Kind::touched) {
     state.halt_file = ToNativePath(state.scenario.halt.file);
   }
   for (std::size_t e = 0; e < kExportCount; ++e) {

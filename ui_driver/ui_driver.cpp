@@ -77,23 +77,33 @@ std::wstring EnvironmentBlock(const std::vector<Variable>& variables) {
   return block;
 }
 
-bool RemoveFolderContents(const std::wstring& folder) {
+// Removes everything in `folder`; false, with the first path that could not be removed in `stuck`
+// and the system's error as the last error, when something stays.
+bool RemoveFolderContents(const std::wstring& folder, std::wstring* stuck) {
   WIN32_FIND_DATAW found;
   HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (first == INVALID_HANDLE_VALUE) return true;
   const FolderSearch search(first);
   bool ok = true;
+  DWORD error = ERROR_SUCCESS;
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring path = folder + L"\\" + name;
+    bool removed = false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = RemoveFolderContents(path) && RemoveDirectoryW(path.c_str()) && ok;
+      removed = RemoveFolderContents(path, stuck) && RemoveDirectoryW(path.c_str());
     } else {
       SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ok = DeleteFileW(path.c_str()) && ok;
+      removed = DeleteFileW(path.c_str());
     }
+    if (!removed && ok) {
+      error = GetLastError();
+      if (stuck->empty()) *stuck = path;
+    }
+    ok = ok && removed;
   } while (FindNextFileW(search.Get(), &found));
+  SetLastError(error);
   return ok;
 }
 
@@ -179,8 +189,15 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
     *error = LastError("creating the folder " + ToAnsi(folder));
     return false;
   }
-  if (!RemoveFolderContents(folder)) {
-    *error = LastError("emptying the folder " + ToAnsi(folder));
+  // A program that ran in the folder and has just ended may hold its files for a moment more.
+  std::wstring stuck;
+  if (!WaitUntil(
+          [&] {
+            stuck.clear();
+            return RemoveFolderContents(folder, &stuck);
+          },
+          Milliseconds(3000))) {
+    *error = LastError("emptying the folder " + ToAnsi(folder) + " (" + ToAnsi(stuck) + ")");
     return false;
   }
   for (const FileCopy& file : files) {
@@ -202,17 +219,22 @@ bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
   return WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size;
 }
 
-std::vector<std::string> ReadLines(const std::wstring& path) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   const KernelHandle file = OpenedFile(CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
+  if (!file) return std::nullopt;
   std::string content;
   char buffer[4096];
   DWORD read = 0;
   while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
     content.append(buffer, read);
   }
+  return content;
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  const std::string content = ReadWholeFile(path).value_or("");
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -227,7 +249,8 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 }
 
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
-                       const std::vector<Variable>& variables, std::string* error) {
+                       const std::vector<Variable>& variables, std::string* error,
+                       const std::wstring& arguments, const std::wstring& output_file) {
   Program program;
   program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
   if (program.job_) {
@@ -238,10 +261,24 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   }
   std::wstring environment = EnvironmentBlock(variables);
   std::wstring command_line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  KernelHandle output;
+  if (!output_file.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    output = OpenedFile(CreateFileW(output_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) {
+      *error = LastError("creating " + ToAnsi(output_file));
+      return program;
+    }
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.Get();
+    startup.hStdError = output.Get();
+  }
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+  if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, output ? TRUE : FALSE,
                       CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, environment.data(),
                       folder.c_str(), &startup, &started)) {
     *error = LastError("starting " + ToAnsi(exe));

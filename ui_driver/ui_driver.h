@@ -43,9 +43,11 @@ struct FileCopy {
 bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& files,
                    std::string* error);
 
-// Writes `bytes` as the whole content of a file; reads a file's lines (without their line ends),
-// also while another program has it open for writing. Empty when it cannot be read.
+// Writes `bytes` as the whole content of a file; reads a file's bytes, or its lines (without their
+// line ends), also while another program has it open for writing. Nothing, or no line, when it
+// cannot be read.
 bool WriteTextFile(const std::wstring& path, const std::string& bytes);
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
 std::vector<std::string> ReadLines(const std::wstring& path);
 
 struct Variable {
@@ -58,9 +60,12 @@ struct Variable {
 class Program {
  public:
   // Starts `exe` with `folder` as its current folder and `variables` added to (or replacing in)
-  // the test's own environment. Empty (Running() false) when it could not start; `error` says why.
+  // the test's own environment, with `arguments` after its name on the command line and, where
+  // `output_file` is given, its standard output and error going to that file (made anew). Empty
+  // (Running() false) when it could not start; `error` says why.
   static Program Start(const std::wstring& exe, const std::wstring& folder,
-                       const std::vector<Variable>& variables, std::string* error);
+                       const std::vector<Variable>& variables, std::string* error,
+                       const std::wstring& arguments = L"", const std::wstring& output_file = L"");
 
   Program() = default;
   Program(Program&& other) noexcept;

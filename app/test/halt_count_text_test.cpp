@@ -27,6 +27,8 @@ TEST(HaltCountText, WhileTheLoopRunsTheAttemptsTheirPaceAndTheTimeSinceTheFirst)
   EXPECT_EQ(RunningCountText({1, milliseconds(0), 0}, numbers), "1 attempt" + kDot + "0:00");
   EXPECT_EQ(RunningCountText({12345, milliseconds(41900), 18237}, numbers),
             "12345 attempts" + kDot + "18200/s" + kDot + "0:41");
+  EXPECT_EQ(RunningCountText({12345, milliseconds(41900), 18237}, numbers, 3),
+            "12345 attempts" + kDot + "18200/s" + kDot + "0:41" + kDot + "power cycle 3");
   EXPECT_EQ(RunningCountText({5, milliseconds(3723000), 1}, numbers),
             "5 attempts" + kDot + "1/s" + kDot + "1:02:03");
   EXPECT_EQ(RunningCountText({90000000, milliseconds(600500), 99960}, numbers),

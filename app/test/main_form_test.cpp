@@ -1,20 +1,24 @@
 // Tests of the main window in the test's own process, with its real controls and messages.
 // Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
 // pending messages, and what arrives while the halt loop runs: a close, a quit, the end of the
-// session, a second START; the effects beyond the window, recorded; the attempt count's line and
-// its numbers.
+// session, a second START; the effects beyond the window, recorded; the log's menu, its Ctrl+S
+// and the clipboard; the attempt count's line and its numbers.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <new>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "log_clipboard.h"
 #include "message_loop.h"
+#include "owned_handle.h"
 #include "recovery_doubles.h"
 #include "stop_request.h"
 
@@ -116,6 +120,77 @@ TEST_F(MainForm, CopiedTextIsOnTheClipboardInUnicodeFromTheAnsiCodePage) {
   MultiByteToWideChar(CP_ACP, 0, "caf\xE9", -1, expected, 8);
   EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT))), expected);
   CloseClipboard();
+}
+
+// Another program holding the clipboard for a moment: the copy goes through on a retry.
+TEST_F(MainForm, ACopyGoesThroughWhenAnotherThreadHoldsTheClipboardForAMoment) {
+  // Long enough that the copy's first attempt finds it held (three times that through the
+  // emulator), short enough for the retries.
+  const DWORD hold = std::getenv("TESTZ_CPU_EMULATED") != nullptr ? 15 : 5;
+  const KernelHandle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  bool opened = false;
+  std::thread holder([&] {
+    opened = OpenClipboard(nullptr) != FALSE;
+    SetEvent(held.Get());
+    Sleep(hold);
+    CloseClipboard();
+  });
+  WaitForSingleObject(held.Get(), INFINITE);
+  EXPECT_TRUE(PutTextOnClipboard(form.Handle(), "held a moment"));
+  holder.join();
+  EXPECT_TRUE(opened);
+}
+
+// What a call of the window's opened on the test's thread, read and closed by a timer of the
+// thread, which the menu's or the dialog's own message loop runs: a popup menu's items ("Copy",
+// or "Copy (greyed)"), a dialog's caption.
+using Opened = std::vector<std::wstring>;
+Opened opened;
+
+BOOL CALLBACK ReadAndClose(HWND window, LPARAM) {
+  wchar_t kind[16] = {};
+  GetClassNameW(window, kind, 16);
+  if (!IsWindowVisible(window)) return TRUE;
+  if (std::wstring(kind) == L"#32768") {
+    const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    for (UINT i = 0; i < static_cast<UINT>(GetMenuItemCount(menu)); ++i) {
+      wchar_t text[64] = {};
+      GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+      const bool greyed = GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED;
+      opened.push_back(text + std::wstring(greyed ? L" (greyed)" : L""));
+    }
+    EndMenu();
+  } else if (std::wstring(kind) == L"#32770") {
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    opened.push_back(caption);
+    ShowWindow(window, SW_HIDE);
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
+
+void CALLBACK ReadAndCloseOpened(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), &ReadAndClose, 0);
+}
+
+Opened OpenedDuring(const std::function<void()>& call) {
+  opened.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &ReadAndCloseOpened);
+  call();
+  KillTimer(nullptr, timer);
+  return opened;
+}
+
+TEST_F(MainForm, TheLogsMenuGreysCopyWithoutASelectedLine) {
+  form.Show(SW_SHOWNORMAL);
+  HWND list = form.ListBox1().Handle();
+  const auto open_menu = [&] {
+    SendMessageA(form.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+  };
+  EXPECT_EQ(OpenedDuring(open_menu), (Opened{L"Copy (greyed)", L"Copy all", L"Save log as\u2026"}));
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  EXPECT_EQ(OpenedDuring(open_menu), (Opened{L"Copy", L"Copy all", L"Save log as\u2026"}));
 }
 
 // Records, as the window is about to become visible, how many log lines there are and where
@@ -340,9 +415,13 @@ TEST_F(MainForm, WhileIdleTheSessionMayEndAndItsEndClosesTheWindowBeforeItReturn
   EXPECT_TRUE(library.Installed());
   EXPECT_EQ(StopRequested, 0);
 
+  // A taskbar button that has shown no progress needs no clearing: COM is not started for it.
+  SendMessageA(window, RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
+  ASSERT_EQ(GetModuleHandleA("ole32.dll"), nullptr);
   SendMessageA(window, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(library.Installed());
+  EXPECT_EQ(GetModuleHandleA("ole32.dll"), nullptr);
 }
 
 // The effects beyond the window, recorded in order; with fail_busy, the next busy throws instead.
@@ -360,6 +439,7 @@ class RecordingSignals final : public PlatformSignals {
   }
   void TaskbarButtonCreated() override { effects.push_back("taskbar button"); }
   void KeepAwake(bool awake) override { effects.push_back(awake ? "awake" : "may sleep"); }
+  void Refused() override { effects.push_back("refused"); }
 };
 
 const Lines kStoppedEffects = {"busy", "awake", "may sleep", "no progress"};
@@ -414,6 +494,28 @@ TEST_F(MainFormSignals, TheSleepRequestAndTheTaskbarGoAtTheSessionsEndBeforeItRe
   Start(1);
   EXPECT_EQ(at_session_end, (Lines{"busy", "awake", "may sleep", "no progress"}));
   EXPECT_TRUE(kept);
+}
+
+// Ctrl+S in the log: the save dialog when idle; during a run, whose attempts its message loop
+// would hold up, no dialog but the beep of a refused key.
+TEST_F(MainFormSignals, CtrlSOpensTheSaveDialogOnlyWhenIdleAndBeepsDuringARun) {
+  const auto ctrl_s = [list = form.ListBox1().Handle()] {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(list, WM_KEYDOWN, 'S', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+  };
+  EXPECT_EQ(OpenedDuring(ctrl_s), Opened{L"Save log as"});
+  Opened during_run{L"(no run)"};
+  library.halt = [&](int attempt, std::uint8_t& status) {
+    if (attempt == 2) during_run = OpenedDuring(ctrl_s);
+    if (attempt == 3) status = kHaltStatusHalted;
+  };
+  EXPECT_EQ(Start(1), (Lines{"busy", "awake", "refused", "may sleep", "no progress", "success"}));
+  EXPECT_EQ(during_run, Opened{});
 }
 
 // The count line tells of this run's halt loop only: a START after a halted run that ends before

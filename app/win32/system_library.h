@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The function `name` of `module` as `Function`; null when either is missing.
 template <typename Function>
 Function FindFunction(HMODULE module, const char* name) {
@@ -24,8 +26,7 @@ Function FindUser32Function(const char* name) {
 class SystemLibrary {
  public:
   // From the system folder only, never from the program's or the current folder.
-  explicit SystemLibrary(const char* name)
-      : module_(LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
+  explicit SystemLibrary(const char* name) : module_(LoadFromSystemFolder(name)) {}
   ~SystemLibrary() {
     if (module_ != nullptr) FreeLibrary(module_);
   }
@@ -39,5 +40,18 @@ class SystemLibrary {
   }
 
  private:
+  static HMODULE LoadFromSystemFolder(const char* name) {
+    const HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Windows Vista and 7 know that flag only with the update KB2533623 and refuse it without:
+    // there the file is named by its full path in the system folder, where its own imports are
+    // then looked for first. Never by the plain search, which starts in the program's folder.
+    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::string path = std::string(folder, length) + "\\" + name;
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+
   HMODULE module_;
 };

@@ -3,12 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <intrin.h>
+
 #include <cstdint>
 
 #include "fault_codes.h"
 #include "faulting_calls.h"
 
-extern "C" void __stdcall UnwindClobberingRegisters(void*, void*, _EXCEPTION_RECORD*, void*);
+// The harness in unwind_to_frame_harness.S.
+extern "C" {
+void __stdcall UnwindClobberingRegisters(void*, void*, _EXCEPTION_RECORD*, void*);
+void UnwindToFrameUnderSentinels(_EXCEPTION_RECORD* record, std::uint32_t after[4]);
+extern const std::uint32_t unwind_sentinels[4];
+extern std::uint32_t unwind_target_instruction;
+extern std::uint32_t unwind_return_address;
+}
 
 namespace {
 
@@ -50,26 +60,15 @@ TEST(GuardedInvoke, PassesArgumentsInOrderAndReturnsTheResult) {
 
 // Each fault is reported with the code the system gave it: learnt by raising the same fault under
 // a handler of the test's own, since an emulated CPU reports some differently.
-void ExpectEachFaultReportedWithItsCode() {
-  struct Case {
-    EntryAddress entry;
-    PlatformFault fault;
-  };
-  const Case cases[] = {
-      {Address(&faulting::AccessViolation), PlatformFault::kAccessViolation},
-      {Address(&faulting::IllegalInstruction), PlatformFault::kIllegalInstruction},
-      {Address(&faulting::DivideByZero), PlatformFault::kDivideByZero},
-      {Address(&faulting::StackOverflow), PlatformFault::kStackOverflow},
-  };
-  // Twice over: a guard must work again after a fault, the stack overflow included.
-  for (int round = 0; round < 2; ++round) {
-    for (const Case& c : cases) {
-      u32 fault = 0;
-      const u32 two[] = {1, 2};
-      GuardedInvoke(c.entry, two, 2, &fault);
-      EXPECT_EQ(fault, FaultCode(c.fault)) << "round " << round;
-    }
-  }
+void ExpectReportedWithItsCode(EntryAddress entry, PlatformFault kind) {
+  u32 fault = 0;
+  const u32 two[] = {1, 2};
+  GuardedInvoke(entry, two, 2, &fault);
+  EXPECT_EQ(fault, FaultCode(kind));
+}
+
+// A guard works again after a fault: a call returns as usual.
+void ExpectACallReturns() {
   u32 fault = 1;
   const u32 two[] = {5, 6};
   EXPECT_EQ(GuardedInvoke(Address(&Returns), two, 2, &fault), 5u * 16 + 6);
@@ -77,16 +76,71 @@ void ExpectEachFaultReportedWithItsCode() {
 }
 
 TEST(GuardedInvoke, TurnsEachKindOfFaultIntoItsExceptionCode) {
-  ExpectEachFaultReportedWithItsCode();
+  ExpectReportedWithItsCode(Address(&faulting::AccessViolation), PlatformFault::kAccessViolation);
+  ExpectReportedWithItsCode(Address(&faulting::IllegalInstruction),
+                            PlatformFault::kIllegalInstruction);
+  ExpectReportedWithItsCode(Address(&faulting::DivideByZero), PlatformFault::kDivideByZero);
+  ExpectReportedWithItsCode(Address(&faulting::StackOverflow), PlatformFault::kStackOverflow);
+  ExpectACallReturns();
 }
 
-// Windows' own unwind returns with EBX, ESI and EDI changed (Wine's keeps them): the guard must
-// hold nothing in them across it, whatever the compiler made of its code.
-TEST(GuardedInvoke, CatchesFaultsWhenTheSystemsUnwindChangesTheCallersRegisters) {
+// The stack's guard page is restored after the first overflow, so a second one is caught too.
+TEST(GuardedInvoke, CatchesASecondStackOverflow) {
+  if (CpuEmulated()) {
+    GTEST_SKIP() << "the emulator does not survive a second stack overflow in one process";
+  }
+  for (int overflow = 0; overflow < 2; ++overflow) {
+    ExpectReportedWithItsCode(Address(&faulting::StackOverflow), PlatformFault::kStackOverflow);
+  }
+  ExpectACallReturns();
+}
+
+// A stand-in for the C runtime's restore of the guard page: notes the exception chain it runs
+// under (the guard's frame must be off it) and reports reset_result.
+int reset_result = 0;
+int reset_calls = 0;
+DWORD chain_at_reset = 0;
+int __cdecl ResetStandIn() {
+  ++reset_calls;
+  chain_at_reset = __readfsdword(0);
+  return reset_result;
+}
+
+// As a stack overflow reaches the guard, without using up the test's stack.
+u32 __cdecl RaisesStackOverflow() {
+  RaiseException(EXCEPTION_STACK_OVERFLOW, 0, 0, nullptr);
+  return 0;
+}
+
+// Without a guard page another overflow could not be caught: no call is made until it is back.
+TEST(GuardedInvoke, MakesNoCallUntilTheStacksGuardPageIsRestored) {
+  GuardStackReset = &ResetStandIn;
+  u32 fault = 0;
+  GuardedInvoke(Address(&RaisesStackOverflow), nullptr, 0, &fault);
+  EXPECT_EQ(fault, u32{EXCEPTION_STACK_OVERFLOW});
+  EXPECT_EQ(chain_at_reset, __readfsdword(0)) << "restored before the guard had unwound";
+  const u32 two[] = {3, 4};
+  EXPECT_EQ(GuardedInvoke(Address(&Returns), two, 2, &fault), 0u) << "called";
+  EXPECT_EQ(fault, u32{EXCEPTION_STACK_OVERFLOW});
+  reset_result = 1;
+  ExpectACallReturns();
+  ExpectACallReturns();
+  EXPECT_EQ(reset_calls, 3);
+}
+
+// UnwindToFrame gives the caller back EBX, ESI, EDI and EBP as they were, though the system's
+// unwind changes them, and names the instruction it goes on at as the unwind's target.
+TEST(UnwindToFrame, KeepsTheCallersRegistersAndGoesOnAtTheUnwindsTarget) {
   const GuardUnwindRoutine system = GuardUnwind;
   GuardUnwind = &UnwindClobberingRegisters;
-  ExpectEachFaultReportedWithItsCode();
+  EXCEPTION_RECORD record{};
+  u32 after[4] = {};
+  UnwindToFrameUnderSentinels(&record, after);
   GuardUnwind = system;
+  const char* const names[] = {"EBX", "ESI", "EDI", "EBP"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(after[i], unwind_sentinels[i]) << names[i];
+  EXPECT_NE(unwind_target_instruction, 0u);
+  EXPECT_EQ(unwind_target_instruction, unwind_return_address);
 }
 
 // The codes learnt are a real CPU's where the tests run on one; an emulator may report others,

@@ -3,6 +3,7 @@
 #include "fault_codes.h"
 
 #include <windows.h>
+#include <malloc.h>
 
 #include <array>
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include <stdexcept>
 
 #include "faults.h"
-#include "stack_guard.h"
 
 namespace {
 
@@ -67,7 +67,10 @@ DWORD Learn(PlatformFault fault) {
   if (__builtin_setjmp(state.resume) == 0) Raise(fault);
   RemoveVectoredExceptionHandler(handler);
   learning = nullptr;
-  if (state.code == EXCEPTION_STACK_OVERFLOW) RearmStackGuardPage();
+  // Back in this frame, the stack unwound: the overflow's guard page is restored.
+  if (state.code == EXCEPTION_STACK_OVERFLOW && _resetstkoflw() == 0) {
+    throw std::runtime_error("the stack's guard page could not be restored");
+  }
   if (state.code == 0) throw std::runtime_error("the fault was not raised");
   return state.code;
 }

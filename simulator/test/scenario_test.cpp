@@ -104,6 +104,10 @@ TEST(ScenarioText, HaltAndStatusForms) {
   const Scenario file = Parse("halt = file  /tmp/power cycled  ");
   EXPECT_EQ(file.halt.kind, HaltBehaviour::Kind::file);
   EXPECT_EQ(file.halt.file, "/tmp/power cycled");
+  const Scenario touched = Parse("halt = touched 2000000 /tmp/power switch");
+  EXPECT_EQ(touched.halt.kind, HaltBehaviour::Kind::touched);
+  EXPECT_EQ(touched.halt.amount, 2000000u);
+  EXPECT_EQ(touched.halt.file, "/tmp/power switch");
   // A file that sets nothing still says what it is.
   const Scenario empty = Parse("");
   EXPECT_EQ(empty.version.text, "unit_kelm.DLL SIMULATOR: scenario test.scn");
@@ -128,7 +132,9 @@ TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
        "bad.scn:1: expected \"descriptor.T\" or \"descriptor.T.N\" with a port number N"},
       {"halt = sometimes",
        "bad.scn:1: expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", "
-       "\"power_ups W\" or \"count_power_ups W ...\""},
+       "\"touched W PATH\", \"power_ups W\" or \"count_power_ups W ...\""},
+      {"halt = touched 500",
+       "bad.scn:1: \"touched\" takes a window in microseconds and a file"},
       {"halt = attempts 0",
        "bad.scn:1: the processor halts at an attempt: \"attempts\" counts from 1"},
       {"not_halted_status = 0x100", "bad.scn:1: expected a byte value or \"untouched\""},

@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -237,6 +238,19 @@ TEST_F(SimulatorLibrary, TheProcessorHaltsAsToldAndEveryCallTakesItsDelay) {
   std::ofstream(trigger) << "";
   EXPECT_EQ(HaltAttempt(status), 0xFF);
   std::remove(trigger.c_str());
+  UnloadInterfaceLibrary();
+
+  // A board that powers up when the power switch touches the file, for a window of a minute.
+  Load("halt = touched 60000000 " + trigger + "\n");
+  EXPECT_EQ(HaltAttempt(status), 0) << "not touched";
+  std::ofstream(trigger) << "";
+  std::filesystem::last_write_time(
+      trigger, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  EXPECT_EQ(HaltAttempt(status), 0) << "touched an hour ago";
+  std::ofstream(trigger) << "";
+  EXPECT_EQ(HaltAttempt(status), 0xFF);
+  std::remove(trigger.c_str());
+  EXPECT_EQ(HaltAttempt(status), 0xFF) << "once halted, it stays halted";
   UnloadInterfaceLibrary();
 
   Load("halt = milliseconds 30\ndelay_us = 2000\n");

@@ -1,0 +1,35 @@
+// The program's command line: none for the window as it always was, or an unattended run for a
+// test rig (--run and its options), or the usage.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What an unattended run is asked to do. Texts are UTF-8.
+struct UnattendedOptions {
+  int hardware_type = 0;  // the "Test Hardware" item to choose
+  std::optional<double> timeout_seconds;
+  std::string power_cycle_command;  // empty: none
+  double power_cycle_period_seconds = 3;
+  std::string save_log;  // the file to save the log to; empty: none
+  std::string summary;   // the file to write the summary to; empty: none
+};
+
+struct CommandLine {
+  enum class Mode { kWindow, kUnattended, kHelp, kBadArguments };
+  Mode mode = Mode::kWindow;
+  UnattendedOptions options;  // kUnattended
+  std::string error;          // kBadArguments: what is wrong, one line
+};
+
+// The arguments after the program's name, in UTF-8. Options take their value as the next
+// argument or after '=' (--timeout=120). --help wins over everything else.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage, with every "Test Hardware" item and the exit codes; lines end in "\n".
+std::string UsageText();
+
+// What a bad command line shows: the error and where to find the usage.
+std::string BadArgumentsText(std::string_view error);

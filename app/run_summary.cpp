@@ -1,0 +1,44 @@
+// The summary of an unattended run as JSON, through nlohmann-json.
+#include "run_summary.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include <nlohmann/json.hpp>
+
+std::string Iso8601Utc(std::chrono::system_clock::time_point moment) {
+  using std::chrono::duration_cast;
+  using std::chrono::milliseconds;
+  const auto since_epoch = duration_cast<milliseconds>(moment.time_since_epoch()).count();
+  const std::time_t seconds = static_cast<std::time_t>(since_epoch / 1000);
+  // The program is single-threaded: gmtime's shared buffer is read before any other call.
+  const std::tm* utc = std::gmtime(&seconds);
+  if (utc == nullptr) return "";
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc->tm_year + 1900,
+                utc->tm_mon + 1, utc->tm_mday, utc->tm_hour, utc->tm_min, utc->tm_sec,
+                static_cast<int>(since_epoch % 1000));
+  return text;
+}
+
+std::string SummaryJson(const RunSummary& summary) {
+  nlohmann::ordered_json json = {
+      {"outcome", RowOf(summary.outcome).name},
+      {"exit_code", summary.exit_code},
+      {"kind", summary.kind},
+      {"protocol", summary.protocol},
+      {"attempts", summary.attempts},
+      {"seconds", summary.seconds},
+      {"library_version", summary.library_version},
+      {"cable_version", nullptr},
+      {"power_cycles", summary.power_cycles},
+      {"power_cycle_failures", summary.power_cycle_failures},
+      {"power_cycle_running_at_exit", summary.power_cycle_running_at_exit},
+      {"started", Iso8601Utc(summary.started)},
+      {"ended", Iso8601Utc(summary.ended)},
+      {"last_line", summary.last_line},
+  };
+  if (summary.cable_version) json["cable_version"] = *summary.cable_version;
+  if (summary.error) json["error"] = *summary.error;
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}

@@ -1,0 +1,210 @@
+// An unattended run on a test rig: it drives the main window as a person would and reports how
+// the run ended.
+#include "unattended_run.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+#include "demoz.h"
+#include "log_clipboard.h"
+#include "log_file.h"
+#include "main_form_layout.h"
+#include "procedure_texts.h"
+#include "text_encoding.h"
+
+namespace {
+
+// How long a power-cycle command still running when the run ends is waited for.
+constexpr std::chrono::milliseconds kPowerCycleGrace{10000};
+
+std::string Utf8FromAnsi(std::string_view ansi) {
+  return BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
+}
+
+std::string ErrorText(DWORD error) {
+  return BytesFrom(CP_UTF8, SystemErrorText(error));
+}
+
+std::wstring WideFromUtf8(const std::string& text) {
+  return WideFrom(CP_UTF8, text);
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, static_cast<int>(sizeof text));
+  return Utf8FromAnsi(text);
+}
+
+// The log's lines, as LogText gives them, one by one.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return lines;
+    start = end + 2;
+  }
+}
+
+}  // namespace
+
+UnattendedRun::UnattendedRun(UnattendedOptions options) : options_(std::move(options)) {
+  summary_.kind = kHardwareTypeTexts[static_cast<std::size_t>(options_.hardware_type)];
+  if (!options_.power_cycle_command.empty()) {
+    power_cycle_.emplace(WideFromUtf8(options_.power_cycle_command),
+                         std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::duration<double>(options_.power_cycle_period_seconds)));
+  }
+}
+
+std::optional<int> UnattendedRun::PowerCycles() const noexcept {
+  if (!power_cycle_) return std::nullopt;
+  return power_cycle_->started();
+}
+
+void UnattendedRun::WindowShown(bool start_enabled) noexcept {
+  summary_.started = std::chrono::system_clock::now();
+  if (!start_enabled) {
+    outcome_ = UnattendedOutcome::kLibraryNotLoaded;
+    summary_.ended = summary_.started;
+    Close();
+    return;
+  }
+  form_->ChooseAndPressStart(options_.hardware_type);
+}
+
+void UnattendedRun::RunStarted() noexcept {
+  summary_.started = std::chrono::system_clock::now();
+}
+
+void UnattendedRun::HaltLoopStarted() noexcept {
+  if (!power_cycle_) return;
+  if (const DWORD error = power_cycle_->LoopStarted()) Stop(StopCause::kPowerCycleFailed, error);
+}
+
+void UnattendedRun::HaltCounted(const HaltCount& count) noexcept {
+  if (options_.timeout_seconds &&
+      std::chrono::duration<double>(count.elapsed).count() >= *options_.timeout_seconds) {
+    Stop(StopCause::kTimeout, ERROR_SUCCESS);
+  }
+  if (power_cycle_ && !stop_asked_) {
+    if (const DWORD error = power_cycle_->Tick(count.elapsed)) {
+      Stop(StopCause::kPowerCycleFailed, error);
+    }
+  }
+}
+
+void UnattendedRun::HaltLoopEnded(const HaltCount& count) noexcept {
+  summary_.attempts = count.attempts;
+  summary_.seconds =
+      std::round(std::chrono::duration<double>(count.elapsed).count() * 1000.0) / 1000.0;
+}
+
+void UnattendedRun::RunEnded(RecoveryEnding ending) noexcept {
+  summary_.ended = std::chrono::system_clock::now();
+  outcome_ = OutcomeOf(ending, cause_);
+  // From the message loop, once the START handler has returned.
+  Close();
+}
+
+void UnattendedRun::WindowClosing() noexcept {
+  try {
+    const std::string log_text = LogText(form_->ListBox1());
+    std::string last_line;
+    for (const std::string& line : Lines(log_text)) {
+      if (!line.empty()) last_line = line;
+      if (line.rfind(kCableVersionPrefix, 0) == 0) {
+        summary_.cable_version = static_cast<unsigned>(
+            std::strtoul(line.c_str() + kCableVersionPrefix.size(), nullptr, 10));
+      }
+    }
+    summary_.last_line = Utf8FromAnsi(last_line);
+    summary_.library_version = WindowText(form_->Label6());
+    const FormControl& protocol = form_->communicationtype();
+    const int item = protocol.ItemIndex();
+    if (item >= 0) summary_.protocol = WindowText(protocol.items[static_cast<std::size_t>(item)]);
+    // Where the procedure's own last line says what went wrong, the summary says it too.
+    if ((outcome_ == UnattendedOutcome::kLibraryNotLoaded ||
+         outcome_ == UnattendedOutcome::kLibraryFault ||
+         outcome_ == UnattendedOutcome::kInternalError) &&
+        !summary_.error) {
+      summary_.error = summary_.last_line;
+    }
+    SaveLog(log_text);
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+}
+
+void UnattendedRun::Failed(std::string_view what) noexcept {
+  try {
+    if (!outcome_) outcome_ = UnattendedOutcome::kInternalError;
+    if (!summary_.error) summary_.error = std::string(what);
+  } catch (...) {
+  }
+}
+
+int UnattendedRun::Finish() noexcept {
+  // A window closed before its run ended: by the user, or by the session's end.
+  if (!outcome_) outcome_ = UnattendedOutcome::kStopped;
+  if (summary_.ended == std::chrono::system_clock::time_point()) {
+    summary_.ended = std::chrono::system_clock::now();
+  }
+  if (power_cycle_) {
+    summary_.power_cycle_running_at_exit = power_cycle_->WaitAtEnd(kPowerCycleGrace);
+    summary_.power_cycles = power_cycle_->started();
+    summary_.power_cycle_failures = power_cycle_->failures();
+  }
+  if (summary_.started == std::chrono::system_clock::time_point()) {
+    summary_.started = summary_.ended;
+  }
+  summary_.outcome = *outcome_;
+  summary_.exit_code = not_written_ ? kExitNotWritten : RowOf(*outcome_).exit_code;
+  if (options_.summary.empty()) return summary_.exit_code;
+  try {
+    const DWORD error = SaveFileBytes(WideFromUtf8(options_.summary), SummaryJson(summary_));
+    if (error == ERROR_SUCCESS) return summary_.exit_code;
+  } catch (...) {
+  }
+  return kExitNotWritten;
+}
+
+void UnattendedRun::Stop(StopCause cause, DWORD error) noexcept {
+  if (stop_asked_) return;
+  stop_asked_ = true;
+  cause_ = cause;
+  if (error != ERROR_SUCCESS) {
+    try {
+      summary_.error = ErrorText(error);
+    } catch (...) {
+    }
+  }
+  form_->Button2Click();
+}
+
+void UnattendedRun::Close() noexcept {
+  PostMessageA(form_->Handle(), WM_CLOSE, 0, 0);
+}
+
+void UnattendedRun::SaveLog(const std::string& log_text) noexcept {
+  if (options_.save_log.empty()) return;
+  try {
+    const DWORD error = SaveLogText(WideFromUtf8(options_.save_log), log_text);
+    if (error != ERROR_SUCCESS)
+      NotWritten("The log could not be saved to " + options_.save_log, error);
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+}
+
+void UnattendedRun::NotWritten(const std::string& what, DWORD error) noexcept {
+  not_written_ = true;
+  try {
+    const std::string reason = what + ": " + ErrorText(error);
+    summary_.error = summary_.error ? *summary_.error + " " + reason : reason;
+  } catch (...) {
+  }
+}

@@ -1,0 +1,110 @@
+# The check that Windows calls the guard's exception handler in a 32-bit program: included by
+# program_header_check.cmake. Windows calls no handler of an image marked NO_SEH, and in an image
+# whose load configuration lists its safe handlers (SafeSEH) only those: the guard's,
+# _GuardHandler, must then be among them, or every library fault would end the process.
+# 64-bit images have no such list (their handlers are found in their unwind tables).
+
+# `count` bytes of `program` at the virtual address `rva`, as lower-case hexadecimal, found
+# through the sections of `sections` (objdump -h); empty when no section holds them all.
+function(_image_bytes program sections image_base rva count out)
+  set(${out} "" PARENT_SCOPE)
+  string(REGEX MATCHALL "\n +[0-9]+ [^ ]+ +[0-9a-f]+ +[0-9a-f]+ +[0-9a-f]+ +[0-9a-f]+" rows
+         "${sections}")
+  foreach(row IN LISTS rows)
+    string(REGEX MATCH "([0-9a-f]+) +([0-9a-f]+) +[0-9a-f]+ +([0-9a-f]+)$" _ "${row}")
+    math(EXPR start "0x${CMAKE_MATCH_2} - ${image_base}")
+    math(EXPR end "${start} + 0x${CMAKE_MATCH_1}")
+    math(EXPR last "${rva} + ${count}")
+    if(rva GREATER_EQUAL start AND last LESS_EQUAL end)
+      math(EXPR offset "0x${CMAKE_MATCH_3} + ${rva} - ${start}")
+      file(READ "${program}" bytes OFFSET ${offset} LIMIT ${count} HEX)
+      set(${out} "${bytes}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+endfunction()
+
+# The little-endian 32-bit number at byte `at` of the hexadecimal `bytes`, in decimal.
+function(_dword bytes at out)
+  math(EXPR i "${at} * 2")
+  set(value "")
+  foreach(byte 3 2 1 0)
+    math(EXPR j "${i} + ${byte} * 2")
+    string(SUBSTRING "${bytes}" ${j} 2 pair)
+    string(APPEND value "${pair}")
+  endforeach()
+  math(EXPR value "0x${value}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# Appends to `problems_var` what would keep Windows from calling _GuardHandler in `program`,
+# whose `objdump -p` output is `header`.
+function(check_guard_handler_is_called objdump program header problems_var)
+  if(NOT header MATCHES "Magic[ \t]+010b")
+    return()
+  endif()
+  set(reasons "")
+  if(header MATCHES "\n[ \t]+NO_SEH\n")
+    string(APPEND reasons "\n  marked NO_SEH: Windows calls none of its exception handlers, "
+           "the guard's included")
+  endif()
+
+  string(REGEX MATCH "ImageBase[ \t]+([0-9a-fA-F]+)" _ "${header}")
+  math(EXPR image_base "0x${CMAKE_MATCH_1}")
+  string(REGEX MATCH "Entry a ([0-9a-fA-F]+) ([0-9a-fA-F]+) Load Configuration" _ "${header}")
+  math(EXPR config "0x${CMAKE_MATCH_1}")
+  if(config EQUAL 0)
+    set(${problems_var} "${${problems_var}}${reasons}" PARENT_SCOPE)
+    return()
+  endif()
+  execute_process(COMMAND ${objdump} -h -t ${program} OUTPUT_VARIABLE listing)
+
+  # IMAGE_LOAD_CONFIG_DIRECTORY32: its size first, the list's address and length at 0x40 and 0x44.
+  _image_bytes("${program}" "${listing}" ${image_base} ${config} 4 bytes)
+  if(bytes STREQUAL "")
+    string(APPEND reasons "\n  its load configuration lies outside its sections")
+  else()
+    _dword(${bytes} 0 size)
+    if(size GREATER_EQUAL 72)
+      _image_bytes("${program}" "${listing}" ${image_base} ${config} 72 bytes)
+      _dword(${bytes} 64 table)
+      _dword(${bytes} 68 count)
+    else()
+      set(table 0)
+    endif()
+    if(NOT table EQUAL 0)
+      # The handler's address: its section's address plus its value (objdump -t).
+      set(handler -1)
+      if(listing MATCHES "\\(sec +([0-9]+)\\)[^\n]* 0x([0-9a-f]+) _GuardHandler\n")
+        set(value ${CMAKE_MATCH_2})
+        math(EXPR index "${CMAKE_MATCH_1} - 1")
+        string(REGEX MATCH "\n +${index} [^ ]+ +[0-9a-f]+ +([0-9a-f]+)" _ "${listing}")
+        math(EXPR handler "0x${CMAKE_MATCH_1} + 0x${value} - ${image_base}")
+      endif()
+      math(EXPR table_rva "${table} - ${image_base}")
+      math(EXPR table_size "${count} * 4")
+      set(listed "")
+      if(count GREATER 0)
+        _image_bytes("${program}" "${listing}" ${image_base} ${table_rva} ${table_size} listed)
+      endif()
+      set(found FALSE)
+      math(EXPR last "${count} - 1")
+      if(handler GREATER_EQUAL 0 AND count GREATER 0 AND NOT listed STREQUAL "")
+        foreach(entry RANGE ${last})
+          _dword(${listed} "${entry} * 4" rva)
+          if(rva EQUAL handler)
+            set(found TRUE)
+          endif()
+        endforeach()
+      endif()
+      if(handler LESS 0)
+        string(APPEND reasons "\n  it lists safe exception handlers (SafeSEH) but has no symbol "
+               "_GuardHandler to look for among them")
+      elseif(NOT found)
+        string(APPEND reasons "\n  its safe exception handlers (SafeSEH, ${count} listed) lack "
+               "the guard's _GuardHandler: Windows would not call it")
+      endif()
+    endif()
+  endif()
+  set(${problems_var} "${${problems_var}}${reasons}" PARENT_SCOPE)
+endfunction()
