@@ -17,38 +17,21 @@ std::wstring LocaleText(LCTYPE setting, const wchar_t* fallback) {
   return text;
 }
 
-// The locale's digit grouping, "3;0" or "3;2;0", as NUMBERFMT takes it: 3 or 32.
-UINT Grouping() {
+// LOCALE_SGROUPING's group sizes as NUMBERFMT's Grouping takes them. A list that ends in 0 ("3;0",
+// "3;2;0") repeats the size before the 0, which Grouping says without the 0 (3, 32); one that
+// does not ("3") makes no groups after its last size, which Grouping says with a 0 after it (30).
+UINT Grouping(const std::wstring& sizes) {
   UINT grouping = 0;
-  for (wchar_t c : LocaleText(LOCALE_SGROUPING, L"3;0")) {
-    if (c >= L'1' && c <= L'9') grouping = grouping * 10 + static_cast<UINT>(c - L'0');
+  for (const wchar_t c : sizes) {
+    if (c >= L'0' && c <= L'9') grouping = grouping * 10 + static_cast<UINT>(c - L'0');
   }
-  return grouping;
+  return grouping % 10 == 0 ? grouping / 10 : grouping * 10;
 }
 
-class UserNumbers final : public NumberFormat {
- public:
-  std::string Whole(std::uint64_t value) const override {
-    return Formatted(std::to_string(value), 0);
-  }
-  std::string Tenths(std::uint64_t tenths) const override {
-    return Formatted(std::to_string(tenths / 10) + "." + std::to_string(tenths % 10), 1);
-  }
-
- private:
-  // `number`, digits and a full stop only, as the locale writes it.
-  std::string Formatted(const std::string& number, UINT digits) const {
-    const std::wstring plain(number.begin(), number.end());
-    std::wstring decimal = LocaleText(LOCALE_SDECIMAL, L".");
-    std::wstring thousand = LocaleText(LOCALE_STHOUSAND, L",");
-    NUMBERFMTW format{digits, 1, Grouping(), decimal.data(), thousand.data(), 1};
-    wchar_t text[64];
-    if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain.c_str(), &format, text, 64) == 0) {
-      return number;
-    }
-    return BytesFrom(CP_UTF8, text);
-  }
-};
+NumberSettings UserNumberSettings() {
+  return {LocaleText(LOCALE_SGROUPING, L"3;0"), LocaleText(LOCALE_SDECIMAL, L"."),
+          LocaleText(LOCALE_STHOUSAND, L",")};
+}
 
 }  // namespace
 
@@ -83,7 +66,31 @@ void AttemptCountDisplay::RunEnded(RecoveryEnding ending) noexcept {
   Show([&] { return EndedCountText(ending, *last_loop_, numbers_); });
 }
 
+LocaleNumbers::LocaleNumbers(std::function<NumberSettings()> settings)
+    : settings_(std::move(settings)) {}
+
+std::string LocaleNumbers::Whole(std::uint64_t value) const {
+  return Formatted(std::to_string(value), 0);
+}
+
+std::string LocaleNumbers::Tenths(std::uint64_t tenths) const {
+  return Formatted(std::to_string(tenths / 10) + "." + std::to_string(tenths % 10), 1);
+}
+
+std::string LocaleNumbers::Formatted(const std::string& number, unsigned decimals) const {
+  const std::wstring plain(number.begin(), number.end());
+  NumberSettings settings = settings_();
+  NUMBERFMTW format{
+      decimals, 1, Grouping(settings.grouping), settings.decimal.data(), settings.thousand.data(),
+      1};
+  wchar_t text[64];
+  if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain.c_str(), &format, text, 64) == 0) {
+    return number;
+  }
+  return BytesFrom(CP_UTF8, text);
+}
+
 const NumberFormat& UserNumberFormat() {
-  static const UserNumbers numbers;
+  static const LocaleNumbers numbers(UserNumberSettings);
   return numbers;
 }

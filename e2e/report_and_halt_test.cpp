@@ -146,13 +146,25 @@ TEST_F(ReportAndHalt, OneKindGoesThroughToAHaltedProcessorInTheLibrarysOrder) {
                           "get_cable_version() = 00012345", attempts, "detach unload"}));
 }
 
-// The number an attempt count's text begins with ("12,345 attempts ..."), or 0.
+// The number an attempt count's text begins with ("12,345 attempts ..."); 0 when there is none,
+// or when it is not written as the system writes that number in the user's locale (its digit
+// groups and their separator; the count has no decimals).
 unsigned long long LeadingNumber(const std::string& text) {
-  unsigned long long number = 0;
-  for (char c : text.substr(0, text.find(' '))) {
-    if (c >= '0' && c <= '9') number = number * 10 + static_cast<unsigned>(c - '0');
+  const std::string shown = text.substr(0, text.find(" attempt"));
+  std::wstring digits;
+  for (char c : shown) {
+    if (c >= '0' && c <= '9') digits += static_cast<wchar_t>(c);
   }
-  return number;
+  wchar_t in_locale[64];
+  wchar_t decimal[8];
+  if (digits.empty() ||
+      GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), nullptr, in_locale, 64) == 0 ||
+      GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8) == 0) {
+    return 0;
+  }
+  const std::wstring whole(in_locale);
+  if (ui::ToAnsi(whole.substr(0, whole.find(decimal))) != shown) return 0;
+  return std::stoull(ui::ToAnsi(digits));
 }
 
 // While the loop runs the attempt count grows; after the halt it says how many attempts the
@@ -162,7 +174,8 @@ TEST_F(ReportAndHalt, TheAttemptCountGrowsWhileTheLoopRunsAndEndsWithTheLibrarys
   HWND count = Find("Static", "");  // nothing counted before START
   StartHaltLoop(ItemOfPortType(3));
   unsigned long long first = 0;
-  ASSERT_TRUE(ui::WaitUntil([&] { return (first = LeadingNumber(ui::Text(count))) > 0; }));
+  ASSERT_TRUE(ui::WaitUntil([&] { return (first = LeadingNumber(ui::Text(count))) > 0; }))
+      << ui::Text(count);
   EXPECT_TRUE(ui::WaitUntil([&] { return LeadingNumber(ui::Text(count)) > first; }));
   ASSERT_TRUE(ui::WaitUntil([&] { return ui::Text(count).rfind("Halted: ", 0) == 0; }));
   const unsigned long long shown = LeadingNumber(ui::Text(count).substr(8));

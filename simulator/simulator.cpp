@@ -220,12 +220,27 @@ const SimulatedPorts* PortsOf(std::uint32_t port_type) {
   return &TheState().scenario.ports[port_type - kFirstPortType];
 }
 
-bool HaltedAtThisAttempt(State& state) {
+// The moment of a halt attempt, after its delay: the clock is read once, when first needed, so
+// that every use sees the same moment and an attempt that needs none reads no clock.
+class AttemptMoment {
+ public:
+  Clock::time_point Now() {
+    if (!now_) now_ = Clock::now();
+    return *now_;
+  }
+
+ private:
+  std::optional<Clock::time_point> now_;
+};
+
+// Whether the attempt made at `moment` halts the processor. The run's first attempt is its time
+// zero.
+bool HaltedAtThisAttempt(State& state, AttemptMoment& moment) {
   if (!state.in_halt_run) {
     state.in_halt_run = true;
     state.run_attempts = 0;
     state.run_halted_at = 0;
-    state.run_start = Clock::now();
+    state.run_start = moment.Now();
     if (!state.scenario.halt.windows_us.empty()) {
       state.board.emplace(state.scenario.power_ups, state.scenario.halt.windows_us);
     }
@@ -236,7 +251,7 @@ bool HaltedAtThisAttempt(State& state) {
     case HaltBehaviour::Kind::never: return false;
     case HaltBehaviour::Kind::attempts: return state.run_attempts >= halt.amount;
     case HaltBehaviour::Kind::milliseconds:
-      return Clock::now() - state.run_start >= std::chrono::milliseconds(halt.amount);
+      return moment.Now() - state.run_start >= std::chrono::milliseconds(halt.amount);
     case HaltBehaviour::Kind::file: return FileExists(state.halt_file);
     // Once halted, the processor stays halted.
     case HaltBehaviour::Kind::touched: {
@@ -246,9 +261,9 @@ bool HaltedAtThisAttempt(State& state) {
     }
     // Once halted, the processor stays halted.
     case HaltBehaviour::Kind::power_ups:
-      return state.run_halted_at != 0 || state.board->Attempt(Clock::now() - state.run_start);
+      return state.run_halted_at != 0 || state.board->Attempt(moment.Now() - state.run_start);
     case HaltBehaviour::Kind::count_power_ups:
-      state.board->Attempt(Clock::now() - state.run_start);
+      state.board->Attempt(moment.Now() - state.run_start);
       return false;
   }
   return false;
@@ -400,10 +415,11 @@ std::uint32_t SimulatedSpecialFeatures(std::uint32_t feature, std::uint32_t arg2
     if (feature == kSetCommMode && mode == 1) result = state.scenario.mode_jtag;
     return call.Returns(result);
   }
-  const bool halted = HaltedAtThisAttempt(state);
+  AttemptMoment moment;
+  const bool halted = HaltedAtThisAttempt(state, moment);
   if (halted && state.run_halted_at == 0) {
     state.run_halted_at = state.run_attempts;
-    state.run_halted = Clock::now();
+    state.run_halted = moment.Now();
   }
   if (status != nullptr && halted) WriteStatus(status, kHalted);
   if (status != nullptr && !halted && state.scenario.not_halted_status) {

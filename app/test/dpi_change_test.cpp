@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstddef>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "attempt_count.h"
 #include "demoz.h"
+#include "halt_count_text.h"
 #include "main_form_layout.h"
+#include "text_encoding.h"
 #include "window_font.h"
 
 std::ostream& operator<<(std::ostream& out, const Bounds& b) {
@@ -151,15 +155,19 @@ TEST_F(DpiChange, MovingBackToNinetySixDpiGivesBackTheTablesLayout) {
   EXPECT_EQ(BoundsIn(form.Label6(), form.Panel1()), (Bounds{92, 76, 21, 13}));
 }
 
-// The attempt count at the counts of a long session, in the user's locale, fits its line, below
-// the panel's edge and above its first label, at 96 and at 144 pixels per inch.
+// The attempt count at the counts of a long session, in the user's locale, is shown whole and
+// fits its line, below the panel's edge and above its first label, at 96 and at 144 pixels per
+// inch.
 TEST_F(DpiChange, TheAttemptCountFitsItsLineAtEitherDpi) {
+  const HaltCount count{1234567, std::chrono::seconds(761), 18237};
+  const std::wstring expected = WideFrom(CP_UTF8, RunningCountText(count, UserNumberFormat()));
   for (int dpi : {96, 144}) {
     if (dpi != 96) MoveToScreen(dpi, RECT{0, 0, ScaleToDpi(614, dpi), ScaleToDpi(436, dpi)});
-    form.ShowHaltCount({1234567, std::chrono::seconds(761), 18237});
+    form.ShowHaltCount(count);
     HWND line = form.AttemptCount();
     wchar_t text[80];
     const int length = GetWindowTextW(line, text, 80);
+    ASSERT_EQ(std::wstring(text, static_cast<std::size_t>(length)), expected) << dpi;
     HDC dc = GetDC(line);
     HGDIOBJ previous = SelectObject(dc, FontOf(line));
     SIZE size{};

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -34,6 +35,17 @@ TEST(HaltCountText, WhileTheLoopRunsTheAttemptsTheirPaceAndTheTimeSinceTheFirst)
             "90000000 attempts" + kDot + "100000/s" + kDot + "10:00");
 }
 
+// The pace keeps three significant digits from a thousand on; the seconds take two digits.
+TEST(HaltCountText, ThePaceAndTheSecondsAtTheirBoundaries) {
+  const PlainNumbers numbers;
+  const std::pair<HaltCount, std::string> cases[] = {
+      {{0, milliseconds(9999), 999}, "0 attempts" + kDot + "999/s" + kDot + "0:09"},
+      {{2, milliseconds(10000), 1000}, "2 attempts" + kDot + "1000/s" + kDot + "0:10"},
+      {{3, milliseconds(59999), 10005}, "3 attempts" + kDot + "10000/s" + kDot + "0:59"},
+  };
+  for (const auto& [count, text] : cases) EXPECT_EQ(RunningCountText(count, numbers), text);
+}
+
 TEST(HaltCountText, AtTheEndHowTheLoopEndedAfterHowManyAttemptsAndHowLong) {
   const PlainNumbers numbers;
   const HaltCount count{12345, milliseconds(41250), 18000};
@@ -44,8 +56,10 @@ TEST(HaltCountText, AtTheEndHowTheLoopEndedAfterHowManyAttemptsAndHowLong) {
   // The attempt that failed was asked, not made.
   EXPECT_EQ(EndedCountText(RecoveryEnding::kLibraryFault, count, numbers),
             "Failed: 12344 attempts in 41.2 s");
-  EXPECT_EQ(EndedCountText(RecoveryEnding::kInternalError, {1, milliseconds(40), 0}, numbers),
-            "Ended: 1 attempt in 0.0 s");
+  EXPECT_EQ(EndedCountText(RecoveryEnding::kLibraryFault, {1, milliseconds(99), 0}, numbers),
+            "Failed: 0 attempts in 0.0 s");
+  EXPECT_EQ(EndedCountText(RecoveryEnding::kInternalError, {1, milliseconds(100), 0}, numbers),
+            "Ended: 1 attempt in 0.1 s");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // Covered: the list box as the log's list control, the first show, STOP, keys in the pass over
 // pending messages, and what arrives while the halt loop runs: a close, a quit, the end of the
 // session, a second START; the effects beyond the window, recorded; the log's menu, its Ctrl+S
-// and the clipboard.
+// and the clipboard; the attempt count's line and its numbers.
 #include "demoz.h"
 
 #include <gtest/gtest.h>
@@ -516,6 +516,33 @@ TEST_F(MainFormSignals, CtrlSOpensTheSaveDialogOnlyWhenIdleAndBeepsDuringARun) {
   };
   EXPECT_EQ(Start(1), (Lines{"busy", "awake", "refused", "may sleep", "no progress", "success"}));
   EXPECT_EQ(during_run, Opened{});
+}
+
+// The count line tells of this run's halt loop only: a START after a halted run that ends before
+// its loop (nothing is attached now) shows nothing of the run before.
+TEST_F(MainFormSignals, TheAttemptCountTellsOfTheLastRunsOwnLoopOnly) {
+  const auto count_text = [this] {
+    wchar_t text[80] = {};
+    GetWindowTextW(form.AttemptCount(), text, 80);
+    return std::wstring(text);
+  };
+  Start(1);
+  EXPECT_EQ(count_text().rfind(L"Halted: 1 attempt in ", 0), 0u) << count_text();
+  library.counts[3] = 0;
+  Start(1);
+  EXPECT_EQ(count_text(), L"");
+}
+
+// Numbers as a locale with these settings writes them: its group sizes repeat the one before a
+// final 0 and make no more groups without it; a tenth keeps its decimal.
+TEST(AttemptCountNumbers, GroupedByTheLocalesSizesWithItsSeparators) {
+  const auto locale = [](const wchar_t* grouping, const wchar_t* decimal, const wchar_t* thousand) {
+    return LocaleNumbers([=] { return NumberSettings{grouping, decimal, thousand}; });
+  };
+  EXPECT_EQ(locale(L"3;0", L".", L",").Whole(12345678), "12,345,678");
+  EXPECT_EQ(locale(L"3;2;0", L".", L",").Whole(12345678), "1,23,45,678");
+  EXPECT_EQ(locale(L"3", L".", L",").Whole(12345678), "12345,678");
+  EXPECT_EQ(locale(L"3;0", L",", L".").Tenths(12345), "1.234,5");
 }
 
 TEST_F(MainFormSignals, ASignalThatThrowsAtStartLeavesStartToRunAgainAndTheWindowToClose) {

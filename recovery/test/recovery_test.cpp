@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 
 #include "interface_kinds.h"
 #include "library_lifetime.h"
+#include "procedure_steps.h"
 #include "recovery_doubles.h"
 #include "stop_request.h"
 
@@ -42,15 +44,11 @@ struct Attached {
   std::string digits;
 };
 
-// A clock that stands still unless the test moves it, and counts how often it is read.
+// A clock that stands still unless the test moves it.
 class FakeClock final : public ProcedureClock {
  public:
   std::chrono::steady_clock::time_point now;
-  mutable int reads = 0;
-  std::chrono::steady_clock::time_point Now() const override {
-    ++reads;
-    return now;
-  }
+  std::chrono::steady_clock::time_point Now() const override { return now; }
 };
 
 class RecoveryTest : public ::testing::Test {
@@ -597,18 +595,32 @@ TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
   EXPECT_EQ(window.final_count->elapsed, std::chrono::milliseconds(1000));
 }
 
-// Attempts that take no time at all: the clock is read about once per thousand of them, and a
-// STOP's loop ends with every attempt counted.
-TEST_F(RecoveryHaltCount, AFastLoopSeldomReadsTheClockAndCountsEveryAttempt) {
+// A microsecond an attempt, then a tenth of a second, as when the probe's calls start timing out
+// after a power cycle: counts go on being shown a quarter second apart, never sooner and never
+// later than the attempt after, each with the slow pace from the first that follows the
+// slow-down wholly on, and a STOP's loop ends with every attempt counted.
+TEST_F(RecoveryHaltCount, ASuddenSlowDownShowsAtTheNextCount) {
   library.counts[3] = 1;
   hardware_type = 1;
-  library.halt = [](int, std::uint8_t&) {};  // never halts
+  constexpr int kFast = 50000;
+  constexpr auto kSlow = std::chrono::milliseconds(100);
+  library.halt = [&](int attempt, std::uint8_t&) {
+    clock.now += attempt <= kFast ? std::chrono::microseconds(1) : kSlow;
+  };
   window.on_messages = [](int pass) {
-    if (pass == 50000) StopRequested = 1;
+    if (pass == kFast + 30) StopRequested = 1;
   };
   Run();
-  EXPECT_LT(clock.reads, 100);
-  EXPECT_EQ(window.final_count->attempts, 50000u);
+  ASSERT_GE(window.counts_shown.size(), 9u);
+  std::chrono::nanoseconds previous{0};
+  for (const HaltCount& shown : window.counts_shown) {
+    EXPECT_GE(shown.elapsed - previous, kHaltCountInterval);
+    EXPECT_LE(shown.elapsed - previous, kHaltCountInterval + kSlow);
+    EXPECT_TRUE(previous.count() == 0 || shown.per_second == 10) << shown.per_second;
+    previous = shown.elapsed;
+  }
+  EXPECT_LE(window.final_count->elapsed - previous, kHaltCountInterval + kSlow);
+  EXPECT_EQ(window.final_count->attempts, kFast + 30u);
   EXPECT_EQ(window.lines()[window.lines().size() - 2], "Stopped by user.");
 }
 
@@ -733,9 +745,19 @@ TEST_F(RecoveryMisbehavingLibrary, AFullLogEndsTheProcedureWithANoticeAndKeepsEv
   ExpectIdleButtonsRestoredLast();
 }
 
+// Fills 64 KiB of the stack below its caller with 0xA5. Called through a volatile pointer, so that
+// it is never inlined: the frame of the function that its caller calls next lies in those bytes.
+void PoisonStack() {
+  unsigned char bytes[64 * 1024];
+  volatile unsigned char* const poisoned = bytes;
+  for (std::size_t i = 0; i < sizeof bytes; ++i) poisoned[i] = 0xA5;
+}
+void (*volatile const poison_stack)() = &PoisonStack;
+
 // A library that writes a 32-bit value through the status address: the status byte's home is
-// four zeroed, aligned bytes of its own, and only its first byte is read. The second run's home
-// starts at 0 too, whatever the first run's library left on the stack.
+// four aligned bytes of its own, and only its first byte is read, so the procedure goes on as
+// with a one-byte write. The home starts at 0 whatever the stack held: a halt loop run where
+// 0xA5 was just written finds all four bytes zero.
 TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
   library.counts[3] = 1;
   hardware_type = 1;
@@ -746,12 +768,13 @@ TEST_F(RecoveryMisbehavingLibrary, AHaltAttemptWritingFourBytesLoopsAsWithOne) {
     std::memcpy(&status, &written, 4);
   };
   Run();
-  Run();
+  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
+  ExpectIdleButtonsRestoredLast();
+  poison_stack();
+  EXPECT_EQ(HaltLoop(window, clock), RecoveryEnding::kHalted);
   EXPECT_EQ(first_homes, (std::vector<std::uint32_t>{0, 0}));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(library.status_addresses[0]) % 4, 0u);
   EXPECT_EQ(library.halt_attempts(), 6);
-  EXPECT_EQ(window.lines()[window.lines().size() - 2], "Success. Processor halted.");
-  ExpectIdleButtonsRestoredLast();
 }
 
 }  // namespace
