@@ -77,6 +77,9 @@ class LibraryFault : public TestzTest, public ::testing::WithParamInterface<Faul
 
 TEST_P(LibraryFault, EndsTheProcedureWithOneLineAndTheLibraryIsNeverFreed) {
   const Fault& fault = GetParam();
+  if (fault.fault == PlatformFault::kStackOverflow && CpuEmulated()) {
+    GTEST_SKIP() << kEmulatorAndStackOverflow;
+  }
   const std::string line = FaultLine(fault);
   Launch(Library::kSimulator, std::string(kNeverHalts) + fault.scenario);
   Choose(kVeyra);

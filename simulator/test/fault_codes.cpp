@@ -1,9 +1,8 @@
 // Learns the platform's exception codes with a vectored handler that records the code and resumes
-// the learner, whatever the fault did to the stack.
+// the learner, whatever the fault did to the stack, on a thread of the fault's own.
 #include "fault_codes.h"
 
 #include <windows.h>
-#include <malloc.h>
 
 #include <array>
 #include <cstdio>
@@ -55,7 +54,8 @@ void Raise(PlatformFault fault) {
   }
 }
 
-DWORD Learn(PlatformFault fault) {
+// Raises `fault` on this thread and returns the code reported, or 0.
+DWORD LearnHere(PlatformFault fault) {
   Learning state;
   volatile char here = 0;
   // 16-byte aligned, less the return address a call would have pushed.
@@ -63,16 +63,35 @@ DWORD Learn(PlatformFault fault) {
       ((reinterpret_cast<std::uintptr_t>(&here) - 1024) & ~std::uintptr_t{15}) - sizeof(void*);
   learning = &state;
   void* handler = AddVectoredExceptionHandler(1, &RecordAndResume);
-  if (handler == nullptr) throw std::runtime_error("no vectored exception handler");
+  if (handler == nullptr) return 0;
   if (__builtin_setjmp(state.resume) == 0) Raise(fault);
   RemoveVectoredExceptionHandler(handler);
   learning = nullptr;
-  // Back in this frame, the stack unwound: the overflow's guard page is restored.
-  if (state.code == EXCEPTION_STACK_OVERFLOW && _resetstkoflw() == 0) {
-    throw std::runtime_error("the stack's guard page could not be restored");
-  }
-  if (state.code == 0) throw std::runtime_error("the fault was not raised");
   return state.code;
+}
+
+struct Lesson {
+  PlatformFault fault;
+  DWORD code = 0;
+};
+
+DWORD WINAPI LearnOnItsThread(void* lesson) {
+  auto* asked = static_cast<Lesson*>(lesson);
+  asked->code = LearnHere(asked->fault);
+  return 0;
+}
+
+// Each fault is raised on a thread of its own, whose stack goes with it: a stack overflow leaves
+// the tests' own thread as it was, with no guard page to restore.
+DWORD Learn(PlatformFault fault) {
+  Lesson lesson{fault};
+  HANDLE thread = CreateThread(nullptr, 256 * 1024, &LearnOnItsThread, &lesson,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) throw std::runtime_error("no thread to raise the fault on");
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  if (lesson.code == 0) throw std::runtime_error("the fault was not raised");
+  return lesson.code;
 }
 
 }  // namespace

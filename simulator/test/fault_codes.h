@@ -26,6 +26,13 @@ PlatformFault FaultOfKind(const std::string& kind);
 // The code Windows reports for `fault` on a real x86 CPU.
 std::uint32_t RealCpuFaultCode(PlatformFault fault);
 
+// Why a test of a stack overflow caught by the guard does not run through the emulator: after the
+// overflow the guard restores the stack's guard page with _resetstkoflw, as Windows documents, and
+// the emulated process ends there.
+inline constexpr char kEmulatorAndStackOverflow[] =
+    "the emulated process ends in _resetstkoflw, with which the guard restores the stack's guard "
+    "page after an overflow";
+
 // True when the tests run through the user-mode emulator (TESTZ_CPU_EMULATED=1, set by the
 // scripts that run them).
 bool CpuEmulated();
