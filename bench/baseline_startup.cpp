@@ -9,21 +9,33 @@
 //
 // Built a second time with the C runtime's start-up (BASELINE_WITH_C_RUNTIME: the MinGW start
 // files, WinMain, the C library's DLL), to show what that start-up costs on its own.
+//
+// Built a third time as the start-up floor (STARTUP_FLOOR): the window's own start-up work and
+// nothing more. It makes no attempt count line and sets no line height; like the baseline it
+// searches for no font face and has no icons but the class's default. Its caption is its own.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "label_colour.h"
 #include "main_form_layout.h"
 #include "main_form_panel.h"
 #include "unit_library_api_kelm.h"
 
 namespace {
 
+#ifdef STARTUP_FLOOR
+constexpr char kClassName[] = "StartUpFloor";
+constexpr char kPanelClassName[] = "StartUpFloorPanel";
+constexpr char kCaption[] = "Start-up floor";
+constexpr bool kFloor = true;
+#else
 constexpr char kClassName[] = "StartUpBaseline";
 constexpr char kPanelClassName[] = "StartUpBaselinePanel";
 constexpr char kCaption[] = "Start-up baseline";
+constexpr bool kFloor = false;
+#endif
 constexpr char kLibraryFileName[] = "unit_kelm.DLL";
 constexpr char kLibraryLoaded[] = "unit_kelm.DLL library loaded.";
-constexpr COLORREF kPureBlue = RGB(0, 0, 255);
 
 HMODULE library = nullptr;
 HWND list = nullptr;
@@ -79,7 +91,8 @@ Bounds RadioItem(const Bounds& frame, int count, int index) {
           frame.width - 16, pitch};
 }
 
-// The layout's controls in its order, 21 windows in all; false when one could not be made.
+// The layout's controls in its order, 21 windows in all (20 for the floor, without the attempt
+// count's line); false when one could not be made.
 bool CreateControls(Maker& maker, HWND window) {
   HWND panel = nullptr;
   for (const ControlLayout& layout : kMainFormLayout) {
@@ -92,7 +105,7 @@ bool CreateControls(Maker& maker, HWND window) {
       case ControlKind::kListBox:
         made = list = maker.Child("LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
                                   WS_EX_CLIENTEDGE, layout.bounds, parent);
-        if (made != nullptr) SendMessageA(made, LB_SETITEMHEIGHT, 0, kDesignTextHeight);
+        if (made != nullptr && !kFloor) SendMessageA(made, LB_SETITEMHEIGHT, 0, kDesignTextHeight);
         break;
       case ControlKind::kPanel:
         made = panel = maker.Child(kPanelClassName, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
@@ -108,6 +121,7 @@ bool CreateControls(Maker& maker, HWND window) {
                            layout.bounds, parent);
         break;
       case ControlKind::kStatusLine:
+        if (kFloor) continue;
         made = CreateWindowExW(
             0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS,
             layout.bounds.left, layout.bounds.top, layout.bounds.width, layout.bounds.height,
