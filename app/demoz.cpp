@@ -154,12 +154,12 @@ void TMainform::HaltLoopEnded(const HaltCount& count) {
 }
 
 void TMainform::ShowHaltCount(const HaltCount& count) {
-  if (observer_ == nullptr) {
-    attempt_count_->Counted(count);
-    return;
+  std::optional<int> power_cycles;
+  if (observer_ != nullptr) {
+    observer_->HaltCounted(count);
+    power_cycles = observer_->PowerCycles();
   }
-  observer_->HaltCounted(count);
-  attempt_count_->Counted(count, observer_->PowerCycles());
+  attempt_count_->Counted(count, power_cycles);
 }
 
 void TMainform::Button1Click() {

@@ -37,18 +37,6 @@ std::string WindowText(HWND window) {
   return Utf8FromAnsi(text);
 }
 
-// The log's lines, as LogText gives them, one by one.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) return lines;
-    start = end + 2;
-  }
-}
-
 }  // namespace
 
 UnattendedRun::UnattendedRun(UnattendedOptions options) : options_(std::move(options)) {
@@ -66,10 +54,9 @@ std::optional<int> UnattendedRun::PowerCycles() const noexcept {
 }
 
 void UnattendedRun::WindowShown(bool start_enabled) noexcept {
-  summary_.started = std::chrono::system_clock::now();
   if (!start_enabled) {
+    // No run: it starts and ends as the program ends.
     outcome_ = UnattendedOutcome::kLibraryNotLoaded;
-    summary_.ended = summary_.started;
     Close();
     return;
   }
@@ -112,9 +99,10 @@ void UnattendedRun::RunEnded(RecoveryEnding ending) noexcept {
 
 void UnattendedRun::WindowClosing() noexcept {
   try {
-    const std::string log_text = LogText(form_->ListBox1());
+    const ListControl& log = form_->ListBox1();
     std::string last_line;
-    for (const std::string& line : Lines(log_text)) {
+    for (int i = 0; i < log.Count(); ++i) {
+      const std::string line = log.Read(i);
       if (!line.empty()) last_line = line;
       if (line.rfind(kCableVersionPrefix, 0) == 0) {
         summary_.cable_version = static_cast<unsigned>(
@@ -133,7 +121,7 @@ void UnattendedRun::WindowClosing() noexcept {
         !summary_.error) {
       summary_.error = summary_.last_line;
     }
-    SaveLog(log_text);
+    SaveLog(LogText(log));
   } catch (const std::exception& error) {
     Failed(error.what());
   }

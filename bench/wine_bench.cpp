@@ -143,9 +143,10 @@ void Prepare(const std::wstring& folder, const std::vector<std::wstring>& files)
 }
 
 ui::Program Start(const std::wstring& folder, const std::wstring& exe,
-                  const std::vector<ui::Variable>& variables) {
+                  const std::vector<ui::Variable>& variables, const std::wstring& arguments = L"") {
   std::string error;
-  ui::Program program = ui::Program::Start(folder + L"\\" + exe, folder, variables, &error);
+  ui::Program program =
+      ui::Program::Start(folder + L"\\" + exe, folder, variables, &error, arguments);
   if (!program.Running()) Fail(error);
   return program;
 }
@@ -273,11 +274,8 @@ double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled) {
   if (power_cycled) {
     arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\"";
   }
-  std::string error;
-  ui::Program program = ui::Program::Start(
-      folder + L"\\testz.exe", folder, SimulatorVariables(folder, HaltScenario(attempts), timing),
-      &error, arguments);
-  if (!program.Running()) Fail(error);
+  ui::Program program = Start(
+      folder, L"testz.exe", SimulatorVariables(folder, HaltScenario(attempts), timing), arguments);
   const std::optional<DWORD> code = program.WaitForExit(kLongWait);
   if (!code || *code != 0) Fail("the unattended run did not end halted");
   return OneHaltRun(timing, attempts);

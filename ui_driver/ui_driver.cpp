@@ -189,14 +189,8 @@ bool PrepareFolder(const std::wstring& folder, const std::vector<FileCopy>& file
     *error = LastError("creating the folder " + ToAnsi(folder));
     return false;
   }
-  // A program that ran in the folder and has just ended may hold its files for a moment more.
   std::wstring stuck;
-  if (!WaitUntil(
-          [&] {
-            stuck.clear();
-            return RemoveFolderContents(folder, &stuck);
-          },
-          Milliseconds(3000))) {
+  if (!RemoveFolderContents(folder, &stuck)) {
     *error = LastError("emptying the folder " + ToAnsi(folder) + " (" + ToAnsi(stuck) + ")");
     return false;
   }
