@@ -25,10 +25,15 @@ struct HaltRun {
   double microseconds_per_attempt = 0;
 };
 
-// The runs of the simulator's timing file that halted, in order.
-std::vector<HaltRun> HaltRuns(const std::wstring& timing) {
+// The simulator's timing file in a halt-loop run's work folder.
+std::wstring TimingFile(const std::wstring& folder) {
+  return folder + L"\\timing.txt";
+}
+
+// The runs of the simulator's timing file in `folder` that halted, in order.
+std::vector<HaltRun> HaltRuns(const std::wstring& folder) {
   std::vector<HaltRun> runs;
-  for (const std::string& line : ui::ReadLines(timing)) {
+  for (const std::string& line : ui::ReadLines(TimingFile(folder))) {
     std::uint64_t attempts = 0;
     std::uint64_t halted_at = 0;
     std::uint64_t ns = 0;
@@ -44,14 +49,18 @@ std::vector<HaltRun> HaltRuns(const std::wstring& timing) {
   return runs;
 }
 
-std::string HaltScenario(std::uint32_t attempts) {
-  return "count.3 = 1\nhalt = attempts " + std::to_string(attempts) + "\n";
+// `exe` started from `folder` beside the simulator, whose processor halts at attempt `attempts`
+// and which writes the run's figures to the folder's timing file.
+ui::Program StartHaltLoop(const std::wstring& folder, const std::wstring& exe,
+                          std::uint32_t attempts, const std::wstring& arguments = L"") {
+  const std::string scenario = "count.3 = 1\nhalt = attempts " + std::to_string(attempts) + "\n";
+  return Start(folder, exe, SimulatorVariables(folder, scenario, TimingFile(folder)), arguments);
 }
 
 // The runs of the timing file in `folder`, which must hold one run of `attempts`: its
 // microseconds per attempt.
-double OneHaltRun(const std::wstring& timing, std::uint32_t attempts) {
-  const std::vector<HaltRun> runs = HaltRuns(timing);
+double OneHaltRun(const std::wstring& folder, std::uint32_t attempts) {
+  const std::vector<HaltRun> runs = HaltRuns(folder);
   if (runs.size() != 1 || runs[0].attempts != attempts) {
     Fail("the program's timing file does not hold its one run");
   }
@@ -63,9 +72,7 @@ double OneHaltRun(const std::wstring& timing, std::uint32_t attempts) {
 double ProgramHaltLoop(const Options& options) {
   const std::wstring folder = Work("halt_loop_program");
   Prepare(folder, {L"testz.exe", L"simulator.dll"});
-  const std::wstring timing = folder + L"\\timing.txt";
-  ui::Program program = Start(folder, L"testz.exe",
-                              SimulatorVariables(folder, HaltScenario(options.attempts), timing));
+  ui::Program program = StartHaltLoop(folder, L"testz.exe", options.attempts);
   HWND window = program.WaitForWindow(kCaption);
   if (window == nullptr) Fail("testz.exe showed no window");
   HWND choice = Control(window, "Button", kVeyra);
@@ -79,7 +86,7 @@ double ProgramHaltLoop(const Options& options) {
   const std::vector<std::string> log = ui::ListLines(ListBox(window));
   if (std::find(log.begin(), log.end(), kHalted) == log.end()) Fail("the loop ended unhalted");
   CloseAndWait(program, window);
-  return OneHaltRun(timing, options.attempts);
+  return OneHaltRun(folder, options.attempts);
 }
 
 // testz.exe as a test rig runs it: --run "USB Veyra" with a power-cycle command that does nothing
@@ -88,16 +95,14 @@ double ProgramHaltLoop(const Options& options) {
 double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled) {
   const std::wstring folder = Work("halt_loop_unattended");
   Prepare(folder, {L"testz.exe", L"simulator.dll", L"power_switch.exe"});
-  const std::wstring timing = folder + L"\\timing.txt";
   std::wstring arguments = L"--run 1";
   if (power_cycled) {
     arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\"";
   }
-  ui::Program program = Start(
-      folder, L"testz.exe", SimulatorVariables(folder, HaltScenario(attempts), timing), arguments);
+  ui::Program program = StartHaltLoop(folder, L"testz.exe", attempts, arguments);
   const std::optional<DWORD> code = program.WaitForExit(kLongWait);
   if (!code || *code != 0) Fail("the unattended run did not end halted");
-  return OneHaltRun(timing, attempts);
+  return OneHaltRun(folder, attempts);
 }
 
 struct BaselineHaltLoop {
@@ -108,12 +113,10 @@ struct BaselineHaltLoop {
 BaselineHaltLoop BaselineHaltLoopRun(const Options& options) {
   const std::wstring folder = Work("halt_loop_baseline");
   Prepare(folder, {L"baseline_halt_loop.exe", L"simulator.dll"});
-  const std::wstring timing = folder + L"\\timing.txt";
-  ui::Program program = Start(folder, L"baseline_halt_loop.exe",
-                              SimulatorVariables(folder, HaltScenario(options.attempts), timing));
+  ui::Program program = StartHaltLoop(folder, L"baseline_halt_loop.exe", options.attempts);
   const std::optional<DWORD> code = program.WaitForExit(kLongWait);
   if (!code || *code != 0) Fail("the halt-loop baseline failed");
-  const std::vector<HaltRun> runs = HaltRuns(timing);
+  const std::vector<HaltRun> runs = HaltRuns(folder);
   if (runs.size() != 2) Fail("the baseline's timing file does not hold its two runs");
   return {runs[0].microseconds_per_attempt, runs[1].microseconds_per_attempt};
 }
