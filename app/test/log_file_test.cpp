@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "system_error.h"
 #include "ui_driver.h"
 
 namespace {

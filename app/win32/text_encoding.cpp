@@ -20,3 +20,11 @@ std::string BytesFrom(UINT code_page, std::wstring_view text) {
                       nullptr);
   return bytes;
 }
+
+std::wstring PaddedDigits(unsigned value, int count, unsigned base) {
+  std::wstring text(static_cast<std::size_t>(count), L'0');
+  for (int i = count - 1; i >= 0; --i, value /= base) {
+    text[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[value % base];
+  }
+  return text;
+}

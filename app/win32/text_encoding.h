@@ -1,4 +1,5 @@
-// Text between the 8-bit code pages the program meets (the system's ANSI one, UTF-8) and UTF-16.
+// Text between the 8-bit code pages the program meets (the system's ANSI one, UTF-8) and UTF-16,
+// and numbers written as digits of a fixed count.
 #pragma once
 
 #include <windows.h>
@@ -11,3 +12,6 @@ std::wstring WideFrom(UINT code_page, std::string_view text);
 
 // `text` in the 8-bit code page `code_page`.
 std::string BytesFrom(UINT code_page, std::wstring_view text);
+
+// `value` in `count` digits of `base` (up to 16), leading zeros kept.
+std::wstring PaddedDigits(unsigned value, int count, unsigned base);

@@ -54,17 +54,6 @@ GlobalMemory ClipboardData(std::basic_string_view<Char> text) {
 
 }  // namespace
 
-std::string LogText(const ListControl& log) {
-  int count = log.Count();
-  if (count > 0 && log.Read(count - 1).empty()) --count;
-  std::string text;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) text += "\r\n";
-    text += log.Read(i);
-  }
-  return text;
-}
-
 bool PutTextOnClipboard(HWND owner, std::string_view text) {
   // The bytes, and beside them the same text in UTF-16 from the system's ANSI code page, the one
   // they are in: left to convert them itself, Windows would go by the keyboard layout's.

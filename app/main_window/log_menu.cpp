@@ -7,8 +7,9 @@
 #include <iterator>
 
 #include "log_clipboard.h"
-#include "log_file.h"
+#include "log_text.h"
 #include "owned_handle.h"
+#include "save_log_dialog.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "interface_kinds.h"
+#include "choice_items.h"
 #include "product.h"
 
 // A rectangle as left, top, width and height, relative to the parent's client area.
@@ -34,17 +34,6 @@ struct RadioItems {
   const char* const* texts = nullptr;
   int count = 0;
 };
-
-// "Test Hardware": "Show Hardware", then one item per interface kind, in the kinds' order.
-constexpr std::array<const char*, kInterfaceKinds.size() + 1> HardwareTypeTexts() {
-  std::array<const char*, kInterfaceKinds.size() + 1> texts{};
-  texts[0] = kShowHardwareItem;
-  for (std::size_t i = 0; i < kInterfaceKinds.size(); ++i) texts[i + 1] = kInterfaceKinds[i].item;
-  return texts;
-}
-inline constexpr std::array<const char*, kInterfaceKinds.size() + 1> kHardwareTypeTexts =
-    HardwareTypeTexts();
-inline constexpr const char* kCommunicationTypeTexts[] = {"SWD", "JTAG"};
 
 inline constexpr RadioItems kNoItems{};
 inline constexpr RadioItems kHardwareTypeItems{kHardwareTypeTexts.data(),

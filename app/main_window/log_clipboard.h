@@ -6,11 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "output_log.h"
-
-// The log's lines as they stand, CR LF between them, without the empty current line at the end.
-std::string LogText(const ListControl& log);
-
 // Puts 8-bit `text` on the clipboard as CF_TEXT and, converted from the system's ANSI code page,
 // as CF_UNICODETEXT, for `owner`; false when it could not. Another program holding the clipboard
 // open gets a few brief retries; after them, or when memory runs short, the clipboard is left as

@@ -8,10 +8,13 @@
 #include <utility>
 
 #include "demoz.h"
-#include "log_clipboard.h"
+#include "choice_items.h"
 #include "log_file.h"
+#include "log_text.h"
 #include "main_form_layout.h"
 #include "procedure_texts.h"
+#include "saved_file.h"
+#include "system_error.h"
 #include "text_encoding.h"
 
 namespace {

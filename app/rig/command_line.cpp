@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "main_form_layout.h"
+#include "choice_items.h"
 #include "unattended_outcome.h"
 
 namespace {
