@@ -57,7 +57,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     if (unattended) unattended->Failed(error.what());
     exit_code = 1;
   }
-  // An unattended run exits with its outcome's code, whatever ended the message loop.
+  // An unattended run exits with its outcome's code, whatever ended the message loop; what it
+  // writes was written as the window closed, or is written now where the loop ended otherwise.
   if (unattended) exit_code = unattended->Finish();
   // A library abandoned after a fault is still loaded, in an unknown state: a normal exit would
   // run its detach code, which could crash after the window has gone. The process ends here

@@ -78,6 +78,7 @@ class IdleWindow final : public RecoveryWindow {
   void SetStopEnabled(bool) override {}
   ListControl& Log() override { return log_; }
   void SetVersionLabel(std::string_view) override {}
+  void CableVersionRead(std::uint16_t) override {}
   void ProcessMessages() override {}
   void HaltLoopStarted() override {}
   void HaltLoopEnded(const HaltCount&) override {}

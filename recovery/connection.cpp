@@ -87,7 +87,8 @@ std::optional<RecoveryEnding> ConnectInterface(RecoveryWindow& window, const Int
   if (const StepFailure failure = SetCommunicationMode(window, communication_type)) return failure;
   if (const StepFailure failure = ResetInterface(window)) return failure;
   window.SetVersionLabel(VersionLabel());
-  WriteLine(window, std::string(kCableVersionPrefix) +
-                        std::to_string(WordResult(CallLibrary<EntrySlot::get_cable_version>())));
+  const std::uint16_t cable_version = WordResult(CallLibrary<EntrySlot::get_cable_version>());
+  window.CableVersionRead(cable_version);
+  WriteLine(window, std::string(kCableVersionPrefix) + std::to_string(cable_version));
   return std::nullopt;
 }

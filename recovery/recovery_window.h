@@ -2,6 +2,7 @@
 // pass over pending messages and the halt loop's count.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "halt_count.h"
@@ -17,6 +18,8 @@ class RecoveryWindow {
   // through LogWriteLine.
   virtual ListControl& Log() = 0;
   virtual void SetVersionLabel(std::string_view text) = 0;
+  // The cable version, once read, as the log shows it: nothing else of the window changes.
+  virtual void CableVersionRead(std::uint16_t version) = 0;
   // Lets the window process all pending messages once, then returns.
   virtual void ProcessMessages() = 0;
   // The halt loop's bounds: started before its first attempt, ended on every way out of it (a

@@ -82,6 +82,7 @@ TMainform::TMainform(HINSTANCE instance, PlatformSignals* signals, RunObserver* 
   attempt_count_ = std::make_unique<AttemptCountDisplay>(
       [this](std::wstring_view text) { controls_->SetStatusText(ControlName::AttemptCount, text); },
       UserNumberFormat());
+  if (observer_ != nullptr) told_log_.emplace(ListBox1(), *observer_);
 }
 
 TMainform::~TMainform() {
@@ -108,7 +109,7 @@ void TMainform::Show(int show_command) {
   if (observer_ != nullptr) observer_->WindowShown(IsWindowEnabled(Button1()) != FALSE);
 }
 
-void TMainform::ChooseAndPressStart(int hardware_type) {
+void TMainform::PressStart(int hardware_type) {
   const std::vector<HWND>& items = hardwaretype().items;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const bool chosen = static_cast<int>(i) == hardware_type;
@@ -127,12 +128,26 @@ void TMainform::SetStopEnabled(bool enabled) {
   controls_->EnableButton(ControlName::Button2, enabled);
 }
 
+void TMainform::PressStop() {
+  Button2Click();
+}
+
+void TMainform::Close() {
+  PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
 ListControl& TMainform::Log() {
+  if (told_log_) return *told_log_;
   return ListBox1();
 }
 
 void TMainform::SetVersionLabel(std::string_view text) {
   controls_->SetLabelText(ControlName::Label6, text);
+  if (observer_ != nullptr) observer_->LibraryVersionShown(text);
+}
+
+void TMainform::CableVersionRead(std::uint16_t version) {
+  if (observer_ != nullptr) observer_->CableVersionRead(version);
 }
 
 void TMainform::ProcessMessages() {
@@ -167,10 +182,11 @@ void TMainform::Button1Click() {
   // START was disabled, a message sent to the window) starts nothing.
   session_->Run([this] {
     attempt_count_->RunStarted();
-    if (observer_ != nullptr) observer_->RunStarted();
     // The choice as it stands now: the procedure goes by it to its end.
-    const RecoveryEnding ending =
-        RecoveryProcedure(*this, hardwaretype().ItemIndex(), communicationtype().ItemIndex());
+    const int hardware_type = hardwaretype().ItemIndex();
+    const int communication_type = communicationtype().ItemIndex();
+    if (observer_ != nullptr) observer_->RunStarted(hardware_type, communication_type);
+    const RecoveryEnding ending = RecoveryProcedure(*this, hardware_type, communication_type);
     attempt_count_->RunEnded(ending);
     if (observer_ != nullptr) observer_->RunEnded(ending);
     return ending;
@@ -179,9 +195,9 @@ void TMainform::Button1Click() {
 
 void TMainform::FormShow() {
   const bool loaded = OpenInterfaceLibrary();
-  LogWriteLine(ListBox1(), "");
-  LogWriteLine(ListBox1(), loaded ? kLibraryLoaded : kLibraryFailed);
-  LogWriteLine(ListBox1(), "");
+  LogWriteLine(Log(), "");
+  LogWriteLine(Log(), loaded ? kLibraryLoaded : kLibraryFailed);
+  LogWriteLine(Log(), "");
   // Only a library with every entry point may be called: START stays off for the whole run.
   if (!loaded) SetStartEnabled(false);
 }
@@ -279,6 +295,8 @@ void TMainform::HandleClose() noexcept {
     Button2Click();
     return;
   }
+  // Whoever watches the run has what it needs written before the library goes.
+  if (observer_ != nullptr) observer_->WindowClosing();
   FormClose();
   DestroyWindow(Handle());
 }
@@ -299,8 +317,6 @@ void TMainform::OnEndSession(bool ending) {
 }
 
 void TMainform::OnDestroy() {
-  // The controls are destroyed after the window: they still show what they showed.
-  if (observer_ != nullptr) observer_->WindowClosing();
   PostQuitMessage(0);
 }
 

@@ -1,10 +1,12 @@
-// The main window TMainform: its controls by their layout names, its four handlers, and what the
-// START procedure asks of it.
+// The main window TMainform: its controls by their layout names, its four handlers, what the
+// START procedure asks of it, and the presses an unattended run makes.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "attempt_count.h"
@@ -13,15 +15,17 @@
 #include "main_form_layout.h"
 #include "platform_signals.h"
 #include "recovery_window.h"
+#include "rig_window.h"
 #include "run_observer.h"
 #include "run_session.h"
+#include "told_list.h"
 #include "window.h"
 
-class TMainform final : public Window, public RecoveryWindow {
+class TMainform final : public Window, public RecoveryWindow, public RigWindow {
  public:
   // Creates the window and all its controls; the window is not visible yet. The effects beyond
   // the window go to `signals` (which must outlive the window), or, when none is given, to the
-  // system through the window's own. `observer`, where there is one, watches START's runs (an
+  // system through the window's own. `observer`, where there is one, is told what happens (an
   // unattended run) and must outlive the window.
   explicit TMainform(HINSTANCE instance, PlatformSignals* signals = nullptr,
                      RunObserver* observer = nullptr);
@@ -30,18 +34,19 @@ class TMainform final : public Window, public RecoveryWindow {
   // The first show: FormShow runs, then the window is centred on the screen and becomes visible.
   void Show(int show_command);
 
-  // Chooses "Test Hardware" item `hardware_type` and presses START, as clicks would: START's
-  // click is handled from the message loop.
-  void ChooseAndPressStart(int hardware_type);
-
   void SetStartEnabled(bool enabled) override;
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override;
   void SetVersionLabel(std::string_view text) override;
+  void CableVersionRead(std::uint16_t version) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override;
   void HaltLoopEnded(const HaltCount& count) override;
   void ShowHaltCount(const HaltCount& count) override;
+
+  void PressStart(int hardware_type) override;
+  void PressStop() override;
+  void Close() override;
 
   // The controls by their layout names.
   ListBoxControl& ListBox1() { return controls_->ListBox1(); }
@@ -86,6 +91,8 @@ class TMainform final : public Window, public RecoveryWindow {
   std::unique_ptr<RunSession> session_;
   std::unique_ptr<MainFormControls> controls_;
   std::unique_ptr<AttemptCountDisplay> attempt_count_;
+  // The log as the procedure and FormShow write it: the list box, told to the observer.
+  std::optional<ToldList> told_log_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
   RunObserver* observer_;
 };

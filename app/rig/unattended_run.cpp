@@ -1,18 +1,17 @@
-// An unattended run on a test rig: it drives the main window as a person would and reports how
-// the run ended.
+// An unattended run on a test rig: it presses the main window's buttons as a person would, is told
+// what happens, and reports how the run ended.
 #include "unattended_run.h"
 
+#include <chrono>
 #include <cmath>
-#include <cstdlib>
+#include <cstddef>
 #include <exception>
+#include <iterator>
 #include <utility>
 
-#include "demoz.h"
 #include "choice_items.h"
 #include "log_file.h"
 #include "log_text.h"
-#include "main_form_layout.h"
-#include "procedure_texts.h"
 #include "saved_file.h"
 #include "system_error.h"
 #include "text_encoding.h"
@@ -34,12 +33,6 @@ std::wstring WideFromUtf8(const std::string& text) {
   return WideFrom(CP_UTF8, text);
 }
 
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, static_cast<int>(sizeof text));
-  return Utf8FromAnsi(text);
-}
-
 }  // namespace
 
 UnattendedRun::UnattendedRun(UnattendedOptions options) : options_(std::move(options)) {
@@ -56,18 +49,51 @@ std::optional<int> UnattendedRun::PowerCycles() const noexcept {
   return power_cycle_->started();
 }
 
+void UnattendedRun::LogLineSet(int index, std::string_view text) noexcept {
+  try {
+    const auto line = static_cast<std::size_t>(index);
+    if (line < log_.size()) {
+      log_[line] = std::string(text);
+    } else if (line == log_.size()) {
+      log_.emplace_back(text);
+    }
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+}
+
+void UnattendedRun::LogCleared() noexcept {
+  log_.clear();
+}
+
 void UnattendedRun::WindowShown(bool start_enabled) noexcept {
   if (!start_enabled) {
     // No run: it starts and ends as the program ends.
     outcome_ = UnattendedOutcome::kLibraryNotLoaded;
-    Close();
+    window_->Close();
     return;
   }
-  form_->ChooseAndPressStart(options_.hardware_type);
+  window_->PressStart(options_.hardware_type);
 }
 
-void UnattendedRun::RunStarted() noexcept {
+void UnattendedRun::RunStarted(int, int communication_type) noexcept {
   summary_.started = std::chrono::system_clock::now();
+  if (communication_type >= 0 &&
+      communication_type < static_cast<int>(std::size(kCommunicationTypeTexts))) {
+    summary_.protocol = kCommunicationTypeTexts[communication_type];
+  }
+}
+
+void UnattendedRun::LibraryVersionShown(std::string_view text) noexcept {
+  try {
+    summary_.library_version = Utf8FromAnsi(text);
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+}
+
+void UnattendedRun::CableVersionRead(std::uint16_t version) noexcept {
+  summary_.cable_version = version;
 }
 
 void UnattendedRun::HaltLoopStarted() noexcept {
@@ -97,37 +123,11 @@ void UnattendedRun::RunEnded(RecoveryEnding ending) noexcept {
   summary_.ended = std::chrono::system_clock::now();
   outcome_ = OutcomeOf(ending, cause_);
   // From the message loop, once the START handler has returned.
-  Close();
+  window_->Close();
 }
 
 void UnattendedRun::WindowClosing() noexcept {
-  try {
-    const ListControl& log = form_->ListBox1();
-    std::string last_line;
-    for (int i = 0; i < log.Count(); ++i) {
-      const std::string line = log.Read(i);
-      if (!line.empty()) last_line = line;
-      if (line.rfind(kCableVersionPrefix, 0) == 0) {
-        summary_.cable_version = static_cast<unsigned>(
-            std::strtoul(line.c_str() + kCableVersionPrefix.size(), nullptr, 10));
-      }
-    }
-    summary_.last_line = Utf8FromAnsi(last_line);
-    summary_.library_version = WindowText(form_->Label6());
-    const FormControl& protocol = form_->communicationtype();
-    const int item = protocol.ItemIndex();
-    if (item >= 0) summary_.protocol = WindowText(protocol.items[static_cast<std::size_t>(item)]);
-    // Where the procedure's own last line says what went wrong, the summary says it too.
-    if ((outcome_ == UnattendedOutcome::kLibraryNotLoaded ||
-         outcome_ == UnattendedOutcome::kLibraryFault ||
-         outcome_ == UnattendedOutcome::kInternalError) &&
-        !summary_.error) {
-      summary_.error = summary_.last_line;
-    }
-    SaveLog(LogText(log));
-  } catch (const std::exception& error) {
-    Failed(error.what());
-  }
+  WriteOutputs();
 }
 
 void UnattendedRun::Failed(std::string_view what) noexcept {
@@ -139,6 +139,13 @@ void UnattendedRun::Failed(std::string_view what) noexcept {
 }
 
 int UnattendedRun::Finish() noexcept {
+  WriteOutputs();
+  return exit_code_;
+}
+
+void UnattendedRun::WriteOutputs() noexcept {
+  if (written_) return;
+  written_ = true;
   // A window closed before its run ended: by the user, or by the session's end.
   if (!outcome_) outcome_ = UnattendedOutcome::kStopped;
   if (summary_.ended == std::chrono::system_clock::time_point()) {
@@ -152,15 +159,33 @@ int UnattendedRun::Finish() noexcept {
   if (summary_.started == std::chrono::system_clock::time_point()) {
     summary_.started = summary_.ended;
   }
+  try {
+    for (auto line = log_.rbegin(); line != log_.rend(); ++line) {
+      if (line->empty()) continue;
+      summary_.last_line = Utf8FromAnsi(*line);
+      break;
+    }
+    // Where the procedure's own last line says what went wrong, the summary says it too.
+    if ((outcome_ == UnattendedOutcome::kLibraryNotLoaded ||
+         outcome_ == UnattendedOutcome::kLibraryFault ||
+         outcome_ == UnattendedOutcome::kInternalError) &&
+        !summary_.error) {
+      summary_.error = summary_.last_line;
+    }
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+  SaveLog();
   summary_.outcome = *outcome_;
   summary_.exit_code = not_written_ ? kExitNotWritten : RowOf(*outcome_).exit_code;
-  if (options_.summary.empty()) return summary_.exit_code;
+  exit_code_ = summary_.exit_code;
+  if (options_.summary.empty()) return;
   try {
     const DWORD error = SaveFileBytes(WideFromUtf8(options_.summary), SummaryJson(summary_));
-    if (error == ERROR_SUCCESS) return summary_.exit_code;
+    if (error == ERROR_SUCCESS) return;
   } catch (...) {
   }
-  return kExitNotWritten;
+  exit_code_ = kExitNotWritten;
 }
 
 void UnattendedRun::Stop(StopCause cause, DWORD error) noexcept {
@@ -173,17 +198,13 @@ void UnattendedRun::Stop(StopCause cause, DWORD error) noexcept {
     } catch (...) {
     }
   }
-  form_->Button2Click();
+  window_->PressStop();
 }
 
-void UnattendedRun::Close() noexcept {
-  PostMessageA(form_->Handle(), WM_CLOSE, 0, 0);
-}
-
-void UnattendedRun::SaveLog(const std::string& log_text) noexcept {
+void UnattendedRun::SaveLog() noexcept {
   if (options_.save_log.empty()) return;
   try {
-    const DWORD error = SaveLogText(WideFromUtf8(options_.save_log), log_text);
+    const DWORD error = SaveLogText(WideFromUtf8(options_.save_log), LogText(log_));
     if (error != ERROR_SUCCESS)
       NotWritten("The log could not be saved to " + options_.save_log, error);
   } catch (const std::exception& error) {

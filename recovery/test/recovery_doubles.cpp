@@ -140,6 +140,10 @@ void ScriptedWindow::SetVersionLabel(std::string_view text) {
   journal_.push_back("label " + label);
 }
 
+void ScriptedWindow::CableVersionRead(std::uint16_t version) {
+  cable_version = version;
+}
+
 void ScriptedWindow::ProcessMessages() {
   journal_.push_back("messages");
   ++message_passes;

@@ -75,6 +75,7 @@ class ScriptedWindow final : public RecoveryWindow {
   explicit ScriptedWindow(Journal& journal) : log_(journal), journal_(journal) {}
 
   std::string label = "?.??";
+  std::optional<std::uint16_t> cable_version;  // as the procedure told it
   bool start_enabled = true;
   bool stop_enabled = false;
   // Runs inside the pass over pending messages (numbered from 1); a STOP click sets
@@ -97,6 +98,7 @@ class ScriptedWindow final : public RecoveryWindow {
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override { return log_; }
   void SetVersionLabel(std::string_view text) override;
+  void CableVersionRead(std::uint16_t version) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override { halt_loop_running = true; }
   void HaltLoopEnded(const HaltCount& count) override {

@@ -10,6 +10,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "interface_kinds.h"
@@ -559,17 +560,19 @@ TEST_F(RecoveryVersions, EachLabelPositionComesFromItsOwnCallInOrder) {
   EXPECT_EQ(window.label, "12.06");
 }
 
+// The window is told the same number the line shows.
 TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
   library.counts[3] = 1;
   hardware_type = 1;
-  for (const auto& [version, line] :
-       {std::pair<std::uint32_t, const char*>{0xFFFF0000u, "Cable Version is 0"},
-        {0x0001FFFFu, "Cable Version is 65535"},
-        {0x00000007u, "Cable Version is 7"}}) {
+  for (const auto& [version, line, told] :
+       {std::tuple<std::uint32_t, const char*, std::uint16_t>{0xFFFF0000u, "Cable Version is 0", 0},
+        {0x0001FFFFu, "Cable Version is 65535", 65535},
+        {0x00000007u, "Cable Version is 7", 7}}) {
     library.cable_version = version;
     Run();
     const Lines& lines = window.lines();
     EXPECT_EQ(lines[lines.size() - 5], line);
+    EXPECT_EQ(window.cable_version, told);
   }
 }
 

@@ -1,0 +1,14 @@
+// What an unattended run asks of the main window: the presses a person at the board would make.
+#pragma once
+
+class RigWindow {
+ public:
+  virtual ~RigWindow() = default;
+  // Chooses "Test Hardware" item `hardware_type` and presses START, as clicks would: the click is
+  // handled from the message loop.
+  virtual void PressStart(int hardware_type) = 0;
+  // STOP: a running halt loop ends after its current attempt.
+  virtual void PressStop() = 0;
+  // The close box: the window closes once no procedure runs, and the program ends.
+  virtual void Close() = 0;
+};
