@@ -7,14 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "port_choice.h"
+
 // What an unattended run is asked to do. Texts are UTF-8.
 struct UnattendedOptions {
   int hardware_type = 0;  // the "Test Hardware" item to choose
   std::optional<double> timeout_seconds;
   std::string power_cycle_command;  // empty: none
   double power_cycle_period_seconds = 3;
-  std::string save_log;  // the file to save the log to; empty: none
-  std::string summary;   // the file to write the summary to; empty: none
+  double power_cycle_limit_seconds = 60;  // a command running longer is ended with its tree
+  // Counted from the program's start: the run is stopped then, and ended should a library call
+  // not return. None: no deadline.
+  std::optional<double> deadline_seconds;
+  std::optional<PortChoice> port;  // none: port 1, as the window opens
+  std::string save_log;            // the file to save the log to; empty: none
+  std::string summary;             // the file to write the summary to; empty: none
 };
 
 struct CommandLine {

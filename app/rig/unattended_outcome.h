@@ -19,6 +19,7 @@ enum class UnattendedOutcome {
   kInternalError,
   kLibraryNotLoaded,
   kPowerCycleFailed,
+  kHung,
 };
 
 struct OutcomeRow {
@@ -30,7 +31,7 @@ struct OutcomeRow {
 
 // Every outcome once, in the order of their exit codes. A code shared by two outcomes is listed
 // with each.
-inline constexpr std::array<OutcomeRow, 10> kOutcomes = {{
+inline constexpr std::array<OutcomeRow, 11> kOutcomes = {{
     {UnattendedOutcome::kHalted, "halted", 0, "halted"},
     {UnattendedOutcome::kReport, "report", 0, "the report of \"Show Hardware\""},
     {UnattendedOutcome::kStopped, "stopped", 1,
@@ -45,11 +46,14 @@ inline constexpr std::array<OutcomeRow, 10> kOutcomes = {{
      "the library was not loaded (START disabled)"},
     {UnattendedOutcome::kPowerCycleFailed, "power_cycle_failed", 7,
      "the power-cycle command could not be started"},
+    {UnattendedOutcome::kHung, "hung", 8,
+     "a library call had not returned 10 s after the deadline: the process was ended"},
 }};
 
 // The exit codes that are no outcome of a run.
 inline constexpr int kExitBadArguments = 64;
-inline constexpr int kExitNotWritten = 73;  // the log or the summary could not be written
+inline constexpr int kExitProgramNotStarted = 69;  // testz.com could not start testz.exe
+inline constexpr int kExitNotWritten = 73;         // the log or the summary could not be written
 
 constexpr bool OutcomesInTheirOwnOrder() {
   for (std::size_t i = 0; i < kOutcomes.size(); ++i) {

@@ -125,13 +125,23 @@ TEST(RunSummary, EveryFieldReadsBackAndBytesThatAreNotUtf8AreReplaced) {
   EXPECT_EQ(json["ended"], "2026-12-08T17:01:21.123Z");
   EXPECT_EQ(json["last_line"], "Stopped by user. caf\xEF\xBF\xBD \"quoted\"");
   EXPECT_FALSE(json.contains("error"));
-  EXPECT_EQ(json.size(), 14u);
+  EXPECT_TRUE(json["port"].is_null());
+  EXPECT_EQ(json["power_cycle_events"], nlohmann::json::array());
+  EXPECT_EQ(json.size(), 18u);
 
   summary.cable_version = 65535;
   summary.error = "The system cannot find the file specified.";
   const nlohmann::json with_error = nlohmann::json::parse(SummaryJson(summary));
   EXPECT_EQ(with_error["cable_version"], 65535);
   EXPECT_EQ(with_error["error"], "The system cannot find the file specified.");
+
+  // While the run goes on: no outcome, no exit code, no end.
+  summary.outcome.reset();
+  const nlohmann::json running = nlohmann::json::parse(SummaryJson(summary));
+  EXPECT_EQ(running["outcome"], "running");
+  EXPECT_TRUE(running["exit_code"].is_null());
+  EXPECT_TRUE(running["ended"].is_null());
+  EXPECT_EQ(running["started"], "2026-12-08T17:00:39.123Z");
 }
 
 }  // namespace
