@@ -8,6 +8,7 @@
 #include "owned_handle.h"
 #include "product.h"
 #include "text_encoding.h"
+#include "text_output.h"
 
 namespace {
 
@@ -26,19 +27,6 @@ bool Usable(HANDLE handle) {
          GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-// A console takes UTF-16; a file or a pipe the UTF-8 bytes.
-bool WriteTo(HANDLE handle, const std::string& text) {
-  DWORD mode = 0;
-  DWORD written = 0;
-  if (GetConsoleMode(handle, &mode)) {
-    const std::wstring wide = WideFrom(CP_UTF8, text);
-    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) !=
-           FALSE;
-  }
-  return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size();
-}
-
 }  // namespace
 
 void ShowCommandLineText(std::string_view text, TextStream stream) {
@@ -47,14 +35,14 @@ void ShowCommandLineText(std::string_view text, TextStream stream) {
   HANDLE handle =
       GetStdHandle(stream == TextStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (!Usable(handle) && stream == TextStream::kOutput) handle = GetStdHandle(STD_ERROR_HANDLE);
-  if (Usable(handle) && WriteTo(handle, lines)) return;
+  if (Usable(handle) && WriteUtf8(handle, lines)) return;
   if (AttachConsole(ATTACH_PARENT_PROCESS)) {
     bool written = false;
     {
       const KernelHandle console =
           OpenedFile(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr));
-      written = console && WriteTo(console.Get(), lines);
+      written = console && WriteUtf8(console.Get(), lines);
     }
     FreeConsole();
     if (written) return;
