@@ -148,9 +148,11 @@ int main() {
   startup.StartupInfo.hStdError = error.write.Get();
   startup.lpAttributeList = inherited.List();
   PROCESS_INFORMATION started{};
+  // testz.exe takes no part in the console (a GUI program never does): the console's Ctrl+C
+  // reaches it only through the link, as a stop.
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                      EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &startup.StartupInfo,
-                      &started)) {
+                      EXTENDED_STARTUPINFO_PRESENT | DETACHED_PROCESS, nullptr, nullptr,
+                      &startup.StartupInfo, &started)) {
     return NotStarted(program, GetLastError());
   }
   const KernelHandle testz(started.hProcess);
