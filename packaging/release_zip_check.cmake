@@ -1,5 +1,6 @@
 # Makes the release zip with cpack from a built Windows build folder and fails unless the zip holds
-# exactly the program, stripped, and the user's README: never the simulator nor any unit_kelm.DLL.
+# exactly the program and its console companion, both stripped, and the user's README: never the
+# simulator nor any unit_kelm.DLL.
 # -DBUILD_DIR=<build folder> -DOUT=<scratch folder> -DZIP_NAME=<file name> -DCPACK=<cpack>
 # -DOBJDUMP=<objdump for the program's format>
 file(REMOVE_RECURSE ${OUT})
@@ -27,8 +28,9 @@ foreach(file IN LISTS files)
   endif()
 endforeach()
 list(SORT files)
-if(NOT files STREQUAL "README.txt;testz.exe")
-  message(FATAL_ERROR "the release zip holds \"${files}\" instead of \"README.txt;testz.exe\"")
+if(NOT files STREQUAL "README.txt;testz.com;testz.exe")
+  message(FATAL_ERROR
+          "the release zip holds \"${files}\" instead of \"README.txt;testz.com;testz.exe\"")
 endif()
 
 file(MAKE_DIRECTORY ${OUT}/unpacked)
@@ -40,6 +42,15 @@ if(NOT result EQUAL 0 OR NOT sections MATCHES "\\.rsrc")
 endif()
 if(sections MATCHES "\\.debug_")
   message(FATAL_ERROR "testz.exe in the zip still carries its debugging information")
+endif()
+# The companion must be a console program, or a prompt would not wait for it.
+execute_process(COMMAND ${OBJDUMP} -p -h ${OUT}/unpacked/testz.com OUTPUT_VARIABLE header
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT header MATCHES "Subsystem[ \t]+00000003")
+  message(FATAL_ERROR "testz.com in the zip is not a console program:\n${header}")
+endif()
+if(header MATCHES "\\.debug_")
+  message(FATAL_ERROR "testz.com in the zip still carries its debugging information")
 endif()
 file(READ ${OUT}/unpacked/README.txt readme)
 if(NOT readme MATCHES "unit_kelm\\.DLL" OR NOT readme MATCHES "System directory")

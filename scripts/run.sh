@@ -1,9 +1,9 @@
 #!/bin/bash
-# The main job: builds testz.exe and the simulator library, puts them side by side in build/demo
-# and runs the program there on the simulator's default scenario. With a display the window
-# opens for the user; without one (a server, CI) it runs on a virtual display, a short session is
-# driven (an interface kind, START, the outcome), the log is printed and a screenshot is saved as
-# build/demo/screenshot.png.
+# The main job: builds testz.exe, its console companion testz.com and the simulator library, puts
+# them side by side in build/demo and runs the program there on the simulator's default scenario.
+# With a display the window opens for the user; without one (a server, CI) it runs on a virtual
+# display, a short session is driven (an interface kind, START, the outcome), the log is printed
+# and a screenshot is saved as build/demo/screenshot.png.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -17,13 +17,14 @@ if [ -n "$TESTZ_BUILD_NOTE" ]; then
 fi
 preset="$TESTZ_PRESET"
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target testz simulator demo_session
+cmake --build --preset "$preset" --target testz testz_companion simulator demo_session
 
-# The demo folder holds the program and the simulator as unit_kelm.DLL, and nothing else.
+# The demo folder holds the program, its companion and the simulator as unit_kelm.DLL, and
+# nothing else.
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-cp "build/$preset/app/testz.exe" "$demo/"
+cp "build/$preset/app/testz.exe" "build/$preset/app/companion/testz.com" "$demo/"
 cp "build/$preset/simulator/unit_kelm.DLL" "$demo/"
 
 # The simulator's built-in demo scenario, with no trace.
