@@ -244,7 +244,8 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
-                       const std::wstring& arguments, const std::wstring& output_file) {
+                       const std::wstring& arguments, const std::wstring& output_file,
+                       const std::wstring& error_file, bool own_console) {
   Program program;
   program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
   if (program.job_) {
@@ -259,21 +260,27 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   KernelHandle output;
-  if (!output_file.empty()) {
+  KernelHandle error_output;
+  for (const auto& [file, handle] :
+       {std::pair{&output_file, &output}, {&error_file, &error_output}}) {
+    if (file->empty()) continue;
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
-    output = OpenedFile(CreateFileW(output_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!output) {
-      *error = LastError("creating " + ToAnsi(output_file));
+    *handle = OpenedFile(CreateFileW(file->c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!*handle) {
+      *error = LastError("creating " + ToAnsi(*file));
       return program;
     }
+  }
+  if (output) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output.Get();
-    startup.hStdError = output.Get();
+    startup.hStdError = error_output ? error_output.Get() : output.Get();
   }
+  const DWORD console = own_console ? CREATE_NEW_CONSOLE : 0;
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, output ? TRUE : FALSE,
-                      CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                      CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | console, environment.data(),
                       folder.c_str(), &startup, &started)) {
     *error = LastError("starting " + ToAnsi(exe));
     return program;

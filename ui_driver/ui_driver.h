@@ -61,11 +61,14 @@ class Program {
  public:
   // Starts `exe` with `folder` as its current folder and `variables` added to (or replacing in)
   // the test's own environment, with `arguments` after its name on the command line and, where
-  // `output_file` is given, its standard output and error going to that file (made anew). Empty
-  // (Running() false) when it could not start; `error` says why.
+  // `output_file` is given, its standard output and error going to that file (made anew), its
+  // standard error to `error_file` instead where that is given too. A console program gets a
+  // console of its own where `own_console`. Empty (Running() false) when it could not start;
+  // `error` says why.
   static Program Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
-                       const std::wstring& arguments = L"", const std::wstring& output_file = L"");
+                       const std::wstring& arguments = L"", const std::wstring& output_file = L"",
+                       const std::wstring& error_file = L"", bool own_console = false);
 
   Program() = default;
   Program(Program&& other) noexcept;
