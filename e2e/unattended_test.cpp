@@ -136,6 +136,7 @@ TEST_F(Unattended, AFailedConnectionAndNoLibraryHaveTheirOwnCodes) {
       "directory (or SysWow64 on 64-bit systems) and restart application.";
   EXPECT_EQ(Summary()["outcome"], "library_not_loaded");
   EXPECT_EQ(Summary()["error"], failure);
+  EXPECT_EQ(Summary()["started"].get<std::string>().rfind("20", 0), 0u) << "the program's start";
   EXPECT_EQ(FileText(L"recovery.txt"), "\xEF\xBB\xBF\r\n" + failure + "\r\n");
 }
 
