@@ -30,6 +30,9 @@ class RunObserver {
   virtual void RunEnded(RecoveryEnding ending) noexcept = 0;
   // The window closes now, no procedure running: the library is still loaded, and is freed next.
   virtual void WindowClosing() noexcept = 0;
+  // Windows is ending the user's session: the process may be ended as soon as this returns. A
+  // running halt loop has been asked to stop; the library is still loaded.
+  virtual void SessionEnding() noexcept = 0;
   // The power-cycle commands started so far, for the count; none where there is no command.
   virtual std::optional<int> PowerCycles() const noexcept = 0;
 };

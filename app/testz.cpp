@@ -16,6 +16,9 @@
 #include "message_loop.h"
 #include "text_encoding.h"
 #include "unattended_run.h"
+#if defined(TESTZ_TEST_HOOKS)
+#include "test_hooks.h"
+#endif
 
 namespace {
 
@@ -40,7 +43,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     return kExitBadArguments;
   }
   std::optional<UnattendedRun> unattended;
-  if (command_line.mode == CommandLine::Mode::kUnattended) unattended.emplace(command_line.options);
+  if (command_line.mode == CommandLine::Mode::kUnattended) {
+    unattended.emplace(command_line.options);
+    // Its files are this run's from the start, or the program ends here, before anything is
+    // loaded.
+    if (const std::optional<std::string> problem = unattended->Begin()) {
+      ShowCommandLineText("testz.exe: " + *problem + "\n", TextStream::kError);
+      return kExitNotWritten;
+    }
+#if defined(TESTZ_TEST_HOOKS)
+    StartTestCrash();
+#endif
+  }
 
   // The standard controls from the common controls of the manifest, in the system's style.
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};

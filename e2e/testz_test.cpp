@@ -13,7 +13,7 @@ std::vector<ui::Variable> TestzTest::Prepare(Library library, const std::string&
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = ui::ProgramFolder() + L"\\work\\" +
             ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());
-  std::vector<ui::FileCopy> files{{PayloadFile(L"testz.exe"), L"testz.exe"}};
+  std::vector<ui::FileCopy> files{{PayloadFile(program_payload_), L"testz.exe"}};
   if (library == Library::kSimulator) {
     files.push_back({PayloadFile(L"libraries\\simulator.dll"), L"unit_kelm.DLL"});
   } else if (library == Library::kSimulatorWithoutGetBlock) {
@@ -28,6 +28,7 @@ std::vector<ui::Variable> TestzTest::Prepare(Library library, const std::string&
     EXPECT_TRUE(ui::WriteTextFile(scenario_file, scenario));
     variables.back().value = ui::ToAnsi(scenario_file);
   }
+  variables.insert(variables.end(), variables_.begin(), variables_.end());
   return variables;
 }
 
@@ -42,9 +43,11 @@ void TestzTest::Launch(Library library, const std::string& scenario) {
 }
 
 void TestzTest::LaunchWithArguments(Library library, const std::string& scenario,
-                                    const std::wstring& arguments) {
+                                    const std::wstring& arguments,
+                                    const std::function<void()>& before_start) {
   const std::vector<ui::Variable> variables = Prepare(library, scenario);
   ASSERT_FALSE(HasFailure());
+  if (before_start) before_start();
   std::string error;
   program_ = ui::Program::Start(folder_ + L"\\testz.exe", folder_, variables, &error, arguments,
                                 folder_ + L"\\output.txt");

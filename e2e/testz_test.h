@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,9 +38,11 @@ class TestzTest : public ::testing::Test {
   // call into trace.txt in that folder.
   void Launch(Library library, const std::string& scenario = "");
   // The same with `arguments` on the command line and the program's standard output and error
-  // going to output.txt in the folder; it waits for no window.
+  // going to output.txt in the folder; it waits for no window. `before_start` runs once the folder
+  // is ready.
   void LaunchWithArguments(Library library, const std::string& scenario,
-                           const std::wstring& arguments);
+                           const std::wstring& arguments,
+                           const std::function<void()>& before_start = nullptr);
   // A file of the folder, whole; nothing when it cannot be read.
   std::optional<std::string> FileText(const std::wstring& name);
 
@@ -72,4 +75,8 @@ class TestzTest : public ::testing::Test {
   ui::Program program_;
   HWND window_ = nullptr;
   std::wstring folder_;
+  // What is started as testz.exe: the program, or its test build (testz_test_build.exe), with
+  // these variables besides the simulator's.
+  std::wstring program_payload_ = L"testz.exe";
+  std::vector<ui::Variable> variables_;
 };

@@ -31,6 +31,15 @@ class Unattended : public TestzTest {
     return nlohmann::json::parse(*text);
   }
 
+  // Holds the folder's file `name` open, not shared, until the program has exited with
+  // `exit_code`: the program cannot replace it meanwhile.
+  void ExitWhileHeldOpen(const std::wstring& name, DWORD exit_code) {
+    const KernelHandle held = OpenedFile(CreateFileW((folder_ + L"\\" + name).c_str(), GENERIC_READ,
+                                                     0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(program_.WaitForExit(seconds(60)), exit_code);
+  }
+
   // The power switch, as a power-cycle command with `arguments`.
   static std::wstring PowerSwitch(const std::wstring& arguments) {
     return L"--power-cycle \"\\\"" + PayloadFile(L"power_switch.exe") + L"\\\" " + arguments +
@@ -127,6 +136,7 @@ TEST_F(Unattended, AFailedConnectionAndNoLibraryHaveTheirOwnCodes) {
       "directory (or SysWow64 on 64-bit systems) and restart application.";
   EXPECT_EQ(Summary()["outcome"], "library_not_loaded");
   EXPECT_EQ(Summary()["error"], failure);
+  EXPECT_EQ(Summary()["started"].get<std::string>().rfind("20", 0), 0u) << "the program's start";
   EXPECT_EQ(FileText(L"recovery.txt"), "\xEF\xBB\xBF\r\n" + failure + "\r\n");
 }
 
@@ -141,13 +151,133 @@ TEST_F(Unattended, ACommandThatCannotStartEndsTheRunAsStopWould) {
   EXPECT_EQ(summary["last_line"], "Stopped by user.");
 }
 
-TEST_F(Unattended, ASummaryThatCannotBeWrittenExitsWith73AndTheLogIsSavedAllTheSame) {
+// An output that cannot be written is found at the start, before a whole run is spent on it.
+TEST_F(Unattended, AnOutputThatCannotBeWrittenEndsTheProgramAtTheStartWith73) {
   EXPECT_EQ(Run(Library::kSimulator, "count.3 = 1\n",
                 L"--run 1 --save-log recovery.txt --summary no_such_folder\\summary.json"),
             73u);
+  EXPECT_FALSE(FileText(L"trace.txt")) << "the library was never loaded";
+  EXPECT_NE(FileText(L"output.txt")
+                .value_or("")
+                .find("testz.exe: the summary cannot be written to no_such_folder\\summary.json: "),
+            std::string::npos);
+
+  EXPECT_EQ(
+      Run(Library::kSimulator, "count.3 = 1\n", L"--run 1 --save-log no_such_folder\\log.txt"),
+      73u);
+  EXPECT_FALSE(FileText(L"trace.txt"));
+}
+
+// A rig that reuses one path never reads the last run's "halted" after a run whose final write
+// failed: the summary left is this run's, still running.
+TEST_F(Unattended, ASummaryWhoseFinalWriteFailsIsThisRunsNeverAnEarlierOnes) {
+  const std::wstring summary_file = L"summary.json";
+  LaunchWithArguments(
+      Library::kSimulator, "count.3 = 1\nhalt = never\n",
+      L"--run 1 --timeout 2 --summary summary.json", [&] {
+        ASSERT_TRUE(ui::WriteTextFile(folder_ + L"\\summary.json", "{\"outcome\": \"halted\"}\n"));
+      });
+  ASSERT_FALSE(HasFailure());
+  ASSERT_TRUE(ui::WaitUntil([&] {
+    return FileText(summary_file).value_or("").find("\"running\"") != std::string::npos;
+  })) << "the summary says the run is running from its start";
+  ExitWhileHeldOpen(summary_file, 73u);
+  const std::optional<std::string> left = FileText(summary_file);
+  ASSERT_TRUE(left);
+  const nlohmann::json summary = nlohmann::json::parse(*left);
+  EXPECT_EQ(summary["outcome"], "running");
+  EXPECT_TRUE(summary["exit_code"].is_null());
+}
+
+TEST_F(Unattended, ALogThatCannotBeSavedIs73WithTheRunsOutcomeInTheSummary) {
+  LaunchWithArguments(Library::kSimulator, "count.3 = 1\nhalt = milliseconds 3000\n",
+                      L"--run 1 --save-log recovery.txt --summary summary.json");
+  ASSERT_FALSE(HasFailure());
+  ASSERT_TRUE(ui::WaitUntil([&] { return FileText(L"recovery.txt").has_value(); }));
+  ExitWhileHeldOpen(L"recovery.txt", 73u);
+  const nlohmann::json summary = Summary();
+  EXPECT_EQ(summary["outcome"], "halted");
+  EXPECT_EQ(summary["exit_code"], 73);
+  EXPECT_EQ(
+      summary["error"].get<std::string>().rfind("The log could not be saved to recovery.txt: ", 0),
+      0u);
+  EXPECT_EQ(summary["error_code"], ERROR_SHARING_VIOLATION);
+  EXPECT_NE(FileText(L"output.txt").value_or("").find("The log could not be saved to recovery.txt"),
+            std::string::npos)
+      << "the reason on the redirected standard error";
+}
+
+// STOP and the close box stop the run as a person would; at the session's end both files are
+// written before WM_ENDSESSION returns, as Windows may end the process right after it.
+TEST_F(Unattended, StopTheCloseBoxAndTheSessionsEndAreStoppedWithBothFilesWritten) {
+  const auto start = [&] {
+    LaunchWithArguments(Library::kSimulator, "count.3 = 1\nhalt = never\n",
+                        L"--run 1 --save-log recovery.txt --summary summary.json");
+    window_ = program_.WaitForWindow(kCaption);
+    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(
+        WaitForLogLine("Please try power cycling your board until this operation is successful"));
+  };
+  start();
+  ASSERT_TRUE(ui::Click(Find("Button", "STOP")));
+  EXPECT_EQ(program_.WaitForExit(seconds(60)), 1u);
+  EXPECT_EQ(Summary()["outcome"], "stopped");
+
+  start();
+  ui::Close(window_);
+  EXPECT_EQ(program_.WaitForExit(seconds(60)), 1u);
+  EXPECT_EQ(Summary()["last_line"], "Stopped by user.");
+
+  start();
+  EXPECT_EQ(ui::Send(window_, WM_QUERYENDSESSION, 0, 0), TRUE);
+  ASSERT_TRUE(ui::Send(window_, WM_ENDSESSION, TRUE, 0));
+  program_.Kill();  // as Windows may, once WM_ENDSESSION has returned
+  EXPECT_EQ(Summary()["outcome"], "stopped");
+  EXPECT_EQ(Summary()["exit_code"], 1);
+  EXPECT_NE(
+      FileText(L"recovery.txt").value_or("").find("Continuously attempting to halt processor."),
+      std::string::npos);
+}
+
+// A library call that never returns (a hung USB driver): the deadline stops the run, and 10 s later
+// the watchdog ends the program with 8, the log up to the hung call and the summary naming it.
+TEST_F(Unattended, ALibraryCallThatNeverReturnsEndsTheRunWith8AfterTheDeadline) {
+  EXPECT_EQ(Run(Library::kSimulator, "count.3 = 1\nsleep_ms.open_port = 600000\n",
+                L"--run 1 --deadline 2 --save-log recovery.txt --summary summary.json"),
+            8u);
+  const nlohmann::json summary = Summary();
+  EXPECT_EQ(summary["outcome"], "hung");
+  EXPECT_EQ(summary["exit_code"], 8);
+  EXPECT_EQ(summary["error"].get<std::string>().rfind(
+                "The library had not returned from open_port after ", 0),
+            0u);
+  EXPECT_EQ(summary["last_line"], "       None.") << "the report's last line, before the call";
   const std::optional<std::string> log = FileText(L"recovery.txt");
   ASSERT_TRUE(log);
-  EXPECT_EQ(log->substr(log->size() - 26), "Success. Processor halted.");
+  EXPECT_EQ(log->substr(log->size() - 35), "Number of Ostrel USB Devices = 0000\r\n       None.");
+}
+
+// A crash outside the library's guarded calls, or std::terminate, shows no dialog: the program
+// ends with 5 and its summary, as a script reads it.
+TEST_F(Unattended, ACrashEndsTheRunWith5AndItsSummaryAndShowsNoDialog) {
+  program_payload_ = L"testz_test_build.exe";
+  for (const char* fault : {"unhandled_exception", "terminate"}) {
+    variables_ = {{"TESTZ_TEST_CRASH", fault}};
+    EXPECT_EQ(Run(Library::kSimulator, "count.3 = 1\nhalt = never\n",
+                  L"--run 1 --save-log recovery.txt --summary summary.json"),
+              5u)
+        << fault;
+    const nlohmann::json summary = Summary();
+    EXPECT_EQ(summary["outcome"], "internal_error") << fault;
+    EXPECT_EQ(summary["exit_code"], 5) << fault;
+    EXPECT_TRUE(FileText(L"recovery.txt")) << fault;
+    if (std::string(fault) == "terminate") {
+      EXPECT_FALSE(summary.contains("error_code"));
+    } else {
+      EXPECT_EQ(summary["error"], "The program crashed (exception C0000005).");
+      EXPECT_EQ(summary["error_code"], EXCEPTION_ACCESS_VIOLATION);
+    }
+  }
 }
 
 TEST_F(Unattended, BadArgumentsAndTheUsageEndTheProgramBeforeAnythingIsLoaded) {

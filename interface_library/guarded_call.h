@@ -5,6 +5,7 @@
 #include <string>
 #include <type_traits>
 
+#include "call_under_way.h"
 #include "library_faults.h"
 #include "unit_library_api_kelm.h"
 
@@ -65,13 +66,15 @@ R ResultFromRegister(std::uint32_t value) {
 }
 #endif
 
-// Calls the export in slot S with args. Where the platform allows (32-bit Windows) the call is
-// guarded; elsewhere it is made directly and *fault is always 0.
+// Calls the export in slot S with args, marked as under way while it runs. Where the platform
+// allows (32-bit Windows) the call is guarded; elsewhere it is made directly and *fault is
+// always 0.
 template <EntrySlot S, typename... Args>
 auto GuardedEntryCall(std::uint32_t* fault, Args... args) {
   using Fn = typename CallShape<S>::Fn;
   static_assert(std::is_invocable_v<Fn, Args...>, "arguments do not fit the call shape");
   using Result = std::invoke_result_t<Fn, Args...>;
+  const CallUnderWay under_way(kEntryPointNames[static_cast<std::size_t>(S)]);
 #if defined(TESTZ_LIBRARY_FAULTS_CAUGHT)
   const std::uint32_t slots[sizeof...(Args) + 1] = {ArgumentSlot(args)..., 0};
   return ResultFromRegister<Result>(

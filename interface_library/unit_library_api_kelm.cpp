@@ -1,6 +1,8 @@
 // The binding to the interface library: loading it, looking its 34 exports up, freeing it.
 #include "unit_library_api_kelm.h"
 
+#include "call_under_way.h"
+
 ModuleHandle LibraryHandle = nullptr;
 bool LibraryLoaded = false;
 bool AllEntryPointsResolved = false;
@@ -23,7 +25,11 @@ void ResolveEntryPoint(ModuleHandle module, EntryAddress& entry, const char* exp
 
 bool LoadInterfaceLibrary(const char* file_name) {
   UnloadInterfaceLibrary();
-  LibraryHandle = loader->Load(file_name);
+  {
+    // The library's start-up code runs inside the load.
+    const CallUnderWay under_way("the load of the library");
+    LibraryHandle = loader->Load(file_name);
+  }
   if (LibraryHandle == nullptr) return false;
   LibraryLoaded = true;
   AllEntryPointsResolved = true;
@@ -34,7 +40,11 @@ bool LoadInterfaceLibrary(const char* file_name) {
 }
 
 void UnloadInterfaceLibrary() {
-  if (LibraryLoaded) loader->Free(LibraryHandle);
+  if (LibraryLoaded) {
+    // The library's detach code runs inside the free.
+    const CallUnderWay under_way("the free of the library");
+    loader->Free(LibraryHandle);
+  }
   AbandonInterfaceLibrary();
 }
 

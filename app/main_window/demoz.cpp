@@ -314,6 +314,8 @@ void TMainform::OnEndSession(bool ending) {
   // does, for a procedure end that may never come.
   const ScopeExit close_after([this] { HandleClose(); });
   session_->ReleaseAtSessionEnd();
+  // Whoever watches the run writes what it needs now: the process may end once this returns.
+  if (observer_ != nullptr) observer_->SessionEnding();
 }
 
 void TMainform::OnDestroy() {

@@ -18,3 +18,14 @@ UnattendedOutcome OutcomeOf(RecoveryEnding ending, StopCause cause) {
   }
   return UnattendedOutcome::kInternalError;
 }
+
+UnattendedOutcome FinalOutcome(std::optional<UnattendedOutcome> ended,
+                               std::optional<StopCause> stopped_for) {
+  if (ended) return *ended;
+  if (stopped_for == StopCause::kTimeout) return UnattendedOutcome::kTimeout;
+  return UnattendedOutcome::kStopped;
+}
+
+int ExitCodeOf(UnattendedOutcome outcome, bool files_written) {
+  return files_written ? RowOf(outcome).exit_code : kExitNotWritten;
+}

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "recovery_ending.h"
@@ -72,3 +73,12 @@ enum class StopCause { kUser, kTimeout, kPowerCycleFailed };
 
 // The outcome of a procedure that ended with `ending`, a stopped halt loop told apart by `cause`.
 UnattendedOutcome OutcomeOf(RecoveryEnding ending, StopCause cause);
+
+// The outcome a run ends with: how its procedure ended (`ended`, OutcomeOf) when it did; a
+// window closed before that (by the user, a companion, the session's end) is stopped, unless the
+// run had been stopped for its deadline first: then a timeout.
+UnattendedOutcome FinalOutcome(std::optional<UnattendedOutcome> ended,
+                               std::optional<StopCause> stopped_for);
+
+// The exit code: the outcome's, unless the log or the summary asked for could not be written.
+int ExitCodeOf(UnattendedOutcome outcome, bool files_written);

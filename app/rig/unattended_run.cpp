@@ -1,18 +1,18 @@
 // An unattended run on a test rig: it presses the main window's buttons as a person would, is told
-// what happens, and reports how the run ended.
+// what happens, watches its deadline, and reports how the run ended.
 #include "unattended_run.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <exception>
 #include <iterator>
 #include <utility>
 
+#include "call_under_way.h"
 #include "choice_items.h"
-#include "log_file.h"
-#include "log_text.h"
-#include "saved_file.h"
+#include "crash_exit.h"
 #include "system_error.h"
 #include "text_encoding.h"
 
@@ -20,6 +20,11 @@ namespace {
 
 // How long a power-cycle command still running when the run ends is waited for.
 constexpr std::chrono::milliseconds kPowerCycleGrace{10000};
+// The run's checks: four times a second, as often as the count is shown.
+constexpr UINT kTickMilliseconds = 250;
+
+// The one run of the process, for its timer and its crash handlers.
+UnattendedRun* the_run = nullptr;
 
 std::string Utf8FromAnsi(std::string_view ansi) {
   return BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
@@ -29,19 +34,84 @@ std::string ErrorText(DWORD error) {
   return BytesFrom(CP_UTF8, SystemErrorText(error));
 }
 
-std::wstring WideFromUtf8(const std::string& text) {
-  return WideFrom(CP_UTF8, text);
+// Seconds with one decimal.
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", seconds);
+  return text;
+}
+
+std::string Hexadecimal(std::uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(code));
+  return text;
+}
+
+// The summary's last line and, where the procedure's own last line says what went wrong, its
+// error too.
+void TakeLastLine(RunSummary& summary, const std::vector<std::string>& lines) {
+  const auto last = std::find_if(lines.rbegin(), lines.rend(),
+                                 [](const std::string& line) { return !line.empty(); });
+  summary.last_line = last == lines.rend() ? std::string() : Utf8FromAnsi(*last);
+  const bool told_in_the_log = summary.outcome == UnattendedOutcome::kLibraryNotLoaded ||
+                               summary.outcome == UnattendedOutcome::kLibraryFault ||
+                               summary.outcome == UnattendedOutcome::kInternalError;
+  if (told_in_the_log && !summary.error) summary.error = summary.last_line;
 }
 
 }  // namespace
 
-UnattendedRun::UnattendedRun(UnattendedOptions options) : options_(std::move(options)) {
-  summary_.kind = kHardwareTypeTexts[static_cast<std::size_t>(options_.hardware_type)];
+UnattendedRun::UnattendedRun(UnattendedOptions options)
+    : options_(std::move(options)),
+      began_(Clock::now()),
+      outputs_(options_.save_log, options_.summary) {
+  if (options_.deadline_seconds) {
+    deadline_ = began_ + std::chrono::duration_cast<Clock::duration>(
+                             std::chrono::duration<double>(*options_.deadline_seconds));
+  }
+  record_.Update([this](RunSummary& summary, std::vector<std::string>&) {
+    summary.kind = kHardwareTypeTexts[static_cast<std::size_t>(options_.hardware_type)];
+    summary.started = std::chrono::system_clock::now();
+    summary.process_id = GetCurrentProcessId();
+  });
   if (!options_.power_cycle_command.empty()) {
-    power_cycle_.emplace(WideFromUtf8(options_.power_cycle_command),
+    power_cycle_.emplace(WideFrom(CP_UTF8, options_.power_cycle_command),
                          std::chrono::duration_cast<std::chrono::nanoseconds>(
                              std::chrono::duration<double>(options_.power_cycle_period_seconds)));
   }
+}
+
+UnattendedRun::~UnattendedRun() {
+  if (timer_ != 0) KillTimer(nullptr, timer_);
+  if (the_run == this) the_run = nullptr;
+}
+
+std::optional<std::string> UnattendedRun::Begin() {
+  the_run = this;
+  ExitOnCrash(&OnCrash);
+  const std::optional<RunRecord::Copy> running = record_.TryCopy(std::chrono::seconds(1));
+  if (!running) return std::string("out of memory");
+  if (std::optional<std::string> problem = outputs_.WriteAtStart(running->summary)) return problem;
+  watchdog_.emplace(deadline_, [this] { return Hung(); });
+  return std::nullopt;
+}
+
+void UnattendedRun::Attach(RigWindow& window) {
+  window_ = &window;
+  timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &OnTimer);
+}
+
+void CALLBACK UnattendedRun::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (the_run != nullptr) the_run->Tick();
+}
+
+void UnattendedRun::Tick() noexcept {
+  if (deadline_ && !stopped_for_ && Clock::now() >= *deadline_) {
+    Stop(StopCause::kTimeout,
+         "The run's deadline of " + Seconds(*options_.deadline_seconds) + " s passed.");
+  }
+  // A STOP pressed before the halt loop began is cleared by its set-up: it is pressed again.
+  if (stopped_for_ && !ended_) window_->PressStop();
 }
 
 std::optional<int> UnattendedRun::PowerCycles() const noexcept {
@@ -51,25 +121,33 @@ std::optional<int> UnattendedRun::PowerCycles() const noexcept {
 
 void UnattendedRun::LogLineSet(int index, std::string_view text) noexcept {
   try {
-    const auto line = static_cast<std::size_t>(index);
-    if (line < log_.size()) {
-      log_[line] = std::string(text);
-    } else if (line == log_.size()) {
-      log_.emplace_back(text);
-    }
+    record_.Update([&](RunSummary&, std::vector<std::string>& lines) {
+      const auto line = static_cast<std::size_t>(index);
+      if (line < lines.size()) {
+        lines[line] = std::string(text);
+      } else if (line == lines.size()) {
+        lines.emplace_back(text);
+      }
+    });
   } catch (const std::exception& error) {
     Failed(error.what());
   }
 }
 
 void UnattendedRun::LogCleared() noexcept {
-  log_.clear();
+  record_.Update([](RunSummary&, std::vector<std::string>& lines) { lines.clear(); });
 }
 
 void UnattendedRun::WindowShown(bool start_enabled) noexcept {
   if (!start_enabled) {
     // No run: it starts and ends as the program ends.
-    outcome_ = UnattendedOutcome::kLibraryNotLoaded;
+    ended_ = UnattendedOutcome::kLibraryNotLoaded;
+    if (watchdog_) watchdog_->ProcedureEnded();
+    window_->Close();
+    return;
+  }
+  // The deadline came before the window did: no run begins.
+  if (stopped_for_) {
     window_->Close();
     return;
   }
@@ -77,146 +155,208 @@ void UnattendedRun::WindowShown(bool start_enabled) noexcept {
 }
 
 void UnattendedRun::RunStarted(int, int communication_type) noexcept {
-  summary_.started = std::chrono::system_clock::now();
-  if (communication_type >= 0 &&
-      communication_type < static_cast<int>(std::size(kCommunicationTypeTexts))) {
-    summary_.protocol = kCommunicationTypeTexts[communication_type];
+  if (communication_type < 0 ||
+      communication_type >= static_cast<int>(std::size(kCommunicationTypeTexts))) {
+    return;
+  }
+  try {
+    record_.Update([&](RunSummary& summary, std::vector<std::string>&) {
+      summary.protocol = kCommunicationTypeTexts[communication_type];
+    });
+  } catch (const std::exception& error) {
+    Failed(error.what());
   }
 }
 
 void UnattendedRun::LibraryVersionShown(std::string_view text) noexcept {
   try {
-    summary_.library_version = Utf8FromAnsi(text);
+    const std::string version = Utf8FromAnsi(text);
+    record_.Update(
+        [&](RunSummary& summary, std::vector<std::string>&) { summary.library_version = version; });
   } catch (const std::exception& error) {
     Failed(error.what());
   }
 }
 
 void UnattendedRun::CableVersionRead(std::uint16_t version) noexcept {
-  summary_.cable_version = version;
+  record_.Update(
+      [&](RunSummary& summary, std::vector<std::string>&) { summary.cable_version = version; });
 }
 
 void UnattendedRun::HaltLoopStarted() noexcept {
+  if (stopped_for_) {
+    window_->PressStop();
+    return;
+  }
   if (!power_cycle_) return;
-  if (const DWORD error = power_cycle_->LoopStarted()) Stop(StopCause::kPowerCycleFailed, error);
+  if (const DWORD error = power_cycle_->LoopStarted()) {
+    Stop(StopCause::kPowerCycleFailed, ErrorText(error));
+    record_.Update(
+        [&](RunSummary& summary, std::vector<std::string>&) { summary.error_code = error; });
+  }
+  RecordPowerCycles();
 }
 
 void UnattendedRun::HaltCounted(const HaltCount& count) noexcept {
   if (options_.timeout_seconds &&
       std::chrono::duration<double>(count.elapsed).count() >= *options_.timeout_seconds) {
-    Stop(StopCause::kTimeout, ERROR_SUCCESS);
+    Stop(StopCause::kTimeout, std::nullopt);
   }
-  if (power_cycle_ && !stop_asked_) {
+  if (power_cycle_ && !stopped_for_) {
     if (const DWORD error = power_cycle_->Tick(count.elapsed)) {
-      Stop(StopCause::kPowerCycleFailed, error);
+      Stop(StopCause::kPowerCycleFailed, ErrorText(error));
+      record_.Update(
+          [&](RunSummary& summary, std::vector<std::string>&) { summary.error_code = error; });
     }
+    RecordPowerCycles();
   }
 }
 
 void UnattendedRun::HaltLoopEnded(const HaltCount& count) noexcept {
-  summary_.attempts = count.attempts;
-  summary_.seconds =
-      std::round(std::chrono::duration<double>(count.elapsed).count() * 1000.0) / 1000.0;
+  record_.Update([&](RunSummary& summary, std::vector<std::string>&) {
+    summary.attempts = count.attempts;
+    summary.seconds =
+        std::round(std::chrono::duration<double>(count.elapsed).count() * 1000.0) / 1000.0;
+  });
 }
 
 void UnattendedRun::RunEnded(RecoveryEnding ending) noexcept {
-  summary_.ended = std::chrono::system_clock::now();
-  outcome_ = OutcomeOf(ending, cause_);
+  ended_ = OutcomeOf(ending, stopped_for_.value_or(StopCause::kUser));
+  if (watchdog_) watchdog_->ProcedureEnded();
   // From the message loop, once the START handler has returned.
   window_->Close();
 }
 
 void UnattendedRun::WindowClosing() noexcept {
-  WriteOutputs();
+  std::chrono::milliseconds grace = kPowerCycleGrace;
+  // The command's grace ends well before the watchdog would count the run as hung.
+  if (deadline_) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *deadline_ + Watchdog::kGrace / 2 - Clock::now());
+    grace = std::clamp(left, std::chrono::milliseconds(0), grace);
+  }
+  WriteOutputs(grace);
+}
+
+void UnattendedRun::SessionEnding() noexcept {
+  // Windows may end the process as soon as this returns: nothing is waited for.
+  WriteOutputs(std::chrono::milliseconds(0));
 }
 
 void UnattendedRun::Failed(std::string_view what) noexcept {
+  if (!ended_) ended_ = UnattendedOutcome::kInternalError;
   try {
-    if (!outcome_) outcome_ = UnattendedOutcome::kInternalError;
-    if (!summary_.error) summary_.error = std::string(what);
+    const std::string error(what);
+    record_.Update([&](RunSummary& summary, std::vector<std::string>&) {
+      if (!summary.error) summary.error = error;
+    });
   } catch (...) {
   }
 }
 
 int UnattendedRun::Finish() noexcept {
-  WriteOutputs();
+  WriteOutputs(kPowerCycleGrace);
   return exit_code_;
 }
 
-void UnattendedRun::WriteOutputs() noexcept {
-  if (written_) return;
-  written_ = true;
-  // A window closed before its run ended: by the user, or by the session's end.
-  if (!outcome_) outcome_ = UnattendedOutcome::kStopped;
-  if (summary_.ended == std::chrono::system_clock::time_point()) {
-    summary_.ended = std::chrono::system_clock::now();
-  }
-  if (power_cycle_) {
-    summary_.power_cycle_running_at_exit = power_cycle_->WaitAtEnd(kPowerCycleGrace);
-    summary_.power_cycles = power_cycle_->started();
-    summary_.power_cycle_failures = power_cycle_->failures();
-  }
-  if (summary_.started == std::chrono::system_clock::time_point()) {
-    summary_.started = summary_.ended;
-  }
-  try {
-    for (auto line = log_.rbegin(); line != log_.rend(); ++line) {
-      if (line->empty()) continue;
-      summary_.last_line = Utf8FromAnsi(*line);
-      break;
-    }
-    // Where the procedure's own last line says what went wrong, the summary says it too.
-    if ((outcome_ == UnattendedOutcome::kLibraryNotLoaded ||
-         outcome_ == UnattendedOutcome::kLibraryFault ||
-         outcome_ == UnattendedOutcome::kInternalError) &&
-        !summary_.error) {
-      summary_.error = summary_.last_line;
-    }
-  } catch (const std::exception& error) {
-    Failed(error.what());
-  }
-  SaveLog();
-  summary_.outcome = *outcome_;
-  summary_.exit_code = not_written_ ? kExitNotWritten : RowOf(*outcome_).exit_code;
-  exit_code_ = summary_.exit_code;
-  if (options_.summary.empty()) return;
-  try {
-    const DWORD error = SaveFileBytes(WideFromUtf8(options_.summary), SummaryJson(summary_));
-    if (error == ERROR_SUCCESS) return;
-  } catch (...) {
-  }
-  exit_code_ = kExitNotWritten;
-}
-
-void UnattendedRun::Stop(StopCause cause, DWORD error) noexcept {
-  if (stop_asked_) return;
-  stop_asked_ = true;
-  cause_ = cause;
-  if (error != ERROR_SUCCESS) {
-    try {
-      summary_.error = ErrorText(error);
-    } catch (...) {
-    }
+void UnattendedRun::Stop(StopCause cause, std::optional<std::string> error) noexcept {
+  if (stopped_for_) return;
+  stopped_for_ = cause;
+  if (error) {
+    record_.Update(
+        [&](RunSummary& summary, std::vector<std::string>&) { summary.error = std::move(error); });
   }
   window_->PressStop();
 }
 
-void UnattendedRun::SaveLog() noexcept {
-  if (options_.save_log.empty()) return;
+void UnattendedRun::RecordPowerCycles() noexcept {
+  record_.Update([this](RunSummary& summary, std::vector<std::string>&) {
+    summary.power_cycles = power_cycle_->started();
+    summary.power_cycle_failures = power_cycle_->failures();
+  });
+}
+
+void UnattendedRun::WriteOutputs(std::chrono::milliseconds grace) noexcept {
+  if (timer_ != 0) {
+    KillTimer(nullptr, timer_);
+    timer_ = 0;
+  }
+  if (!outputs_.Claim()) {
+    exit_code_ = outputs_.ExitCode();
+    return;
+  }
+  const UnattendedOutcome outcome = FinalOutcome(ended_, stopped_for_);
+  bool power_cycle_running = false;
+  if (power_cycle_) {
+    power_cycle_running = power_cycle_->WaitAtEnd(grace);
+    RecordPowerCycles();
+  }
+  std::optional<RunRecord::Copy> copy;
   try {
-    const DWORD error = SaveLogText(WideFromUtf8(options_.save_log), LogText(log_));
-    if (error != ERROR_SUCCESS)
-      NotWritten("The log could not be saved to " + options_.save_log, error);
-  } catch (const std::exception& error) {
-    Failed(error.what());
+    record_.Update([&](RunSummary& summary, std::vector<std::string>& lines) {
+      summary.outcome = outcome;
+      summary.ended = std::chrono::system_clock::now();
+      summary.power_cycle_running_at_exit = power_cycle_running;
+      TakeLastLine(summary, lines);
+    });
+  } catch (const std::exception&) {
+  }
+  copy = record_.TryCopy(std::chrono::seconds(1));
+  if (copy) {
+    exit_code_ = outputs_.WriteFinal(std::move(copy->summary), copy->lines);
+  } else {
+    RunSummary summary;
+    summary.outcome = outcome;
+    exit_code_ = outputs_.WriteFinal(summary, {});
+  }
+  if (watchdog_) watchdog_->Written(exit_code_);
+}
+
+int UnattendedRun::WriteFromElsewhere(UnattendedOutcome outcome, std::string error,
+                                      std::optional<std::uint32_t> code) noexcept {
+  if (!outputs_.Claim()) {
+    // The window's thread writes them: a moment for it to finish.
+    for (int i = 0; i < 40 && !outputs_.Written(); ++i) Sleep(50);
+    return outputs_.Written() ? outputs_.ExitCode() : RowOf(outcome).exit_code;
+  }
+  std::optional<RunRecord::Copy> copy = record_.TryCopy(std::chrono::seconds(2));
+  if (!copy) copy.emplace();
+  RunSummary& summary = copy->summary;
+  summary.outcome = outcome;
+  summary.ended = std::chrono::system_clock::now();
+  summary.error = std::move(error);
+  summary.error_code = code;
+  try {
+    TakeLastLine(summary, copy->lines);
+  } catch (const std::exception&) {
+  }
+  return outputs_.WriteFinal(std::move(summary), copy->lines);
+}
+
+int UnattendedRun::OnCrash(std::uint32_t code) {
+  const int internal_error = RowOf(UnattendedOutcome::kInternalError).exit_code;
+  if (the_run == nullptr) return internal_error;
+  try {
+    const std::string error = code != 0
+                                  ? "The program crashed (exception " + Hexadecimal(code) + ")."
+                                  : std::string("The program ended on an internal error.");
+    return the_run->WriteFromElsewhere(
+        UnattendedOutcome::kInternalError, error,
+        code != 0 ? std::optional<std::uint32_t>(code) : std::nullopt);
+  } catch (...) {
+    return internal_error;
   }
 }
 
-void UnattendedRun::NotWritten(const std::string& what, DWORD error) noexcept {
-  not_written_ = true;
+int UnattendedRun::Hung() noexcept {
   try {
-    const std::string reason = what + ": " + ErrorText(error);
-    summary_.error = summary_.error ? *summary_.error + " " + reason : reason;
+    const std::optional<CallUnderWayNow> call = LibraryCallUnderWay();
+    const std::string error =
+        call ? "The library had not returned from " + std::string(call->what) + " after " +
+                   Seconds(call->milliseconds / 1000.0) + " s: the program was ended."
+             : std::string("The program had not ended 10 s after its deadline: it was ended.");
+    return WriteFromElsewhere(UnattendedOutcome::kHung, error, std::nullopt);
   } catch (...) {
+    return RowOf(UnattendedOutcome::kHung).exit_code;
   }
 }

@@ -1,28 +1,41 @@
 // An unattended run on a test rig: START pressed for the kind asked for, its halt loop bounded by
-// a timeout and accompanied by a power-cycle command, the outcome written out and returned as the
-// exit code.
+// a timeout and accompanied by a power-cycle command, the whole run by a deadline, the outcome
+// written out and returned as the exit code.
 #pragma once
 
 #include <windows.h>
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "command_line.h"
 #include "power_cycle.h"
 #include "rig_window.h"
 #include "run_observer.h"
-#include "run_summary.h"
+#include "run_outputs.h"
+#include "run_record.h"
 #include "unattended_outcome.h"
+#include "watchdog.h"
 
 class UnattendedRun final : public RunObserver {
  public:
   explicit UnattendedRun(UnattendedOptions options);
+  ~UnattendedRun() override;
+  UnattendedRun(const UnattendedRun&) = delete;
+  UnattendedRun& operator=(const UnattendedRun&) = delete;
 
-  // The window whose buttons it presses; it must outlive the window's message loop.
-  void Attach(RigWindow& window) { window_ = &window; }
+  // Before any library is loaded or window made: no dialog box from here on, a crash ends the
+  // process with its summary written, the deadline is watched, and the log and the summary asked
+  // for are this run's (an empty log, a summary saying "running"). The reason, when one of them
+  // cannot be written: the program then ends with 73 at once. Made once per process.
+  std::optional<std::string> Begin();
+
+  // The window whose buttons it presses; it must outlive the window's message loop. From here on
+  // the run checks its deadline four times a second on the window's thread.
+  void Attach(RigWindow& window);
 
   void LogLineSet(int index, std::string_view text) noexcept override;
   void LogCleared() noexcept override;
@@ -35,34 +48,47 @@ class UnattendedRun final : public RunObserver {
   void HaltLoopEnded(const HaltCount& count) noexcept override;
   void RunEnded(RecoveryEnding ending) noexcept override;
   void WindowClosing() noexcept override;
+  void SessionEnding() noexcept override;
   std::optional<int> PowerCycles() const noexcept override;
 
   // The window could not be made or run: the run ends as an internal error.
   void Failed(std::string_view what) noexcept;
 
-  // Once the window has closed (or its message loop ended without a close): writes what is still
-  // to be written and returns the exit code.
+  // Once the window's message loop has ended: writes the files where the window's close did not
+  // (a quit ended the loop), and returns the exit code.
   int Finish() noexcept;
 
  private:
-  // The halt loop is to end as STOP ends it, for `cause`; the first cause stands.
-  void Stop(StopCause cause, DWORD error) noexcept;
-  // Gives a power-cycle command still running up to 10 seconds, then saves the log and writes the
-  // summary, once.
-  void WriteOutputs() noexcept;
-  // Saves the log to the file asked for, as "Save log as…" does.
-  void SaveLog() noexcept;
-  void NotWritten(const std::string& what, DWORD error) noexcept;
+  using Clock = std::chrono::steady_clock;
+
+  // The four checks a second on the window's thread.
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  void Tick() noexcept;
+  // The halt loop is to end as STOP ends it, for `cause` and with `error` (a text for the
+  // summary, or none); the first cause stands.
+  void Stop(StopCause cause, std::optional<std::string> error) noexcept;
+  // The power-cycle command's count and runs, into the record.
+  void RecordPowerCycles() noexcept;
+  // The final write, from the window's thread: the power-cycle command ended after `grace` at
+  // most, the outcome settled, both files written, the watchdog told.
+  void WriteOutputs(std::chrono::milliseconds grace) noexcept;
+  // The final write from another thread: the watchdog's (hung) or a crash handler's.
+  int WriteFromElsewhere(UnattendedOutcome outcome, std::string error,
+                         std::optional<std::uint32_t> code) noexcept;
+  static int OnCrash(std::uint32_t code);
+  int Hung() noexcept;
 
   UnattendedOptions options_;
+  Clock::time_point began_;
+  std::optional<Clock::time_point> deadline_;
   RigWindow* window_ = nullptr;
-  std::vector<std::string> log_;  // the log's lines, as the window's list shows them
+  UINT_PTR timer_ = 0;
+  RunRecord record_;
+  RunOutputs outputs_;
+  std::optional<Watchdog> watchdog_;
   std::optional<PowerCycleCommand> power_cycle_;
-  std::optional<UnattendedOutcome> outcome_;  // once the run has ended
-  StopCause cause_ = StopCause::kUser;
-  bool stop_asked_ = false;
-  bool written_ = false;
-  bool not_written_ = false;
+  // The window's thread alone reads and writes these.
+  std::optional<UnattendedOutcome> ended_;  // once the procedure has ended
+  std::optional<StopCause> stopped_for_;    // once the run pressed STOP itself
   int exit_code_ = 0;
-  RunSummary summary_;
 };

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "saved_file.h"
 #include "system_error.h"
 #include "ui_driver.h"
 
@@ -93,6 +94,28 @@ TEST_F(LogFile, AWriteThatFailsLeavesNoFileAndTheEarlierOneAsItWasAndSaysWhy) {
   EXPECT_TRUE(reason.size() > 1 && reason.back() == L'.') << ui::ToAnsi(reason);
   EXPECT_EQ(reason.find_first_of(L"\r\n"), std::wstring::npos);
   EXPECT_EQ(SystemErrorText(0x20001234), L"Error 536875572.");
+}
+
+// Another program's file of the same name is passed over, never overwritten nor removed.
+TEST_F(LogFile, ATemporaryNameThatIsTakenIsPassedOver) {
+  unsigned (*const start)() = TemporaryNameStart;
+  TemporaryNameStart = [] { return 0x1234ABCDu; };
+  const std::wstring taken = folder_ + L"tzl1234ABCD.tmp";
+  ASSERT_TRUE(ui::WriteTextFile(taken, "someone else's"));
+  const DWORD error = SaveLogText(folder_ + L"log.txt", "a line");
+  TemporaryNameStart = start;
+  EXPECT_EQ(error, 0u);
+  EXPECT_EQ(Bytes(taken), "someone else's");
+  EXPECT_EQ(Bytes(folder_ + L"log.txt"),
+            "\xEF\xBB\xBF"
+            "a line");
+}
+
+TEST(ExtendedLengthPath, AShareOnAnotherMachineAndALocalPathAndADevice) {
+  EXPECT_EQ(ExtendedLengthPath(L"\\\\server\\share\\logs\\log.txt"),
+            L"\\\\?\\UNC\\server\\share\\logs\\log.txt");
+  EXPECT_EQ(ExtendedLengthPath(L"C:\\logs\\..\\log.txt"), L"\\\\?\\C:\\log.txt");
+  EXPECT_EQ(ExtendedLengthPath(L"\\\\.\\NUL"), L"\\\\.\\NUL");
 }
 
 }  // namespace

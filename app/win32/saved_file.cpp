@@ -8,22 +8,8 @@
 
 namespace {
 
-// `path` made full and extended-length ("\\?\C:\..." or "\\?\UNC\server\share\..."), which
-// the file functions take beyond MAX_PATH; empty, with the system's error, when it cannot be.
-std::wstring ExtendedLengthPath(const std::wstring& path) {
-  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
-  // Asked again while the answer does not fit, which a change of the current folder could cause.
-  std::wstring full;
-  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  while (length > full.size()) {
-    full.resize(length);
-    length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-  }
-  if (length == 0) return {};
-  full.resize(length);
-  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device's name, as it is
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+unsigned TickAndProcessId() {
+  return GetTickCount() ^ (GetCurrentProcessId() << 16);
 }
 
 // A new file of the save's own in `folder` (a full path ending in its separator), open for
@@ -31,7 +17,7 @@ std::wstring ExtendedLengthPath(const std::wstring& path) {
 // made. Names that are taken are passed over as GetTempFileName passes over them, but without its
 // limit of MAX_PATH - 14 characters on the folder.
 KernelHandle NewTemporaryFile(const std::wstring& folder, std::wstring& name) {
-  const unsigned first = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  const unsigned first = TemporaryNameStart();
   for (unsigned i = 0; i < 100; ++i) {
     name = folder + L"tzl" + PaddedDigits(first + i, 8, 16) + L".tmp";
     KernelHandle file = OpenedFile(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -73,6 +59,24 @@ DWORD PutInPlace(const std::wstring& temporary, const std::wstring& target) {
 }
 
 }  // namespace
+
+unsigned (*TemporaryNameStart)() = &TickAndProcessId;
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  // Asked again while the answer does not fit, which a change of the current folder could cause.
+  std::wstring full;
+  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  while (length > full.size()) {
+    full.resize(length);
+    length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  }
+  if (length == 0) return {};
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device's name, as it is
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
 
 DWORD SaveFileBytes(const std::wstring& path, std::string_view bytes) {
   const std::wstring target = ExtendedLengthPath(path);

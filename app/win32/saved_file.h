@@ -13,3 +13,12 @@
 // Folders longer than MAX_PATH are written to as any other. Returns ERROR_SUCCESS or the system's
 // error code.
 DWORD SaveFileBytes(const std::wstring& path, std::string_view bytes);
+
+// `path` made full and extended-length ("\\?\C:\..." or "\\?\UNC\server\share\..."), which
+// the file functions take beyond MAX_PATH; a device's name as it is; empty, with the system's
+// error, when it cannot be made.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+
+// The number the new files' names start from, tried upwards while a name is taken: the tick count
+// mixed with the process's id. A test may put another in its place.
+extern unsigned (*TemporaryNameStart)();

@@ -578,8 +578,10 @@ TEST_F(RecoveryVersions, CableVersionIsWrittenInDecimalFromItsLow16Bits) {
 
 using RecoveryHaltCount = RecoveryTest;
 
-// Attempts of a millisecond each: the window is shown the count every quarter second, with the
-// attempts asked so far and their pace, and at the loop's end every attempt and the whole time.
+// Attempts of a millisecond each: the window is shown the count every quarter second, at the
+// first attempt counted a whole quarter second after the last count (attempt 251 is counted at
+// 250 ms), with the attempts asked so far and their pace, and at the loop's end every attempt and
+// the whole time.
 TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
   library.counts[3] = 1;
   hardware_type = 1;
@@ -591,7 +593,8 @@ TEST_F(RecoveryHaltCount, ShownAQuarterSecondApartAndWhollyAtTheEnd) {
   ASSERT_EQ(window.counts_shown.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     const HaltCount& shown = window.counts_shown[static_cast<std::size_t>(i)];
-    EXPECT_NEAR(static_cast<double>(shown.attempts), 250.0 * (i + 1), 5.0);
+    EXPECT_EQ(shown.elapsed, std::chrono::milliseconds(250 * (i + 1)));
+    EXPECT_EQ(shown.attempts, 250u * static_cast<unsigned>(i + 1) + 1u);
     EXPECT_NEAR(static_cast<double>(shown.per_second), 1000.0, 20.0);
   }
   EXPECT_EQ(window.final_count->attempts, 1000u);

@@ -534,7 +534,8 @@ TEST_F(MainFormSignals, TheAttemptCountTellsOfTheLastRunsOwnLoopOnly) {
 }
 
 // Numbers as a locale with these settings writes them: its group sizes repeat the one before a
-// final 0 and make no more groups without it; a tenth keeps its decimal.
+// final 0 and make no more groups without it; a tenth keeps its decimal, and a time below a second
+// its leading zero.
 TEST(AttemptCountNumbers, GroupedByTheLocalesSizesWithItsSeparators) {
   const auto locale = [](const wchar_t* grouping, const wchar_t* decimal, const wchar_t* thousand) {
     return LocaleNumbers([=] { return NumberSettings{grouping, decimal, thousand}; });
@@ -543,6 +544,7 @@ TEST(AttemptCountNumbers, GroupedByTheLocalesSizesWithItsSeparators) {
   EXPECT_EQ(locale(L"3;2;0", L".", L",").Whole(12345678), "1,23,45,678");
   EXPECT_EQ(locale(L"3", L".", L",").Whole(12345678), "12345,678");
   EXPECT_EQ(locale(L"3;0", L",", L".").Tenths(12345), "1.234,5");
+  EXPECT_EQ(locale(L"3;0", L".", L",").Tenths(5), "0.5");
 }
 
 TEST_F(MainFormSignals, ASignalThatThrowsAtStartLeavesStartToRunAgainAndTheWindowToClose) {

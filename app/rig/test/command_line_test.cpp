@@ -88,6 +88,17 @@ TEST(UnattendedOutcome, EachEndingHasItsExitCodeAndTheUsageListsThemAll) {
   EXPECT_EQ(RowOf(OutcomeOf(RecoveryEnding::kStopped, StopCause::kPowerCycleFailed)).exit_code, 7);
   // A halt in the attempt the timeout stopped is a halt.
   EXPECT_EQ(OutcomeOf(RecoveryEnding::kHalted, StopCause::kTimeout), UnattendedOutcome::kHalted);
+
+  // How the procedure ended stands; a window closed before it ended is stopped, unless the
+  // deadline had stopped the run first. A file not written is 73 whatever the outcome.
+  EXPECT_EQ(FinalOutcome(UnattendedOutcome::kHalted, StopCause::kTimeout),
+            UnattendedOutcome::kHalted);
+  EXPECT_EQ(FinalOutcome(std::nullopt, std::nullopt), UnattendedOutcome::kStopped);
+  EXPECT_EQ(FinalOutcome(std::nullopt, StopCause::kUser), UnattendedOutcome::kStopped);
+  EXPECT_EQ(FinalOutcome(std::nullopt, StopCause::kTimeout), UnattendedOutcome::kTimeout);
+  EXPECT_EQ(ExitCodeOf(UnattendedOutcome::kHalted, true), 0);
+  EXPECT_EQ(ExitCodeOf(UnattendedOutcome::kHalted, false), 73);
+  EXPECT_EQ(ExitCodeOf(UnattendedOutcome::kHung, true), 8);
   EXPECT_EQ(RowOf(UnattendedOutcome::kLibraryNotLoaded).exit_code, 6);
 
   const std::string usage = UsageText();

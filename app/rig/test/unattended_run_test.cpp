@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,27 @@ TEST(UnattendedRun, SavesTheLogByteForByteAsSaveLogAsSavesItFromTheWindow) {
   EXPECT_EQ(saved, Bytes(from_window));
   DeleteFileW(from_window.c_str());
   DeleteFileW(from_run.c_str());
+}
+
+// The halt loop's time to the millisecond, as the loop measured it.
+TEST(UnattendedRun, TheSummaryGivesTheLoopsSecondsToTheMillisecond) {
+  const std::wstring summary = TemporaryFile(L"summary.json");
+  UnattendedOptions options;
+  options.summary = BytesFrom(CP_UTF8, summary);
+  UnattendedRun run(options);
+  struct NoWindow final : RigWindow {
+    void PressStart(int) override {}
+    void PressStop() override {}
+    void Close() override {}
+  } window;
+  run.Attach(window);
+  run.HaltLoopEnded(HaltCount{1234, std::chrono::microseconds(2345678), 0});
+  run.RunEnded(RecoveryEnding::kStopped);
+  EXPECT_EQ(run.Finish(), 1);
+  const std::string json = Bytes(summary);
+  EXPECT_NE(json.find("\"seconds\": 2.346,"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"attempts\": 1234,"), std::string::npos) << json;
+  DeleteFileW(summary.c_str());
 }
 
 }  // namespace
