@@ -56,10 +56,4 @@ TEST(ConsoleLines, KeepOneProgressLineBelowTheLinesAndRewriteItInPlace) {
   EXPECT_EQ(console.End(), "");
 }
 
-TEST(ProgressText, IsTheLineAfterTheMarkerAndNothingForOtherLines) {
-  EXPECT_EQ(ProgressText(std::string(1, kProgressMarker) + "3 attempts"), "3 attempts");
-  EXPECT_FALSE(ProgressText("3 attempts"));
-  EXPECT_FALSE(ProgressText(""));
-}
-
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -77,28 +78,24 @@ TEST(LogStream, NeverWaitsForItsReaderAndKeepsOnlyTheNewestProgressWaiting) {
   EXPECT_TRUE(stream->Flush(seconds(10)));
   ASSERT_EQ(text.rfind(kLongLine + "\r\n", 0), 0u);
   const std::string rest = text.substr(kLongLine.size() + 2);
-  // The long line's write may have taken the first progress line with it.
-  EXPECT_TRUE(rest == "100 attempts\r\nend\r\n" || rest == "1 attempts\r\n100 attempts\r\nend\r\n")
+  // The long line's write took the newest progress line of the moment with it, if any.
+  const std::size_t newest = rest.find("100 attempts\r\nend\r\n");
+  ASSERT_NE(newest, std::string::npos) << rest;
+  EXPECT_LE(std::count(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(newest), '\n'), 1)
       << rest;
 }
 
 TEST(LogStream, GoesWithoutWaitingForAReaderThatNeverReadsOrHasGone) {
   Pipe unread = MakePipe();
-  std::optional<LogStream> stream = LogStream::To(unread.write.Get(), false);
-  ASSERT_TRUE(stream);
-  stream->Line(kLongLine);
-  stream->Line("more");
-  EXPECT_FALSE(stream->Flush(milliseconds(100)));
-  stream.reset();  // its write, still waiting, is cut short
-
   Pipe gone = MakePipe();
-  stream = LogStream::To(gone.write.Get(), false);
-  ASSERT_TRUE(stream);
   gone.read.Reset();
-  stream->Line("nobody reads this");
-  EXPECT_FALSE(stream->Flush(seconds(10)));
-  stream->Line("nor this");
-  EXPECT_FALSE(stream->Flush(seconds(10)));
+  for (const Pipe* pipe : {&unread, &gone}) {
+    std::optional<LogStream> stream = LogStream::To(pipe->write.Get(), false);
+    ASSERT_TRUE(stream);
+    stream->Line(kLongLine);
+    stream->Line("more");
+    EXPECT_FALSE(stream->Flush(milliseconds(100)));
+  }  // a write still waiting is cut short as the stream goes
 }
 
 }  // namespace
