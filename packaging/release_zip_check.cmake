@@ -35,23 +35,22 @@ endif()
 
 file(MAKE_DIRECTORY ${OUT}/unpacked)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${OUT}/unpacked)
-execute_process(COMMAND ${OBJDUMP} -h ${OUT}/unpacked/testz.exe OUTPUT_VARIABLE sections
-                RESULT_VARIABLE result)
-if(NOT result EQUAL 0 OR NOT sections MATCHES "\\.rsrc")
-  message(FATAL_ERROR "testz.exe in the zip is not a program with resources:\n${sections}")
-endif()
-if(sections MATCHES "\\.debug_")
-  message(FATAL_ERROR "testz.exe in the zip still carries its debugging information")
-endif()
-# The companion must be a console program, or a prompt would not wait for it.
-execute_process(COMMAND ${OBJDUMP} -p -h ${OUT}/unpacked/testz.com OUTPUT_VARIABLE header
-                RESULT_VARIABLE result)
-if(NOT result EQUAL 0 OR NOT header MATCHES "Subsystem[ \t]+00000003")
-  message(FATAL_ERROR "testz.com in the zip is not a console program:\n${header}")
-endif()
-if(header MATCHES "\\.debug_")
-  message(FATAL_ERROR "testz.com in the zip still carries its debugging information")
-endif()
+# Fails unless `name` in the zip is `what`, its headers matching `wanted`, and carries no
+# debugging information.
+function(check_program name wanted what)
+  execute_process(COMMAND ${OBJDUMP} -p -h ${OUT}/unpacked/${name} OUTPUT_VARIABLE header
+                  RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT header MATCHES "${wanted}")
+    message(FATAL_ERROR "${name} in the zip is not ${what}:\n${header}")
+  endif()
+  if(header MATCHES "\\.debug_")
+    message(FATAL_ERROR "${name} in the zip still carries its debugging information")
+  endif()
+endfunction()
+# The section, not the header's entry for it, which every program has.
+check_program(testz.exe "[0-9] \\.rsrc " "a program with resources")
+# A prompt waits only for a console program.
+check_program(testz.com "Subsystem[ \t]+00000003" "a console program")
 file(READ ${OUT}/unpacked/README.txt readme)
 if(NOT readme MATCHES "unit_kelm\\.DLL" OR NOT readme MATCHES "System directory")
   message(FATAL_ERROR "README.txt in the zip does not say where unit_kelm.DLL belongs")
