@@ -264,6 +264,19 @@ TEST_F(SimulatorLibrary, TheProcessorHaltsAsToldAndEveryCallTakesItsDelay) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
 }
 
+// A call that sleeps is traced as it begins and again as it returns, with the scenario's answer.
+TEST_F(SimulatorLibrary, ASleepingExportAnswersAfterItsSleepTracedAsItBegins) {
+  Load("sleep_ms.open_port = 5\nopen_port = 0x100\n");
+  EXPECT_EQ(Entry<EntrySlot::open_port>()(3, 2), 0x100u);
+  EXPECT_EQ(Entry<EntrySlot::close_port>()(), 0u);
+  UnloadInterfaceLibrary();
+  EXPECT_EQ(
+      LinesOf(trace_file_),
+      (std::vector<std::string>{
+          "attach scenario " + scenario_file_, "open_port(00000003, 00000002) sleeping 5 ms",
+          "open_port(00000003, 00000002) = 00000100", "close_port() = 00000000", "detach unload"}));
+}
+
 TEST_F(SimulatorLibrary, TheTimingFileHasALinePerRunOfHaltAttemptsWithTheTimeToTheFirstHalt) {
   const std::string timing_file = scenario_file_ + ".timing";
   std::remove(timing_file.c_str());
