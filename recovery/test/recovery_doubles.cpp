@@ -142,7 +142,7 @@ void ScriptedWindow::SetVersionLabel(std::string_view text) {
 
 void ScriptedWindow::PortChosen(std::optional<std::uint32_t> port,
                                 const std::vector<std::string>& descriptors) {
-  ports_chosen.push_back({port, descriptors});
+  descriptors_told = descriptors;
   journal_.push_back("port chosen " + (port ? std::to_string(*port) : std::string("none")));
 }
 

@@ -76,12 +76,9 @@ class ScriptedWindow final : public RecoveryWindow {
 
   std::string label = "?.??";
   std::optional<std::uint16_t> cable_version;  // as the procedure told it
-  // Every PortChosen, in order, also journaled as "port chosen <port or none>".
-  struct PortChosenCall {
-    std::optional<std::uint32_t> port;
-    std::vector<std::string> descriptors;
-  };
-  std::vector<PortChosenCall> ports_chosen;
+  // The descriptors PortChosen was last told; each call is journaled as "port chosen <port>", or
+  // "port chosen none".
+  std::vector<std::string> descriptors_told;
   bool start_enabled = true;
   bool stop_enabled = false;
   // Runs inside the pass over pending messages (numbered from 1); a STOP click sets

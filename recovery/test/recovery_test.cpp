@@ -397,26 +397,20 @@ TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenClos
 TEST_F(RecoveryPortChoice, ByNumberOrByTextOpensThatPortAfterTellingTheWindow) {
   library.counts = {0, 0, 0, 3, 2};
   hardware_type = 1;
-  const Lines all = {"port 3/1", "port 3/2", "port 3/3"};
   for (const auto& [choice, opened, told] :
-       {std::tuple<PortChoice, std::uint32_t, Lines>{{}, 1, {"port 3/1"}},
-        {{2, ""}, 2, {"port 3/1", "port 3/2"}},
-        {{1, "Rt 3/3"}, 3, all}}) {
+       {std::tuple<PortChoice, std::string, Lines>{{}, "1", {"port 3/1"}},
+        {{2, ""}, "2", {"port 3/1", "port 3/2"}},
+        {{1, "Rt 3/3"}, "3", {"port 3/1", "port 3/2", "port 3/3"}}}) {
     journal.clear();
     port_choice = choice;
-    ASSERT_EQ(Run(), RecoveryEnding::kHalted);
-    const Lines calls = CallsAfterReport();
-    EXPECT_EQ(Lines(calls.begin(), calls.begin() + 2),
-              (Lines{"get_enumerated_number_of_ports(3)",
-                     "open_port(3," + std::to_string(opened) + ")"}));
-    const auto chosen =
-        std::find(journal.begin(), journal.end(), "port chosen " + std::to_string(opened));
-    ASSERT_NE(chosen, journal.end());
-    EXPECT_EQ(chosen[-1], calls[0]);
-    EXPECT_EQ(chosen[1], calls[1]);
-    EXPECT_EQ(window.ports_chosen.back().descriptors, told);
+    EXPECT_EQ(Run(), RecoveryEnding::kHalted);
+    const Lines connecting = {"get_enumerated_number_of_ports(3)", "port chosen " + opened,
+                              "open_port(3," + opened + ")"};
+    EXPECT_NE(std::search(journal.begin(), journal.end(), connecting.begin(), connecting.end()),
+              journal.end());
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), connecting[1]), 1);
+    EXPECT_EQ(window.descriptors_told, told);
   }
-  EXPECT_EQ(window.ports_chosen.size(), 3u);
 }
 
 // Words that name no port or several, or a port beyond those counted when connecting (the report
