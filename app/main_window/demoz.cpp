@@ -146,6 +146,9 @@ void TMainform::SetVersionLabel(std::string_view text) {
   if (observer_ != nullptr) observer_->LibraryVersionShown(text);
 }
 
+// Nothing of the window shows which port was opened.
+void TMainform::PortChosen(std::optional<std::uint32_t>, const std::vector<std::string>&) {}
+
 void TMainform::CableVersionRead(std::uint16_t version) {
   if (observer_ != nullptr) observer_->CableVersionRead(version);
 }

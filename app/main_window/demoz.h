@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "attempt_count.h"
 #include "list_box_control.h"
@@ -38,6 +40,8 @@ class TMainform final : public Window, public RecoveryWindow, public RigWindow {
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override;
   void SetVersionLabel(std::string_view text) override;
+  void PortChosen(std::optional<std::uint32_t> port,
+                  const std::vector<std::string>& descriptors) override;
   void CableVersionRead(std::uint16_t version) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override;
