@@ -48,7 +48,7 @@ class TMainform final : public Window, public RecoveryWindow, public RigWindow {
   void HaltLoopEnded(const HaltCount& count) override;
   void ShowHaltCount(const HaltCount& count) override;
 
-  void PressStart(int hardware_type) override;
+  void PressStart(int hardware_type, const PortChoice& port) override;
   void PressStop() override;
   void Close() override;
 
@@ -98,5 +98,6 @@ class TMainform final : public Window, public RecoveryWindow, public RigWindow {
   // The log as the procedure and FormShow write it: the list box, told to the observer.
   std::optional<ToldList> told_log_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
+  PortChoice port_;             // the port START opens: port 1 unless a run asked for another
   RunObserver* observer_;
 };
