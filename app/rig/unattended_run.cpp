@@ -40,7 +40,9 @@ UnattendedRun::UnattendedRun(UnattendedOptions options) : options_(std::move(opt
   if (!options_.power_cycle_command.empty()) {
     power_cycle_.emplace(WideFromUtf8(options_.power_cycle_command),
                          std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::duration<double>(options_.power_cycle_period_seconds)));
+                             std::chrono::duration<double>(options_.power_cycle_period_seconds)),
+                         std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::duration<double>(options_.power_cycle_limit_seconds)));
   }
 }
 
@@ -152,9 +154,10 @@ void UnattendedRun::WriteOutputs() noexcept {
     summary_.ended = std::chrono::system_clock::now();
   }
   if (power_cycle_) {
-    summary_.power_cycle_running_at_exit = power_cycle_->WaitAtEnd(kPowerCycleGrace);
+    summary_.power_cycle_running_at_exit = power_cycle_->EndAtRunEnd(kPowerCycleGrace);
     summary_.power_cycles = power_cycle_->started();
     summary_.power_cycle_failures = power_cycle_->failures();
+    summary_.power_cycle_events = power_cycle_->events();
   }
   if (summary_.started == std::chrono::system_clock::time_point()) {
     summary_.started = summary_.ended;
