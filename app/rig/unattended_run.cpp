@@ -77,7 +77,9 @@ UnattendedRun::UnattendedRun(UnattendedOptions options)
   if (!options_.power_cycle_command.empty()) {
     power_cycle_.emplace(WideFrom(CP_UTF8, options_.power_cycle_command),
                          std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::duration<double>(options_.power_cycle_period_seconds)));
+                             std::chrono::duration<double>(options_.power_cycle_period_seconds)),
+                         std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::duration<double>(options_.power_cycle_limit_seconds)));
   }
 }
 
@@ -301,6 +303,7 @@ void UnattendedRun::RecordPowerCycles() noexcept {
   record_.Update([this](RunSummary& summary, std::vector<std::string>&) {
     summary.power_cycles = power_cycle_->started();
     summary.power_cycle_failures = power_cycle_->failures();
+    summary.power_cycle_events = power_cycle_->events();
   });
 }
 
@@ -316,7 +319,7 @@ void UnattendedRun::WriteOutputs(std::chrono::milliseconds grace) noexcept {
   const UnattendedOutcome outcome = FinalOutcome(ended_, stopped_for_);
   bool power_cycle_running = false;
   if (power_cycle_) {
-    power_cycle_running = power_cycle_->WaitAtEnd(grace);
+    power_cycle_running = power_cycle_->EndAtRunEnd(grace);
     RecordPowerCycles();
   }
   std::optional<RunRecord::Copy> copy;
