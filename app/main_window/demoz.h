@@ -13,6 +13,7 @@
 
 #include "attempt_count.h"
 #include "list_box_control.h"
+#include "locale_numbers.h"
 #include "main_form_controls.h"
 #include "main_form_layout.h"
 #include "platform_signals.h"
