@@ -244,7 +244,8 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
-                       const std::wstring& arguments, const std::wstring& output_file) {
+                       const std::wstring& arguments, const std::wstring& output_file,
+                       StandardHandles handles, const std::wstring& desktop) {
   Program program;
   program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
   if (program.job_) {
@@ -258,8 +259,11 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   if (!arguments.empty()) command_line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  std::wstring desktop_name = desktop;
+  if (!desktop_name.empty()) startup.lpDesktop = desktop_name.data();
+  if (handles == StandardHandles::kNone) startup.dwFlags = STARTF_USESTDHANDLES;
   KernelHandle output;
-  if (!output_file.empty()) {
+  if (!output_file.empty() && handles != StandardHandles::kNone) {
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     output = OpenedFile(CreateFileW(output_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -268,7 +272,7 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
       return program;
     }
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.Get();
+    if (handles == StandardHandles::kOutputAndError) startup.hStdOutput = output.Get();
     startup.hStdError = output.Get();
   }
   PROCESS_INFORMATION started{};

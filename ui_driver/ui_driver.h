@@ -55,17 +55,24 @@ struct Variable {
   std::string value;
 };
 
+// Which standard handles a program started with an output file has: output and error going to
+// the file, or error alone (no standard input or output); or, the file not used, none at all.
+enum class StandardHandles { kOutputAndError, kErrorOnly, kNone };
+
 // A program started by the driver. A program still running when its Program goes is killed;
 // it also runs in a job object that ends it should the test program itself die first.
 class Program {
  public:
   // Starts `exe` with `folder` as its current folder and `variables` added to (or replacing in)
   // the test's own environment, with `arguments` after its name on the command line and, where
-  // `output_file` is given, its standard output and error going to that file (made anew). Empty
-  // (Running() false) when it could not start; `error` says why.
+  // `output_file` is given, its standard `handles` going to that file (made anew); on `desktop`
+  // ("station\\desktop") where one is named. Empty (Running() false) when it could not start;
+  // `error` says why.
   static Program Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
-                       const std::wstring& arguments = L"", const std::wstring& output_file = L"");
+                       const std::wstring& arguments = L"", const std::wstring& output_file = L"",
+                       StandardHandles handles = StandardHandles::kOutputAndError,
+                       const std::wstring& desktop = L"");
 
   Program() = default;
   Program(Program&& other) noexcept;
