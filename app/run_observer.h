@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "halt_count.h"
 #include "recovery_ending.h"
@@ -22,6 +24,10 @@ class RunObserver {
   virtual void RunStarted(int hardware_type, int communication_type) noexcept = 0;
   // The version label's new text: the library's version.
   virtual void LibraryVersionShown(std::string_view text) noexcept = 0;
+  // The port the procedure chose, none when no one port matched the choice, and the kind's
+  // descriptors as the report listed them (8-bit, as the log shows them).
+  virtual void PortChosen(std::optional<std::uint32_t> port,
+                          const std::vector<std::string>& descriptors) noexcept = 0;
   virtual void CableVersionRead(std::uint16_t version) noexcept = 0;
   virtual void HaltLoopStarted() noexcept = 0;
   // While the halt loop runs, each time the window is shown the count.

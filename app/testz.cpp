@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "build_commit.h"
 #include "command_line.h"
 #include "command_line_output.h"
 #include "demoz.h"
@@ -36,6 +37,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   const CommandLine command_line = ParseCommandLine(ProgramArguments());
   if (command_line.mode == CommandLine::Mode::kHelp) {
     ShowCommandLineText(UsageText(), TextStream::kOutput);
+    return 0;
+  }
+  if (command_line.mode == CommandLine::Mode::kVersion) {
+    ShowCommandLineText(VersionText(TESTZ_BUILD_COMMIT), TextStream::kOutput);
     return 0;
   }
   if (command_line.mode == CommandLine::Mode::kBadArguments) {

@@ -1,6 +1,8 @@
 // The START procedure run to the end of its halt loop on a library and a window that do nothing.
 #include "idle_halt_loop.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +52,8 @@ void InstallIdleLibrary() {
   Install<EntrySlot::corvane_special_features>(&IdleLibrary::SpecialFeatures);
 }
 
-// The log in memory; the window's states, its message pass and the halt loop's bounds do
-// nothing.
+// The log in memory; the window's states, the port chosen, its message pass and the halt loop's
+// bounds do nothing.
 class MemoryList final : public ListControl {
  public:
   int Count() const override { return static_cast<int>(lines_.size()); }
@@ -78,6 +80,7 @@ class IdleWindow final : public RecoveryWindow {
   void SetStopEnabled(bool) override {}
   ListControl& Log() override { return log_; }
   void SetVersionLabel(std::string_view) override {}
+  void PortChosen(std::optional<std::uint32_t>, const std::vector<std::string>&) override {}
   void CableVersionRead(std::uint16_t) override {}
   void ProcessMessages() override {}
   void HaltLoopStarted() override {}

@@ -32,7 +32,8 @@ class Companion : public TestzTest {
     }
     std::string error;
     program_ = ui::Program::Start(companion, folder_, variables, &error, arguments,
-                                  folder_ + L"\\output.txt", folder_ + L"\\error.txt", console);
+                                  folder_ + L"\\output.txt", ui::StandardHandles::kOutputAndError,
+                                  L"", folder_ + L"\\error.txt", console);
     ASSERT_TRUE(program_.Running()) << error;
   }
 

@@ -103,6 +103,19 @@ TEST_P(LibraryFault, EndsTheProcedureWithOneLineAndTheLibraryIsNeverFreed) {
   EXPECT_EQ(trace.back(), fault.faulting_call) << "no call and no detach after the fault";
 }
 
+// An unattended run that meets a fault exits with its code, 5, and no code of the library runs
+// after the fault.
+using UnattendedRunFault = TestzTest;
+
+TEST_F(UnattendedRunFault, EndsWith5) {
+  LaunchWithArguments(Library::kSimulator,
+                      std::string(kNeverHalts) + kFaults[3].scenario,  // the third halt attempt
+                      L"--run 1");
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(program_.WaitForExit(), 5u);
+  EXPECT_EQ(Masked(Trace()).back(), kFaults[3].faulting_call);
+}
+
 INSTANTIATE_TEST_SUITE_P(InEachCall, LibraryFault, ::testing::ValuesIn(kFaults),
                          [](const ::testing::TestParamInfo<Fault>& param_info) {
                            return std::string(param_info.param.name);

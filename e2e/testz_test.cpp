@@ -12,7 +12,7 @@ std::vector<ui::Variable> TestzTest::Prepare(Library library, const std::string&
   program_ = ui::Program();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = ui::ProgramFolder() + L"\\work\\" +
-            ui::ToWide(std::string(test->test_suite_name()) + "." + test->name());
+            ui::ToWide(std::string(test->test_suite_name()) + "." + test->name()) + folder_suffix_;
   std::vector<ui::FileCopy> files{{PayloadFile(program_payload_), L"testz.exe"}};
   if (library == Library::kSimulator) {
     files.push_back({PayloadFile(L"libraries\\simulator.dll"), L"unit_kelm.DLL"});

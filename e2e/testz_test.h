@@ -78,5 +78,7 @@ class TestzTest : public ::testing::Test {
   // What is started as testz.exe: the program, or its test build (testz_test_build.exe), with
   // these variables besides the simulator's.
   std::wstring program_payload_ = L"testz.exe";
+  // Added to the folder's name: a second program of the same test gets a folder of its own.
+  std::wstring folder_suffix_;
   std::vector<ui::Variable> variables_;
 };

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <utility>
 #include <optional>
 #include <string>
 
@@ -239,9 +240,17 @@ TEST_F(Unattended, StopTheCloseBoxAndTheSessionsEndAreStoppedWithBothFilesWritte
       std::string::npos);
 }
 
-// A library call that never returns (a hung USB driver): the deadline stops the run, and 10 s later
-// the watchdog ends the program with 8, the log up to the hung call and the summary naming it.
-TEST_F(Unattended, ALibraryCallThatNeverReturnsEndsTheRunWith8AfterTheDeadline) {
+// The deadline stops a run that goes on as STOP does: a timeout. A library call that never returns
+// (a hung USB driver) cannot be stopped: 10 s after the deadline the watchdog ends the program
+// with 8, the log up to the hung call and the summary naming it.
+TEST_F(Unattended, TheDeadlineStopsTheRunAndALibraryCallThatNeverReturnsEndsItWith8) {
+  EXPECT_EQ(Run(Library::kSimulator, "count.3 = 1\nhalt = never\n",
+                L"--run 1 --deadline 2 --summary summary.json"),
+            2u);
+  EXPECT_EQ(Summary()["outcome"], "timeout");
+  EXPECT_EQ(Summary()["error"], "The run's deadline of 2.0 s passed.");
+  EXPECT_EQ(Summary()["last_line"], "Stopped by user.");
+
   EXPECT_EQ(Run(Library::kSimulator, "count.3 = 1\nsleep_ms.open_port = 600000\n",
                 L"--run 1 --deadline 2 --save-log recovery.txt --summary summary.json"),
             8u);
@@ -254,7 +263,39 @@ TEST_F(Unattended, ALibraryCallThatNeverReturnsEndsTheRunWith8AfterTheDeadline) 
   EXPECT_EQ(summary["last_line"], "       None.") << "the report's last line, before the call";
   const std::optional<std::string> log = FileText(L"recovery.txt");
   ASSERT_TRUE(log);
-  EXPECT_EQ(log->substr(log->size() - 35), "Number of Ostrel USB Devices = 0000\r\n       None.");
+  EXPECT_EQ(log->substr(log->size() - 49), "Number of Ostrel USB Devices = 0000\r\n       None.");
+}
+
+// A rig of two boards on one PC, both probes of one kind: one program per board, each on its own
+// --port, by number or by words of its descriptor, at once. A text in two descriptors names no
+// port.
+TEST_F(Unattended, TwoRunsAtOnceEachOnItsOwnPortAndATextInTwoDescriptorsNamesNone) {
+  const std::string rig =
+      "count.3 = 2\ndescriptor.3.1 = Veyra SN 1001\ndescriptor.3.2 = Veyra SN 2002\n"
+      "halt = milliseconds 1000\n";
+  LaunchWithArguments(Library::kSimulator, rig, L"--run 1 --port 2 --summary summary.json");
+  ui::Program by_number = std::move(program_);
+  const std::wstring by_number_folder = folder_;
+  folder_suffix_ = L".second";
+  LaunchWithArguments(Library::kSimulator, rig,
+                      L"--run 1 --port \"sn 1001\" --summary summary.json");
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(program_.WaitForExit(seconds(60)), 0u);
+  EXPECT_EQ(by_number.WaitForExit(seconds(60)), 0u);
+  EXPECT_EQ(Summary()["port"], 1);
+  EXPECT_EQ(Summary()["port_descriptor"], "Veyra SN 1001");
+  const nlohmann::json other =
+      nlohmann::json::parse(ui::ReadWholeFile(by_number_folder + L"\\summary.json").value_or("{}"));
+  EXPECT_EQ(other["outcome"], "halted");
+  EXPECT_EQ(other["port"], 2);
+  EXPECT_EQ(other["port_descriptor"], "Veyra SN 2002");
+
+  EXPECT_EQ(Run(Library::kSimulator, rig, L"--run 1 --port VEYRA --summary summary.json"), 3u);
+  EXPECT_EQ(Summary()["outcome"], "not_attached");
+  EXPECT_TRUE(Summary()["port"].is_null());
+  EXPECT_EQ(Summary()["error"],
+            "--port \"VEYRA\" names no one port of USB Veyra (K/ZV/PLEX); the ports listed were "
+            "\"Veyra SN 1001\", \"Veyra SN 2002\".");
 }
 
 // A crash outside the library's guarded calls, or std::terminate, shows no dialog: the program

@@ -1,4 +1,4 @@
-// The connection to the chosen interface: its first port opened, the communication mode set, the
+// The connection to the chosen interface: the chosen port opened, the communication mode set, the
 // interface reset, and the versions it reports shown.
 #include <cstdint>
 #include <optional>
@@ -14,14 +14,27 @@ namespace {
 // The ending of a step that failed, with its lines written; none when it went through.
 using StepFailure = std::optional<RecoveryEnding>;
 
-constexpr std::uint32_t kFirstPort = 1;
-
-StepFailure OpenFirstPort(RecoveryWindow& window, const InterfaceKind& kind) {
-  if (CallLibrary<EntrySlot::get_enumerated_number_of_ports>(kind.port_type) == 0) {
+// The ports are counted again, as they may have changed since the report; a port chosen must be
+// among them.
+StepFailure OpenChosenPort(RecoveryWindow& window, const InterfaceKind& kind,
+                           const ListedPorts& listed) {
+  const std::uint32_t count =
+      CallLibrary<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
+  if (count == 0) {
     WriteLine(window, kind.not_attached);
     return RecoveryEnding::kNotAttached;
   }
-  if (!ByteResult(CallLibrary<EntrySlot::open_port>(kind.port_type, kFirstPort))) {
+  const ListedPorts::Chosen chosen = listed.Choose();
+  window.PortChosen(chosen.port, listed.descriptors());
+  if (!chosen.port) {
+    WriteLine(window, PortNamedByTextLine(kind.item, chosen.matches, listed.choice().text));
+    return RecoveryEnding::kNotAttached;
+  }
+  if (*chosen.port == 0 || *chosen.port > count) {
+    WriteLine(window, PortNotAttachedLine(kind.item, *chosen.port, count));
+    return RecoveryEnding::kNotAttached;
+  }
+  if (!ByteResult(CallLibrary<EntrySlot::open_port>(kind.port_type, *chosen.port))) {
     WriteLine(window, kind.open_failure);
     CallLibrary<EntrySlot::close_port>();
     return RecoveryEnding::kOpenFailure;
@@ -82,8 +95,8 @@ std::string VersionLabel() {
 }  // namespace
 
 std::optional<RecoveryEnding> ConnectInterface(RecoveryWindow& window, const InterfaceKind& kind,
-                                               int communication_type) {
-  if (const StepFailure failure = OpenFirstPort(window, kind)) return failure;
+                                               const ListedPorts& listed, int communication_type) {
+  if (const StepFailure failure = OpenChosenPort(window, kind, listed)) return failure;
   if (const StepFailure failure = SetCommunicationMode(window, communication_type)) return failure;
   if (const StepFailure failure = ResetInterface(window)) return failure;
   window.SetVersionLabel(VersionLabel());

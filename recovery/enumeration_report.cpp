@@ -40,21 +40,24 @@ class ReportLines {
   bool processing_messages_ = false;
 };
 
-void WritePortBlock(ReportLines& report, const InterfaceKind& kind) {
+void WritePortBlock(ReportLines& report, const InterfaceKind& kind, ListedPorts& listed) {
   const std::uint32_t count =
       CallLibrary<EntrySlot::get_enumerated_number_of_ports>(kind.port_type);
   report.Write(std::string(kind.count_line) + HexWord(static_cast<std::uint16_t>(count)));
   if (count == 0) report.Write(kNoneLine);
   // Counted from 0 so that a count of 0xFFFFFFFF ends too.
   for (std::uint32_t done = 0; done < count; ++done) {
-    report.Write(std::string(kDescriptorPrefix) +
-                 CallLibraryForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1));
+    const std::string line =
+        std::string(kDescriptorPrefix) +
+        CallLibraryForText<EntrySlot::get_port_descriptor>(kind.port_type, done + 1);
+    listed.Listed(kind, done + 1, CutToLogLimit(line).substr(kDescriptorPrefix.size()));
+    report.Write(line);
   }
 }
 
 }  // namespace
 
-void WriteReport(RecoveryWindow& window, const ProcedureClock& clock) {
+void WriteReport(RecoveryWindow& window, ListedPorts& listed, const ProcedureClock& clock) {
   window.Log().Clear();
   ReportLines report(window, clock);
   report.Write(CallLibraryForText<EntrySlot::version>());
@@ -63,6 +66,6 @@ void WriteReport(RecoveryWindow& window, const ProcedureClock& clock) {
   report.Write(kSeparator);
   for (const InterfaceKind& kind : kInterfaceKinds) {
     if (&kind != &kInterfaceKinds.front()) report.Write(kSeparator);
-    WritePortBlock(report, kind);
+    WritePortBlock(report, kind, listed);
   }
 }

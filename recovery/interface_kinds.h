@@ -14,7 +14,7 @@ struct InterfaceKind {
   const char* item;
   std::string_view count_line;
   std::string_view not_attached;  // no port of the kind is attached
-  std::string_view open_failure;  // opening its first port failed
+  std::string_view open_failure;  // opening the chosen port failed
 };
 
 // In PortType order, which is the report's order and the order of the radio items below

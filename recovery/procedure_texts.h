@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -38,6 +39,22 @@ inline constexpr std::string_view kAdvicePowerCycle =
     "Please try power cycling your board until this operation is successful";
 inline constexpr std::string_view kHalted = "Success. Processor halted.";
 inline constexpr std::string_view kStopped = "Stopped by user.";
+
+// The lines that end a run told to open a port that is not there: a port number beyond the ports
+// of the kind attached, or words found in the name of no port of the kind listed, or of several.
+// The user's words come last, so that a line cut to the log's limit loses only their end.
+inline std::string PortNotAttachedLine(std::string_view kind_item, std::uint32_t port,
+                                       std::uint32_t attached) {
+  return "Port " + std::to_string(port) + " of " + std::string(kind_item) +
+         " is not attached; the number of ports attached is " + std::to_string(attached) + ".";
+}
+inline std::string PortNamedByTextLine(std::string_view kind_item, std::size_t matches,
+                                       std::string_view text) {
+  const std::string listed = " listed above with a name containing \"" + std::string(text) + "\".";
+  if (matches == 0) return "No port of " + std::string(kind_item) + " is" + listed;
+  return "Which port is meant? " + std::to_string(matches) + " ports of " + std::string(kind_item) +
+         " are" + listed;
+}
 
 // The last line of a log that refused a line.
 inline constexpr std::string_view kLogFull = "The log is full: the report stopped here.";

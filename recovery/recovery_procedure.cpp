@@ -11,6 +11,7 @@
 #include "interface_kinds.h"
 #include "library_calls.h"
 #include "library_lifetime.h"
+#include "listed_ports.h"
 #include "procedure_steps.h"
 #include "procedure_texts.h"
 #include "stop_request.h"
@@ -46,13 +47,16 @@ class RunningButtons {
   bool start_lost_ = false;
 };
 
-RecoveryEnding ConnectAndHalt(RecoveryWindow& window, int hardware_type, int communication_type,
-                              const ProcedureClock& clock) {
+RecoveryEnding ReportConnectAndHalt(RecoveryWindow& window, int hardware_type,
+                                    int communication_type, const PortChoice& port,
+                                    const ProcedureClock& clock) {
   // "Show Hardware", or no valid item, ends with the report.
   const InterfaceKind* const kind = InterfaceKindOfItem(hardware_type);
+  ListedPorts listed(kind, port);
+  WriteReport(window, listed, clock);
   if (kind == nullptr) return RecoveryEnding::kReportOnly;
   if (const std::optional<RecoveryEnding> failure =
-          ConnectInterface(window, *kind, communication_type)) {
+          ConnectInterface(window, *kind, listed, communication_type)) {
     return *failure;
   }
   return HaltLoop(window, clock);
@@ -92,11 +96,10 @@ const ProcedureClock& SteadyProcedureClock() {
 }
 
 RecoveryEnding RecoveryProcedure(RecoveryWindow& window, int hardware_type, int communication_type,
-                                 const ProcedureClock& clock) {
+                                 const PortChoice& port, const ProcedureClock& clock) {
   RunningButtons running(window);
   try {
-    WriteReport(window, clock);
-    return ConnectAndHalt(window, hardware_type, communication_type, clock);
+    return ReportConnectAndHalt(window, hardware_type, communication_type, port, clock);
   } catch (const StoppedDuringReport&) {
     WriteLastLine(window, [] { return std::string(kStopped); });
     return RecoveryEnding::kStopped;

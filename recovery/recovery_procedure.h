@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "port_choice.h"
 #include "procedure_clock.h"
 #include "recovery_ending.h"
 #include "recovery_window.h"
@@ -15,14 +16,16 @@ inline constexpr std::chrono::seconds kReportRunsAlone{2};
 
 // Runs the whole procedure against the loaded library's EntryPointTable for the user's choice
 // as START found it: `hardware_type`, the "Test Hardware" item (0, "Show Hardware", or an index
-// past the kinds: the report alone; 1 to 7: an interface kind), and `communication_type`, the
-// "Communication" item (1: JTAG; anything else: SWD). The procedure goes by them to its end,
-// whatever the window shows meanwhile. Called from the START click handler, only after
-// OpenInterfaceLibrary returned true.
+// past the kinds: the report alone; 1 to 7: an interface kind), `communication_type`, the
+// "Communication" item (1: JTAG; anything else: SWD), and `port`, the port of the kind to open
+// (the window's START opens port 1; an unattended run may name another). The procedure goes by
+// them to its end, whatever the window shows meanwhile. Called from the START click handler, only
+// after OpenInterfaceLibrary returned true.
 //
 // Nothing is thrown out of it: a fault in the library (or a text it returned that cannot be
 // read) ends it with one line, START and STOP disabled and the library abandoned; a log that
 // refuses more lines ends it with a last line saying so; any other exception ends it with one
 // line; the buttons are then idle. Returns how it ended (a full log as an internal error).
 RecoveryEnding RecoveryProcedure(RecoveryWindow& window, int hardware_type, int communication_type,
+                                 const PortChoice& port = PortChoice{},
                                  const ProcedureClock& clock = SteadyProcedureClock());

@@ -1,9 +1,12 @@
 // What the START procedure needs of the main window: the buttons, the log, the version label, the
-// pass over pending messages and the halt loop's count.
+// port chosen, the pass over pending messages and the halt loop's count.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "halt_count.h"
 #include "output_log.h"
@@ -18,6 +21,14 @@ class RecoveryWindow {
   // through LogWriteLine.
   virtual ListControl& Log() = 0;
   virtual void SetVersionLabel(std::string_view text) = 0;
+  // The port of the kind the procedure chose, told once per START that gets that far: after the
+  // connection counted the kind's ports (none attached ends it before), before the port is opened.
+  // `port` is none when a choice by text found its words in no descriptor or in several.
+  // `descriptors` are the kind's, as the report listed them, from port 1 on: every one for a
+  // choice by text; for a choice by number none after the chosen port, so that port N's is the
+  // Nth where the report listed it.
+  virtual void PortChosen(std::optional<std::uint32_t> port,
+                          const std::vector<std::string>& descriptors) = 0;
   // The cable version, once read, as the log shows it: nothing else of the window changes.
   virtual void CableVersionRead(std::uint16_t version) = 0;
   // Lets the window process all pending messages once, then returns.

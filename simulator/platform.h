@@ -27,6 +27,9 @@ bool FileExists(const NativePath& path);
 // nothing when it does not exist.
 std::optional<std::int64_t> MicrosecondsSinceWritten(const NativePath& path);
 
+// Sleeps the whole time, leaving the processor to others.
+void SleepMilliseconds(std::uint32_t milliseconds);
+
 // A file written at given offsets, straight to the system with no buffer of its own, so that
 // whatever was written survives the process ending abruptly. Opening keeps what it holds.
 class OutputFile {

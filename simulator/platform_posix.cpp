@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
@@ -45,6 +46,13 @@ std::optional<std::int64_t> MicrosecondsSinceWritten(const NativePath& path) {
   const std::int64_t since = (std::int64_t{now.tv_sec} - status.st_mtim.tv_sec) * 1000000 +
                              (now.tv_nsec - status.st_mtim.tv_nsec) / 1000;
   return since < 0 ? 0 : since;
+}
+
+void SleepMilliseconds(std::uint32_t milliseconds) {
+  timespec left{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
 }
 
 void OutputFile::Close() {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -57,6 +58,15 @@ NativePath ToNativePath(const std::string& name) {
     }
   }
   return Widen(name);
+}
+
+void SleepMilliseconds(std::uint32_t milliseconds) {
+  // In parts, as the longest time, 0xFFFFFFFF, is INFINITE to the system.
+  while (milliseconds > 0) {
+    const DWORD part = std::min<DWORD>(milliseconds, 0x7FFFFFFF);
+    Sleep(part);
+    milliseconds -= part;
+  }
 }
 
 bool ReadWholeFile(const NativePath& path, std::string& contents) {

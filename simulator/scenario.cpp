@@ -193,6 +193,7 @@ class Parser {
     }
     if (kind == "descriptor") return Descriptor(rest, value);
     if (kind == "fault") return FaultIn(rest, value);
+    if (kind == "sleep_ms") return SleepIn(rest, value);
     return Problem("unknown key \"" + key + "\"");
   }
 
@@ -239,8 +240,8 @@ class Parser {
     }
     if (kind == "power_ups" || kind == "count_power_ups") return PowerUpWindows(kind, value);
     return Problem(
-        "expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", \"touched W PATH\", "
-        "\"power_ups W\" or \"count_power_ups W ...\"");
+        "expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", "
+        "\"touched W PATH\", \"power_ups W\" or \"count_power_ups W ...\"");
   }
 
   // "power_ups W" or "count_power_ups W W ...": windows in microseconds.
@@ -308,11 +309,22 @@ class Parser {
     return true;
   }
 
+  // The index of the export named in "fault.EXPORT" or "sleep_ms.EXPORT".
+  bool ExportNamed(std::string_view name, std::size_t& e) {
+    e = 0;
+    while (e < kExportCount && name != kExportNames[e]) ++e;
+    if (e < kExportCount) return true;
+    return Problem("no export is named \"" + std::string(name) + "\"");
+  }
+
+  bool SleepIn(std::string_view export_name, std::string_view value) {
+    std::size_t e = 0;
+    return ExportNamed(export_name, e) && Number(value, scenario_.sleep_ms[e]);
+  }
+
   bool FaultIn(std::string_view export_name, std::string_view value) {
     std::size_t e = 0;
-    while (e < kExportCount && export_name != kExportNames[e]) ++e;
-    if (e == kExportCount)
-      return Problem("no export is named \"" + std::string(export_name) + "\"");
+    if (!ExportNamed(export_name, e)) return false;
     Fault& fault = scenario_.faults[e];
     const std::string_view kind = NextWord(value);
     fault.kind = FaultKind::none;

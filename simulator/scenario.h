@@ -153,6 +153,8 @@ struct Scenario {
   // the status in its low byte and 0xA5 in the three above).
   std::uint32_t status_bytes = 1;
   std::uint32_t delay_us = 0;
+  // Milliseconds every call of an export sleeps before it answers, by export: a hung driver.
+  std::array<std::uint32_t, kExportCount> sleep_ms{};
   std::array<Fault, kExportCount> faults;
   PowerUps power_ups;
 };

@@ -111,8 +111,9 @@ void CommitFault(FaultKind kind) {
   }
 }
 
-// One call of an export: counted, delayed and traced as the scenario says; a fault the scenario
-// puts here is committed after the call is traced.
+// One call of an export: counted, delayed, put to sleep and traced as the scenario says; a fault
+// the scenario puts here is committed after the call is traced. A sleeping call is traced as its
+// sleep begins too, so that a reader knows it is under way.
 class Call {
  public:
   Call(Export e, std::initializer_list<std::uintptr_t> args, bool halt_attempt = false)
@@ -122,6 +123,11 @@ class Call {
     if (!halt_attempt) EndHaltRun(state_);
     pops_ = simulator_callee_pops[Index(e)] != 0;
     Wait(state_.scenario.delay_us);
+    if (const std::uint32_t sleep_ms = state_.scenario.sleep_ms[Index(e)]; sleep_ms != 0) {
+      if (state_.trace)
+        state_.trace->Line(Text() + " sleeping " + std::to_string(sleep_ms) + " ms");
+      SleepMilliseconds(sleep_ms);
+    }
     const Fault& fault = state_.scenario.faults[Index(e)];
     if (fault.kind != FaultKind::none && fault.kind != FaultKind::callee_pops &&
         state_.calls[Index(e)] > fault.after_calls) {

@@ -245,6 +245,7 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 Program Program::Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
                        const std::wstring& arguments, const std::wstring& output_file,
+                       StandardHandles handles, const std::wstring& desktop,
                        const std::wstring& error_file, bool own_console) {
   Program program;
   program.job_.Reset(CreateJobObjectW(nullptr, nullptr));
@@ -259,11 +260,14 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   if (!arguments.empty()) command_line += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  std::wstring desktop_name = desktop;
+  if (!desktop_name.empty()) startup.lpDesktop = desktop_name.data();
+  if (handles == StandardHandles::kNone) startup.dwFlags = STARTF_USESTDHANDLES;
   KernelHandle output;
   KernelHandle error_output;
   for (const auto& [file, handle] :
        {std::pair{&output_file, &output}, {&error_file, &error_output}}) {
-    if (file->empty()) continue;
+    if (file->empty() || handles == StandardHandles::kNone) continue;
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     *handle = OpenedFile(CreateFileW(file->c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -274,7 +278,7 @@ Program Program::Start(const std::wstring& exe, const std::wstring& folder,
   }
   if (output) {
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.Get();
+    if (handles == StandardHandles::kOutputAndError) startup.hStdOutput = output.Get();
     startup.hStdError = error_output ? error_output.Get() : output.Get();
   }
   const DWORD console = own_console ? CREATE_NEW_CONSOLE : 0;

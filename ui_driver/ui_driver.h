@@ -55,20 +55,26 @@ struct Variable {
   std::string value;
 };
 
+// Which standard handles a program started with an output file has: output and error going to
+// the file, or error alone (no standard input or output); or, the file not used, none at all.
+enum class StandardHandles { kOutputAndError, kErrorOnly, kNone };
+
 // A program started by the driver. A program still running when its Program goes is killed;
 // it also runs in a job object that ends it should the test program itself die first.
 class Program {
  public:
   // Starts `exe` with `folder` as its current folder and `variables` added to (or replacing in)
   // the test's own environment, with `arguments` after its name on the command line and, where
-  // `output_file` is given, its standard output and error going to that file (made anew), its
-  // standard error to `error_file` instead where that is given too. A console program gets a
-  // console of its own where `own_console`. Empty (Running() false) when it could not start;
-  // `error` says why.
+  // `output_file` is given, its standard `handles` going to that file (made anew), standard error
+  // to `error_file` instead where that is given too; on `desktop` ("station\\desktop") where one is
+  // named; a console program with a console of its own where `own_console`. Empty (Running()
+  // false) when it could not start; `error` says why.
   static Program Start(const std::wstring& exe, const std::wstring& folder,
                        const std::vector<Variable>& variables, std::string* error,
                        const std::wstring& arguments = L"", const std::wstring& output_file = L"",
-                       const std::wstring& error_file = L"", bool own_console = false);
+                       StandardHandles handles = StandardHandles::kOutputAndError,
+                       const std::wstring& desktop = L"", const std::wstring& error_file = L"",
+                       bool own_console = false);
 
   Program() = default;
   Program(Program&& other) noexcept;

@@ -109,7 +109,8 @@ void TMainform::Show(int show_command) {
   if (observer_ != nullptr) observer_->WindowShown(IsWindowEnabled(Button1()) != FALSE);
 }
 
-void TMainform::PressStart(int hardware_type) {
+void TMainform::PressStart(int hardware_type, const PortChoice& port) {
+  port_ = port;
   const std::vector<HWND>& items = hardwaretype().items;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const bool chosen = static_cast<int>(i) == hardware_type;
@@ -144,6 +145,12 @@ ListControl& TMainform::Log() {
 void TMainform::SetVersionLabel(std::string_view text) {
   controls_->SetLabelText(ControlName::Label6, text);
   if (observer_ != nullptr) observer_->LibraryVersionShown(text);
+}
+
+// Nothing of the window shows which port was opened.
+void TMainform::PortChosen(std::optional<std::uint32_t> port,
+                           const std::vector<std::string>& descriptors) {
+  if (observer_ != nullptr) observer_->PortChosen(port, descriptors);
 }
 
 void TMainform::CableVersionRead(std::uint16_t version) {
@@ -186,7 +193,8 @@ void TMainform::Button1Click() {
     const int hardware_type = hardwaretype().ItemIndex();
     const int communication_type = communicationtype().ItemIndex();
     if (observer_ != nullptr) observer_->RunStarted(hardware_type, communication_type);
-    const RecoveryEnding ending = RecoveryProcedure(*this, hardware_type, communication_type);
+    const RecoveryEnding ending =
+        RecoveryProcedure(*this, hardware_type, communication_type, port_);
     attempt_count_->RunEnded(ending);
     if (observer_ != nullptr) observer_->RunEnded(ending);
     return ending;

@@ -7,10 +7,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "attempt_count.h"
 #include "list_box_control.h"
+#include "locale_numbers.h"
 #include "main_form_controls.h"
 #include "main_form_layout.h"
 #include "platform_signals.h"
@@ -38,13 +41,15 @@ class TMainform final : public Window, public RecoveryWindow, public RigWindow {
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override;
   void SetVersionLabel(std::string_view text) override;
+  void PortChosen(std::optional<std::uint32_t> port,
+                  const std::vector<std::string>& descriptors) override;
   void CableVersionRead(std::uint16_t version) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override;
   void HaltLoopEnded(const HaltCount& count) override;
   void ShowHaltCount(const HaltCount& count) override;
 
-  void PressStart(int hardware_type) override;
+  void PressStart(int hardware_type, const PortChoice& port) override;
   void PressStop() override;
   void Close() override;
 
@@ -94,5 +99,6 @@ class TMainform final : public Window, public RecoveryWindow, public RigWindow {
   // The log as the procedure and FormShow write it: the list box, told to the observer.
   std::optional<ToldList> told_log_;
   HWND saved_focus_ = nullptr;  // the control that had the focus when the window was left
+  PortChoice port_;             // the port START opens: port 1 unless a run asked for another
   RunObserver* observer_;
 };

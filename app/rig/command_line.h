@@ -1,5 +1,5 @@
 // The program's command line: none for the window as it always was, or an unattended run for a
-// test rig (--run and its options), or the usage.
+// test rig (--run and its options), or the usage, or the version.
 #pragma once
 
 #include <optional>
@@ -25,18 +25,23 @@ struct UnattendedOptions {
 };
 
 struct CommandLine {
-  enum class Mode { kWindow, kUnattended, kHelp, kBadArguments };
+  enum class Mode { kWindow, kUnattended, kHelp, kVersion, kBadArguments };
   Mode mode = Mode::kWindow;
   UnattendedOptions options;  // kUnattended
   std::string error;          // kBadArguments: what is wrong, one line
 };
 
 // The arguments after the program's name, in UTF-8. Options take their value as the next
-// argument or after '=' (--timeout=120). --help wins over everything else.
+// argument, unless that is an option itself, or after '=' (--timeout=120). --help (or /?) wins
+// over everything else, --version over everything but --help.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage, with every "Test Hardware" item and the exit codes; lines end in "\n".
 std::string UsageText();
+
+// What --version shows: the program's name, version and `build` (the commit it was built from),
+// one line ending in "\n".
+std::string VersionText(std::string_view build);
 
 // What a bad command line shows: the error and where to find the usage.
 std::string BadArgumentsText(std::string_view error);

@@ -1,4 +1,4 @@
-// The command line's own texts shown on a standard handle, the parent's console or a message box.
+// The program's own texts shown on a standard handle, the parent's console or a message box.
 #include "command_line_output.h"
 
 #include <windows.h>
@@ -27,6 +27,15 @@ bool Usable(HANDLE handle) {
          GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
+// Whether the process's window station has display surfaces a user sees: not that of a service.
+bool UserSeesTheStation() {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  return GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags),
+                                   &needed) &&
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace
 
 void ShowCommandLineText(std::string_view text, TextStream stream) {
@@ -47,6 +56,7 @@ void ShowCommandLineText(std::string_view text, TextStream stream) {
     FreeConsole();
     if (written) return;
   }
+  if (!UserSeesTheStation()) return;
   const std::wstring wide = WideFrom(CP_UTF8, text);
   const UINT icon = stream == TextStream::kError ? MB_ICONERROR : MB_ICONINFORMATION;
   MessageBoxW(nullptr, wide.c_str(), L"" TESTZ_PRODUCT_NAME " v" TESTZ_VERSION_TEXT, MB_OK | icon);

@@ -77,7 +77,9 @@ UnattendedRun::UnattendedRun(UnattendedOptions options)
   if (!options_.power_cycle_command.empty()) {
     power_cycle_.emplace(WideFrom(CP_UTF8, options_.power_cycle_command),
                          std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::duration<double>(options_.power_cycle_period_seconds)));
+                             std::chrono::duration<double>(options_.power_cycle_period_seconds)),
+                         std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::duration<double>(options_.power_cycle_limit_seconds)));
   }
 }
 
@@ -151,7 +153,7 @@ void UnattendedRun::WindowShown(bool start_enabled) noexcept {
     window_->Close();
     return;
   }
-  window_->PressStart(options_.hardware_type);
+  window_->PressStart(options_.hardware_type, options_.port.value_or(PortChoice{}));
 }
 
 void UnattendedRun::RunStarted(int, int communication_type) noexcept {
@@ -173,6 +175,34 @@ void UnattendedRun::LibraryVersionShown(std::string_view text) noexcept {
     const std::string version = Utf8FromAnsi(text);
     record_.Update(
         [&](RunSummary& summary, std::vector<std::string>&) { summary.library_version = version; });
+  } catch (const std::exception& error) {
+    Failed(error.what());
+  }
+}
+
+void UnattendedRun::PortChosen(std::optional<std::uint32_t> port,
+                               const std::vector<std::string>& descriptors) noexcept {
+  try {
+    std::optional<std::string> descriptor;
+    if (port && *port >= 1 && *port <= descriptors.size()) {
+      descriptor = Utf8FromAnsi(descriptors[*port - 1]);
+    }
+    // A text that named no one port: the rig's owner sees which ports there were to name.
+    std::optional<std::string> error;
+    if (!port) {
+      std::string listed;
+      for (const std::string& seen : descriptors) {
+        listed += (listed.empty() ? "\"" : ", \"") + Utf8FromAnsi(seen) + "\"";
+      }
+      error = "--port \"" + options_.port.value_or(PortChoice{}).text + "\" names no one port of " +
+              kHardwareTypeTexts[static_cast<std::size_t>(options_.hardware_type)] +
+              (listed.empty() ? "; none was listed." : "; the ports listed were " + listed + ".");
+    }
+    record_.Update([&](RunSummary& summary, std::vector<std::string>&) {
+      summary.port = port;
+      summary.port_descriptor = std::move(descriptor);
+      if (error) summary.error = std::move(error);
+    });
   } catch (const std::exception& error) {
     Failed(error.what());
   }
@@ -273,6 +303,7 @@ void UnattendedRun::RecordPowerCycles() noexcept {
   record_.Update([this](RunSummary& summary, std::vector<std::string>&) {
     summary.power_cycles = power_cycle_->started();
     summary.power_cycle_failures = power_cycle_->failures();
+    summary.power_cycle_events = power_cycle_->events();
   });
 }
 
@@ -288,7 +319,7 @@ void UnattendedRun::WriteOutputs(std::chrono::milliseconds grace) noexcept {
   const UnattendedOutcome outcome = FinalOutcome(ended_, stopped_for_);
   bool power_cycle_running = false;
   if (power_cycle_) {
-    power_cycle_running = power_cycle_->WaitAtEnd(grace);
+    power_cycle_running = power_cycle_->EndAtRunEnd(grace);
     RecordPowerCycles();
   }
   std::optional<RunRecord::Copy> copy;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "command_line.h"
 #include "power_cycle.h"
@@ -42,6 +43,8 @@ class UnattendedRun final : public RunObserver {
   void WindowShown(bool start_enabled) noexcept override;
   void RunStarted(int hardware_type, int communication_type) noexcept override;
   void LibraryVersionShown(std::string_view text) noexcept override;
+  void PortChosen(std::optional<std::uint32_t> port,
+                  const std::vector<std::string>& descriptors) noexcept override;
   void CableVersionRead(std::uint16_t version) noexcept override;
   void HaltLoopStarted() noexcept override;
   void HaltCounted(const HaltCount& count) noexcept override;

@@ -140,6 +140,12 @@ void ScriptedWindow::SetVersionLabel(std::string_view text) {
   journal_.push_back("label " + label);
 }
 
+void ScriptedWindow::PortChosen(std::optional<std::uint32_t> port,
+                                const std::vector<std::string>& descriptors) {
+  descriptors_told = descriptors;
+  journal_.push_back("port chosen " + (port ? std::to_string(*port) : std::string("none")));
+}
+
 void ScriptedWindow::CableVersionRead(std::uint16_t version) {
   cable_version = version;
 }

@@ -76,6 +76,9 @@ class ScriptedWindow final : public RecoveryWindow {
 
   std::string label = "?.??";
   std::optional<std::uint16_t> cable_version;  // as the procedure told it
+  // The descriptors PortChosen was last told; each call is journaled as "port chosen <port>", or
+  // "port chosen none".
+  std::vector<std::string> descriptors_told;
   bool start_enabled = true;
   bool stop_enabled = false;
   // Runs inside the pass over pending messages (numbered from 1); a STOP click sets
@@ -98,6 +101,8 @@ class ScriptedWindow final : public RecoveryWindow {
   void SetStopEnabled(bool enabled) override;
   ListControl& Log() override { return log_; }
   void SetVersionLabel(std::string_view text) override;
+  void PortChosen(std::optional<std::uint32_t> port,
+                  const std::vector<std::string>& descriptors) override;
   void CableVersionRead(std::uint16_t version) override;
   void ProcessMessages() override;
   void HaltLoopStarted() override { halt_loop_running = true; }

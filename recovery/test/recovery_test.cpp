@@ -62,6 +62,7 @@ class RecoveryTest : public ::testing::Test {
   // The user's choice when START is pressed: "Test Hardware" and "Communication" items.
   int hardware_type = 0;
   int communication_type = 0;
+  PortChoice port_choice;  // as the window's START: port 1
 
   void SetUp() override {
     StopRequested = 0;
@@ -70,7 +71,7 @@ class RecoveryTest : public ::testing::Test {
   }
 
   RecoveryEnding Run() {
-    return RecoveryProcedure(window, hardware_type, communication_type, clock);
+    return RecoveryProcedure(window, hardware_type, communication_type, port_choice, clock);
   }
 
   // The report of the scripted library's version when only `attached` ports are attached, with
@@ -141,6 +142,7 @@ class RecoveryTest : public ::testing::Test {
 using RecoveryReport = RecoveryTest;
 using RecoveryConnection = RecoveryTest;
 using RecoveryHaltLoop = RecoveryTest;
+using RecoveryPortChoice = RecoveryTest;
 using RecoveryVersions = RecoveryTest;
 
 TEST_F(RecoveryReport, NothingAttachedGivesSevenNoneBlocksAndShowHardwareEndsThere) {
@@ -388,6 +390,65 @@ TEST_F(RecoveryConnection, AFailedResetWritesTwoSpacesAndTheResetMessageThenClos
   EXPECT_EQ(JournalFromLastCall(), (Lines{"close_port()", "START on", "STOP off"}));
   EXPECT_EQ(window.label, "?.??");
   EXPECT_EQ(window.message_passes, 0);
+}
+
+// The window is told the port and the chosen kind's descriptors the report listed: for a number,
+// none after it.
+TEST_F(RecoveryPortChoice, ByNumberOrByTextOpensThatPortAfterTellingTheWindow) {
+  library.counts = {0, 0, 0, 3, 2};
+  hardware_type = 1;
+  for (const auto& [choice, opened, told] :
+       {std::tuple<PortChoice, std::string, Lines>{{}, "1", {"port 3/1"}},
+        {{2, ""}, "2", {"port 3/1", "port 3/2"}},
+        {{1, "Rt 3/3"}, "3", {"port 3/1", "port 3/2", "port 3/3"}}}) {
+    journal.clear();
+    port_choice = choice;
+    EXPECT_EQ(Run(), RecoveryEnding::kHalted);
+    const Lines connecting = {"get_enumerated_number_of_ports(3)", "port chosen " + opened,
+                              "open_port(3," + opened + ")"};
+    EXPECT_NE(std::search(journal.begin(), journal.end(), connecting.begin(), connecting.end()),
+              journal.end());
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), connecting[1]), 1);
+    EXPECT_EQ(window.descriptors_told, told);
+  }
+}
+
+// Words that name no port or several, or a port beyond those counted when connecting (the report
+// counted three). Words past the log's limit are not in the descriptor as the report listed it.
+TEST_F(RecoveryPortChoice, APortNotThereEndsNotAttachedWithALineAndNoPortCall) {
+  hardware_type = 1;
+  library.counts[3] = 3;
+  std::uint32_t connecting = 3;
+  library.count = [&](std::uint32_t type, int ask) {
+    return type != 3 ? 0u : ask % 2 == 1 ? 3u : connecting;
+  };
+  const std::string second = "cable " + std::string(242, 'y') + "tail";
+  library.descriptor = [&](std::uint32_t, std::uint32_t index) {
+    return index == 2 ? second.c_str() : "cable";
+  };
+  const std::string kind = " of USB Veyra (K/ZV/PLEX) ";
+  const std::string listed = "listed above with a name containing ";
+  for (const auto& [choice, connected, told, line] :
+       {std::tuple<PortChoice, std::uint32_t, std::string, std::string>{
+            {1, "CABLE"},
+            3,
+            "none",
+            "Which port is meant? 3 ports" + kind + "are " + listed + "\"CABLE\"."},
+        {{1, "tail"}, 3, "none", "No port" + kind + "is " + listed + "\"tail\"."},
+        {{4, ""}, 3, "4", "Port 4" + kind + "is not attached; the number of ports attached is 3."},
+        {{1, "cable Y"},
+         1,
+         "2",
+         "Port 2" + kind + "is not attached; the number of ports attached is 1."}}) {
+    journal.clear();
+    port_choice = choice;
+    connecting = connected;
+    EXPECT_EQ(Run(), RecoveryEnding::kNotAttached);
+    EXPECT_EQ(CallsAfterReport(), (Lines{"get_enumerated_number_of_ports(3)"}));
+    EXPECT_EQ(JournalFromLastCall(),
+              (Lines{"get_enumerated_number_of_ports(3)", "port chosen " + told, "line " + line,
+                     "START on", "STOP off"}));
+  }
 }
 
 TEST_F(RecoveryHaltLoop, HaltedOnTheFirstAttemptAfterOneAttemptExactly) {

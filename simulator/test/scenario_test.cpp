@@ -43,7 +43,8 @@ TEST(ScenarioText, EveryKeyIsReadIntoItsField) {
       "not_halted_status = 0x7F\n"
       "delay_us = 1000\n"
       "fault.get_block = access_violation\n"
-      "fault.open_port = callee_pops after 2\n");
+      "fault.open_port = callee_pops after 2\n"
+      "sleep_ms.open_port = 60000\n");
   EXPECT_EQ(s.source, "test.scn");
   EXPECT_EQ(s.version.kind, SimulatedText::Kind::text);
   EXPECT_EQ(s.version.text, "Simulated 2.0 #1");
@@ -70,6 +71,8 @@ TEST(ScenarioText, EveryKeyIsReadIntoItsField) {
   EXPECT_EQ(FaultOf(s, Export::open_port).kind, FaultKind::callee_pops);
   EXPECT_EQ(FaultOf(s, Export::open_port).after_calls, 2u);
   EXPECT_EQ(FaultOf(s, Export::version).kind, FaultKind::none);
+  EXPECT_EQ(s.sleep_ms[static_cast<std::size_t>(Export::open_port)], 60000u);
+  EXPECT_EQ(s.sleep_ms[static_cast<std::size_t>(Export::close_port)], 0u);
 }
 
 TEST(ScenarioText, TextsAreRawQuotedNullUnterminatedUnreadableOrAnAddress) {
@@ -133,8 +136,7 @@ TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
       {"halt = sometimes",
        "bad.scn:1: expected \"never\", \"attempts N\", \"milliseconds N\", \"file PATH\", "
        "\"touched W PATH\", \"power_ups W\" or \"count_power_ups W ...\""},
-      {"halt = touched 500",
-       "bad.scn:1: \"touched\" takes a window in microseconds and a file"},
+      {"halt = touched 500", "bad.scn:1: \"touched\" takes a window in microseconds and a file"},
       {"halt = attempts 0",
        "bad.scn:1: the processor halts at an attempt: \"attempts\" counts from 1"},
       {"not_halted_status = 0x100", "bad.scn:1: expected a byte value or \"untouched\""},
@@ -144,6 +146,8 @@ TEST(ScenarioText, ErrorsNameTheFileTheLineAndTheProblem) {
       {"fault.version = callee_pops",
        "bad.scn:1: callee_pops needs an export that takes arguments"},
       {"fault.open_port = explode", "bad.scn:1: unknown fault \"explode\""},
+      {"sleep_ms.open_prot = 5", "bad.scn:1: no export is named \"open_prot\""},
+      {"sleep_ms.open_port = a minute", "bad.scn:1: \"a minute\" is not a 32-bit number"},
       {"fault.open_port = divide_by_zero later 3",
        "bad.scn:1: expected \"after N\" after the fault"},
   };

@@ -180,13 +180,14 @@ TEST_F(SimulatorLibrary, WithoutAScenarioTheDemoRuns) {
   EXPECT_EQ(LinesOf(trace_file_).front(), "attach scenario built-in demo");
 }
 
+// A call that sleeps is traced as its sleep begins too.
 TEST_F(SimulatorLibrary, TheTraceShowsEveryCallInOrderAndCountsEachRunOfHaltAttempts) {
-  Load("count.3 = 1\nhalt = attempts 3\nnot_halted_status = 0x7F\n");
+  Load("count.3 = 1\nhalt = attempts 3\nnot_halted_status = 0x7F\nsleep_ms.open_port = 5\n");
   Version();
   Entry<EntrySlot::reenumerate_all_port_types>()();
   Count(3);
   Descriptor(3, 1);
-  Entry<EntrySlot::open_port>()(3, 1);
+  EXPECT_EQ(Entry<EntrySlot::open_port>()(3, 1), 1u);
   SetMode(0);
   Entry<EntrySlot::reset_hardware_interface>()();
   Entry<EntrySlot::check_critical_error>()();
@@ -207,6 +208,7 @@ TEST_F(SimulatorLibrary, TheTraceShowsEveryCallInOrderAndCountsEachRunOfHaltAtte
       "reenumerate_all_port_types() = 00000000",
       "get_enumerated_number_of_ports(00000003) = 00000001",
       "get_port_descriptor(00000003, 00000001)",
+      "open_port(00000003, 00000001) sleeping 5 ms",
       "open_port(00000003, 00000001) = 00000001",
       "corvane_special_features(44000001, 00000001, 00000000, 00000000, 00000000, 00000000, "
       "00000000) = 00000001",

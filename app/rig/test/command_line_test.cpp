@@ -27,7 +27,8 @@ TEST(CommandLine, EveryOptionInBothFormsAndTheKindByTextOrNumber) {
 
   const CommandLine line = ParseCommandLine(
       {"--run", "usb veyra (k/zv/plex)", "--timeout=120", "--power-cycle", "relay.exe 2 cycle",
-       "--power-cycle-period", "0.5", "--save-log", "recovery.txt", "--summary=r.json"});
+       "--power-cycle-period", "0.5", "--save-log", "recovery.txt", "--summary=r.json",
+       "--deadline=1000000000", "--power-cycle-limit", "0.25", "--port", "0065535"});
   ASSERT_EQ(line.mode, Mode::kUnattended) << line.error;
   EXPECT_EQ(line.options.hardware_type, 1);
   EXPECT_EQ(line.options.timeout_seconds, 120.0);
@@ -35,22 +36,52 @@ TEST(CommandLine, EveryOptionInBothFormsAndTheKindByTextOrNumber) {
   EXPECT_EQ(line.options.power_cycle_period_seconds, 0.5);
   EXPECT_EQ(line.options.save_log, "recovery.txt");
   EXPECT_EQ(line.options.summary, "r.json");
+  EXPECT_EQ(line.options.deadline_seconds, 1e9);
+  EXPECT_EQ(line.options.power_cycle_limit_seconds, 0.25);
+  EXPECT_EQ(line.options.port.value_or(PortChoice{}).number, 65535u);
 
-  const CommandLine defaults = ParseCommandLine({"--run", "7"});
+  const CommandLine defaults = ParseCommandLine({"--run", "07"});
   EXPECT_EQ(defaults.options.hardware_type, 7);
   EXPECT_FALSE(defaults.options.timeout_seconds);
+  EXPECT_FALSE(defaults.options.deadline_seconds);
   EXPECT_EQ(defaults.options.power_cycle_period_seconds, 3.0);
+  EXPECT_EQ(defaults.options.power_cycle_limit_seconds, 60.0);
   EXPECT_EQ(ParseCommandLine({"--run", "0"}).options.hardware_type, 0);
   EXPECT_EQ(ParseCommandLine({"--run", "SHOW HARDWARE"}).options.hardware_type, 0);
   EXPECT_EQ(ParseCommandLine({"--run=OstrelUSB"}).options.hardware_type, 7);
+  EXPECT_EQ(ParseCommandLine({"--run", "1", "--timeout", "0.5"}).options.deadline_seconds, 60.5);
+  EXPECT_EQ(ParseCommandLine({"--run", "1", "--port= Veyra 2"}).options.port->text, " Veyra 2");
+  // After '=' a value may be an option's name.
+  EXPECT_EQ(ParseCommandLine({"--run", "1", "--save-log=--summary"}).options.save_log, "--summary");
 
   EXPECT_EQ(ParseCommandLine({"--help"}).mode, Mode::kHelp);
+  EXPECT_EQ(ParseCommandLine({"/?"}).mode, Mode::kHelp);
   EXPECT_EQ(ParseCommandLine({"--timeout", "x", "--help"}).mode, Mode::kHelp);
+  EXPECT_EQ(ParseCommandLine({"--version"}).mode, Mode::kVersion);
+  EXPECT_EQ(ParseCommandLine({"--colour", "--version"}).mode, Mode::kVersion);
 }
 
 TEST(CommandLine, EveryBadArgumentSaysWhatIsWrong) {
   EXPECT_EQ(ErrorOf({"--run", "1", "--colour"}), "unknown option \"--colour\"");
   EXPECT_EQ(ErrorOf({"1"}), "unexpected argument \"1\"");
+  EXPECT_EQ(ErrorOf({"a=b"}), "unexpected argument \"a=b\"");
+  EXPECT_EQ(ErrorOf({"--version=1"}), "--version takes no value");
+  EXPECT_EQ(ErrorOf({"--run", "1", "--save-log", "--summary"}),
+            "--save-log needs a FILE, not the option \"--summary\"");
+  EXPECT_EQ(ErrorOf({"--run", "--port=2"}), "--run needs KIND, not the option \"--port=2\"");
+  EXPECT_EQ(ErrorOf({"--run", "1", "--power-cycle", " \t "}),
+            "--power-cycle needs a command, not only blanks");
+  for (const char* port : {"0", "65536", "99999999999"}) {
+    EXPECT_EQ(ErrorOf({"--run", "1", "--port", port}),
+              "--port needs a port number from 1 to 65535, not \"" + std::string(port) + "\"");
+  }
+  EXPECT_EQ(ErrorOf({"--run", "1", "--deadline", "1000000000.5"}),
+            "--deadline takes at most 1000000000 seconds, not \"1000000000.5\"");
+  EXPECT_EQ(ErrorOf({"--run", "1", "--timeout", "5", "--deadline", "5"}),
+            "--deadline needs more seconds than --timeout: the deadline counts from the program's "
+            "start, the timeout from the halt loop's first attempt");
+  EXPECT_EQ(ErrorOf({"--run", "1", "--power-cycle-limit", "2"}),
+            "--power-cycle-limit needs --power-cycle");
   EXPECT_EQ(ErrorOf({"--run"}), "--run needs KIND");
   EXPECT_EQ(ErrorOf({"--run", "1", "--summary"}), "--summary needs a FILE");
   EXPECT_EQ(ErrorOf({"--run", "1", "--save-log="}), "--save-log needs a file name");
@@ -106,7 +137,8 @@ TEST(UnattendedOutcome, EachEndingHasItsExitCodeAndTheUsageListsThemAll) {
        {"  0   halted, or the report of \"Show Hardware\"\n", "  2   timeout\n",
         "  5   the library faulted, or an internal error\n",
         "  7   the power-cycle command could not be started\n", "  64  bad arguments\n",
-        "                          1  USB Veyra (K/ZV/PLEX)\n"}) {
+        "                          1  USB Veyra (K/ZV/PLEX)\n",
+        "\nSECONDS is a positive number up to 1000000000,"}) {
     EXPECT_NE(usage.find(line), std::string::npos) << line;
   }
 }

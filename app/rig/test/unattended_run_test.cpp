@@ -37,7 +37,9 @@ std::string Bytes(const std::wstring& path) {
 class SavedFromTheWindowFirst final : public RigWindow {
  public:
   SavedFromTheWindowFirst(TMainform& form, std::wstring path) : form_(form), path_(path) {}
-  void PressStart(int hardware_type) override { form_.PressStart(hardware_type); }
+  void PressStart(int hardware_type, const PortChoice& port) override {
+    form_.PressStart(hardware_type, port);
+  }
   void PressStop() override { form_.PressStop(); }
   void Close() override {
     EXPECT_EQ(SaveLogText(path_, LogText(form_.ListBox1())), 0u);
@@ -85,7 +87,7 @@ TEST(UnattendedRun, TheSummaryGivesTheLoopsSecondsToTheMillisecond) {
   options.summary = BytesFrom(CP_UTF8, summary);
   UnattendedRun run(options);
   struct NoWindow final : RigWindow {
-    void PressStart(int) override {}
+    void PressStart(int, const PortChoice&) override {}
     void PressStop() override {}
     void Close() override {}
   } window;
