@@ -148,7 +148,7 @@ int main() {
   startup.StartupInfo.hStdError = error.write.Get();
   startup.lpAttributeList = inherited.List();
   PROCESS_INFORMATION started{};
-  // testz.exe takes no part in the console (a GUI program never does): the console's Ctrl+C
+  // testz.exe is kept off the console (a GUI program never has one): the console's Ctrl+C
   // reaches it only through the link, as a stop.
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                       EXTENDED_STARTUPINFO_PRESENT | DETACHED_PROCESS, nullptr, nullptr,
