@@ -13,6 +13,8 @@
 #include "call_under_way.h"
 #include "choice_items.h"
 #include "crash_exit.h"
+#include "halt_count_text.h"
+#include "locale_numbers.h"
 #include "system_error.h"
 #include "text_encoding.h"
 
@@ -22,6 +24,10 @@ namespace {
 constexpr std::chrono::milliseconds kPowerCycleGrace{10000};
 // The run's checks: four times a second, as often as the count is shown.
 constexpr UINT kTickMilliseconds = 250;
+// How often the streamed log gives the count while the halt loop runs.
+constexpr std::chrono::seconds kProgressInterval{5};
+// How long the streamed log's last lines may take to reach a reader at the end.
+constexpr std::chrono::milliseconds kStreamFlush{2000};
 
 // The one run of the process, for its timer and its crash handlers.
 UnattendedRun* the_run = nullptr;
@@ -74,6 +80,8 @@ UnattendedRun::UnattendedRun(UnattendedOptions options)
     summary.started = std::chrono::system_clock::now();
     summary.process_id = GetCurrentProcessId();
   });
+  companion_ = CompanionLink::FromEnvironment();
+  stream_ = LogStream::OnStandardOutput(companion_ && companion_->ProgressInPlace());
   if (!options_.power_cycle_command.empty()) {
     power_cycle_.emplace(WideFrom(CP_UTF8, options_.power_cycle_command),
                          std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -108,6 +116,11 @@ void CALLBACK UnattendedRun::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void UnattendedRun::Tick() noexcept {
+  // Ctrl+C at testz.com's console, or testz.com ended: as the window's close box.
+  if (companion_ && !companion_closed_ && companion_->StopAsked()) {
+    companion_closed_ = true;
+    window_->Close();
+  }
   if (deadline_ && !stopped_for_ && Clock::now() >= *deadline_) {
     Stop(StopCause::kTimeout,
          "The run's deadline of " + Seconds(*options_.deadline_seconds) + " s passed.");
@@ -123,14 +136,18 @@ std::optional<int> UnattendedRun::PowerCycles() const noexcept {
 
 void UnattendedRun::LogLineSet(int index, std::string_view text) noexcept {
   try {
+    // A line added after another finishes that one: its text is final, and it is streamed.
+    std::optional<std::string> finished;
     record_.Update([&](RunSummary&, std::vector<std::string>& lines) {
       const auto line = static_cast<std::size_t>(index);
       if (line < lines.size()) {
         lines[line] = std::string(text);
       } else if (line == lines.size()) {
+        if (stream_ && !lines.empty()) finished = lines.back();
         lines.emplace_back(text);
       }
     });
+    if (finished) stream_->Line(Utf8FromAnsi(*finished));
   } catch (const std::exception& error) {
     Failed(error.what());
   }
@@ -220,9 +237,7 @@ void UnattendedRun::HaltLoopStarted() noexcept {
   }
   if (!power_cycle_) return;
   if (const DWORD error = power_cycle_->LoopStarted()) {
-    Stop(StopCause::kPowerCycleFailed, ErrorText(error));
-    record_.Update(
-        [&](RunSummary& summary, std::vector<std::string>&) { summary.error_code = error; });
+    Stop(StopCause::kPowerCycleFailed, ErrorText(error), error);
   }
   RecordPowerCycles();
 }
@@ -234,12 +249,46 @@ void UnattendedRun::HaltCounted(const HaltCount& count) noexcept {
   }
   if (power_cycle_ && !stopped_for_) {
     if (const DWORD error = power_cycle_->Tick(count.elapsed)) {
-      Stop(StopCause::kPowerCycleFailed, ErrorText(error));
-      record_.Update(
-          [&](RunSummary& summary, std::vector<std::string>&) { summary.error_code = error; });
+      Stop(StopCause::kPowerCycleFailed, ErrorText(error), error);
     }
     RecordPowerCycles();
   }
+  StreamProgress(count);
+}
+
+void UnattendedRun::StreamProgress(const HaltCount& count) noexcept {
+  if (!stream_) return;
+  // A command started and one that ended each change the events.
+  std::size_t power_cycle_changes = 0;
+  if (power_cycle_) {
+    for (const PowerCycleEvent& event : power_cycle_->events()) {
+      power_cycle_changes += event.end == PowerCycleEvent::End::kRunning ? 1 : 2;
+    }
+  }
+  const Clock::time_point now = Clock::now();
+  if (progress_streamed_ && now - *progress_streamed_ < kProgressInterval &&
+      power_cycle_changes == power_cycle_changes_streamed_) {
+    return;
+  }
+  progress_streamed_ = now;
+  power_cycle_changes_streamed_ = power_cycle_changes;
+  try {
+    stream_->Progress(RunningCountText(count, UserNumberFormat(), PowerCycles()));
+  } catch (const std::exception&) {
+  }
+}
+
+void UnattendedRun::StreamLast(const std::vector<std::string>& lines, UnattendedOutcome outcome,
+                               int exit_code) noexcept {
+  if (!stream_) return;
+  try {
+    // The log's last line, never followed by another, is written with the rest.
+    if (!lines.empty() && !lines.back().empty()) stream_->Line(Utf8FromAnsi(lines.back()));
+    stream_->Last("Outcome: " + std::string(RowOf(outcome).name) + ", exit code " +
+                  std::to_string(exit_code) + ".");
+  } catch (const std::exception&) {
+  }
+  stream_->Flush(kStreamFlush);
 }
 
 void UnattendedRun::HaltLoopEnded(const HaltCount& count) noexcept {
@@ -289,12 +338,15 @@ int UnattendedRun::Finish() noexcept {
   return exit_code_;
 }
 
-void UnattendedRun::Stop(StopCause cause, std::optional<std::string> error) noexcept {
+void UnattendedRun::Stop(StopCause cause, std::optional<std::string> error,
+                         std::optional<std::uint32_t> code) noexcept {
   if (stopped_for_) return;
   stopped_for_ = cause;
   if (error) {
-    record_.Update(
-        [&](RunSummary& summary, std::vector<std::string>&) { summary.error = std::move(error); });
+    record_.Update([&](RunSummary& summary, std::vector<std::string>&) {
+      summary.error = std::move(error);
+      summary.error_code = code;
+    });
   }
   window_->PressStop();
 }
@@ -333,14 +385,13 @@ void UnattendedRun::WriteOutputs(std::chrono::milliseconds grace) noexcept {
   } catch (const std::exception&) {
   }
   copy = record_.TryCopy(std::chrono::seconds(1));
-  if (copy) {
-    exit_code_ = outputs_.WriteFinal(std::move(copy->summary), copy->lines);
-  } else {
-    RunSummary summary;
-    summary.outcome = outcome;
-    exit_code_ = outputs_.WriteFinal(summary, {});
+  if (!copy) {
+    copy.emplace();
+    copy->summary.outcome = outcome;
   }
+  exit_code_ = outputs_.WriteFinal(copy->summary, copy->lines);
   if (watchdog_) watchdog_->Written(exit_code_);
+  StreamLast(copy->lines, outcome, exit_code_);
 }
 
 int UnattendedRun::WriteFromElsewhere(UnattendedOutcome outcome, std::string error,
@@ -361,7 +412,9 @@ int UnattendedRun::WriteFromElsewhere(UnattendedOutcome outcome, std::string err
     TakeLastLine(summary, copy->lines);
   } catch (const std::exception&) {
   }
-  return outputs_.WriteFinal(std::move(summary), copy->lines);
+  const int exit_code = outputs_.WriteFinal(summary, copy->lines);
+  StreamLast(copy->lines, outcome, exit_code);
+  return exit_code;
 }
 
 int UnattendedRun::OnCrash(std::uint32_t code) {

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "command_line.h"
+#include "companion_link.h"
+#include "log_stream.h"
 #include "power_cycle.h"
 #include "rig_window.h"
 #include "run_observer.h"
@@ -68,10 +70,17 @@ class UnattendedRun final : public RunObserver {
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Tick() noexcept;
   // The halt loop is to end as STOP ends it, for `cause` and with `error` (a text for the
-  // summary, or none); the first cause stands.
-  void Stop(StopCause cause, std::optional<std::string> error) noexcept;
+  // summary, or none, with the system's `code`); the first cause stands.
+  void Stop(StopCause cause, std::optional<std::string> error,
+            std::optional<std::uint32_t> code = std::nullopt) noexcept;
   // The power-cycle command's count and runs, into the record.
   void RecordPowerCycles() noexcept;
+  // The count on the streamed log: at the loop's first count, every 5 s after, and as a
+  // power-cycle command starts or ends.
+  void StreamProgress(const HaltCount& count) noexcept;
+  // The last line of the streamed log, once the files are written.
+  void StreamLast(const std::vector<std::string>& lines, UnattendedOutcome outcome,
+                  int exit_code) noexcept;
   // The final write, from the window's thread: the power-cycle command ended after `grace` at
   // most, the outcome settled, both files written, the watchdog told.
   void WriteOutputs(std::chrono::milliseconds grace) noexcept;
@@ -89,9 +98,14 @@ class UnattendedRun final : public RunObserver {
   RunRecord record_;
   RunOutputs outputs_;
   std::optional<Watchdog> watchdog_;
+  std::optional<CompanionLink> companion_;  // testz.com, where it started the program
+  std::optional<LogStream> stream_;         // on a standard output that is a pipe or a file
   std::optional<PowerCycleCommand> power_cycle_;
   // The window's thread alone reads and writes these.
   std::optional<UnattendedOutcome> ended_;  // once the procedure has ended
   std::optional<StopCause> stopped_for_;    // once the run pressed STOP itself
+  bool companion_closed_ = false;           // once the companion asked for the close
+  std::optional<Clock::time_point> progress_streamed_;
+  std::size_t power_cycle_changes_streamed_ = 0;
   int exit_code_ = 0;
 };
