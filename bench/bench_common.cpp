@@ -81,10 +81,11 @@ void Prepare(const std::wstring& folder, const std::vector<std::wstring>& files)
 }
 
 ui::Program Start(const std::wstring& folder, const std::wstring& exe,
-                  const std::vector<ui::Variable>& variables, const std::wstring& arguments) {
+                  const std::vector<ui::Variable>& variables, const std::wstring& arguments,
+                  const std::wstring& output_file) {
   std::string error;
   ui::Program program =
-      ui::Program::Start(folder + L"\\" + exe, folder, variables, &error, arguments);
+      ui::Program::Start(folder + L"\\" + exe, folder, variables, &error, arguments, output_file);
   if (!program.Running()) Fail(error);
   return program;
 }

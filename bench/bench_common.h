@@ -63,7 +63,8 @@ std::wstring Work(const std::string& name);
 void Prepare(const std::wstring& folder, const std::vector<std::wstring>& files);
 
 ui::Program Start(const std::wstring& folder, const std::wstring& exe,
-                  const std::vector<ui::Variable>& variables, const std::wstring& arguments = L"");
+                  const std::vector<ui::Variable>& variables, const std::wstring& arguments = L"",
+                  const std::wstring& output_file = L"");
 
 // The simulator's variables: a scenario file written into the folder, no trace, and a timing
 // file when `timing` names one.

@@ -3,6 +3,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,9 +53,11 @@ std::vector<HaltRun> HaltRuns(const std::wstring& folder) {
 // `exe` started from `folder` beside the simulator, whose processor halts at attempt `attempts`
 // and which writes the run's figures to the folder's timing file.
 ui::Program StartHaltLoop(const std::wstring& folder, const std::wstring& exe,
-                          std::uint32_t attempts, const std::wstring& arguments = L"") {
+                          std::uint32_t attempts, const std::wstring& arguments = L"",
+                          const std::wstring& output_file = L"") {
   const std::string scenario = "count.3 = 1\nhalt = attempts " + std::to_string(attempts) + "\n";
-  return Start(folder, exe, SimulatorVariables(folder, scenario, TimingFile(folder)), arguments);
+  return Start(folder, exe, SimulatorVariables(folder, scenario, TimingFile(folder)), arguments,
+               output_file);
 }
 
 // The runs of the timing file in `folder`, which must hold one run of `attempts`: its
@@ -89,17 +92,20 @@ double ProgramHaltLoop(const Options& options) {
   return OneHaltRun(folder, options.attempts);
 }
 
-// testz.exe as a test rig runs it: --run "USB Veyra" with a power-cycle command that does nothing
-// (the power switch without a file), at the default period of 3 seconds; the program presses
-// START itself and exits once the library reports the processor halted at the last of `attempts`.
-double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled) {
+// testz.exe as a test rig runs it: --run "USB Veyra", where `power_cycled` with a power-cycle
+// command that does nothing (the power switch without a file) at the default period of 3 seconds,
+// and where `streamed` with its standard output redirected to a file, where it streams its log; the
+// program presses START itself and exits once the library reports the processor halted at the
+// last of `attempts`.
+double UnattendedHaltLoop(std::uint32_t attempts, bool power_cycled, bool streamed = false) {
   const std::wstring folder = Work("halt_loop_unattended");
   Prepare(folder, {L"testz.exe", L"simulator.dll", L"power_switch.exe"});
   std::wstring arguments = L"--run 1";
   if (power_cycled) {
     arguments += L" --power-cycle \"" + folder + L"\\power_switch.exe\"";
   }
-  ui::Program program = StartHaltLoop(folder, L"testz.exe", attempts, arguments);
+  ui::Program program = StartHaltLoop(folder, L"testz.exe", attempts, arguments,
+                                      streamed ? folder + L"\\output.txt" : L"");
   const std::optional<DWORD> code = program.WaitForExit(kLongWait);
   if (!code || *code != 0) Fail("the unattended run did not end halted");
   return OneHaltRun(folder, attempts);
@@ -121,25 +127,42 @@ BaselineHaltLoop BaselineHaltLoopRun(const Options& options) {
   return {runs[0].microseconds_per_attempt, runs[1].microseconds_per_attempt};
 }
 
+// The unattended run's halt loop as `with` runs it (`with_name`) and without, alternately, in
+// `options.halt_rounds` pairs of runs long enough for a power-cycle command to start a few times.
+void MeasureUnattendedPairs(const Options& options, const std::string& compared,
+                            const std::string& note, const std::string& with_name,
+                            const std::function<double(std::uint32_t)>& with) {
+  const std::uint32_t attempts = options.attempts * 20;
+  std::vector<double> plain;
+  std::vector<double> changed;
+  for (int round = 0; round < options.halt_rounds; ++round) {
+    if (round % 2 == 1) changed.push_back(with(attempts));
+    plain.push_back(UnattendedHaltLoop(attempts, false));
+    if (round % 2 == 0) changed.push_back(with(attempts));
+  }
+  const double ratio = PairedRatio(changed, plain);
+  Section("Halt loop of an unattended run, " + compared + " (" +
+          std::to_string(options.halt_rounds) + " pairs of runs of " + std::to_string(attempts) +
+          " attempts; " + note + ")");
+  Row("microseconds per attempt, median", Fixed(Median(changed), 3), Fixed(Median(plain), 3),
+      Fixed(ratio, 3), Verdict(ratio, 1.02));
+  Detail("unattended halt loop " + with_name + " us/attempt: " + Samples(changed, 3));
+  Detail("unattended halt loop without us/attempt: " + Samples(plain, 3));
+}
+
 }  // namespace
 
 void MeasurePowerCycledHaltLoop(const Options& options) {
-  const std::uint32_t attempts = options.attempts * 20;
-  std::vector<double> plain;
-  std::vector<double> power_cycled;
-  for (int round = 0; round < options.halt_rounds; ++round) {
-    if (round % 2 == 1) power_cycled.push_back(UnattendedHaltLoop(attempts, true));
-    plain.push_back(UnattendedHaltLoop(attempts, false));
-    if (round % 2 == 0) power_cycled.push_back(UnattendedHaltLoop(attempts, true));
-  }
-  const double ratio = PairedRatio(power_cycled, plain);
-  Section("Halt loop of an unattended run, with --power-cycle and without (" +
-          std::to_string(options.halt_rounds) + " pairs of runs of " + std::to_string(attempts) +
-          " attempts; a command that does nothing, every 3 s)");
-  Row("microseconds per attempt, median", Fixed(Median(power_cycled), 3), Fixed(Median(plain), 3),
-      Fixed(ratio, 3), Verdict(ratio, 1.02));
-  Detail("unattended halt loop with --power-cycle us/attempt: " + Samples(power_cycled, 3));
-  Detail("unattended halt loop without us/attempt: " + Samples(plain, 3));
+  MeasureUnattendedPairs(options, "with --power-cycle and without",
+                         "a command that does nothing, every 3 s", "with --power-cycle",
+                         [](std::uint32_t attempts) { return UnattendedHaltLoop(attempts, true); });
+}
+
+void MeasureStreamedHaltLoop(const Options& options) {
+  MeasureUnattendedPairs(
+      options, "its standard output redirected to a file and not",
+      "redirected, the log and the count are streamed there", "redirected",
+      [](std::uint32_t attempts) { return UnattendedHaltLoop(attempts, false, true); });
 }
 
 void MeasureHaltLoop(const Options& options) {

@@ -9,7 +9,7 @@
 //
 // usage: wine_bench [--setting stock|classic] [--rounds R] [--halt-rounds R] [--attempts N]
 //                   [--ports P,P,...] [--catch-windows N]
-//                   [--parts core,halt,powercycle,report,steps,startup,catch]
+//                   [--parts core,halt,powercycle,stream,report,steps,startup,catch]
 //
 // The setting names the Wine prefix it runs in: "stock", as wineboot made it (Wine's default
 // visual theme, none of Wine's own fonts linked in), as a user has it; "classic", where it
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     if (options.Stock() && options.Includes("core")) MeasureCoreLoop(options.rounds);
     if (options.Stock() && options.Includes("halt")) MeasureHaltLoop(options);
     if (options.Stock() && options.Includes("powercycle")) MeasurePowerCycledHaltLoop(options);
+    if (options.Stock() && options.Includes("stream")) MeasureStreamedHaltLoop(options);
     if (options.Includes("report")) MeasureReport(options);
     if (options.Includes("steps")) MeasureReportSteps(options);
     if (options.Includes("startup")) MeasureStartUp(options);

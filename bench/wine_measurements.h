@@ -16,6 +16,10 @@ void MeasureHaltLoop(const Options& options);
 // long enough for the command to start again a few times (halt_loop_measure.cpp).
 void MeasurePowerCycledHaltLoop(const Options& options);
 
+// The unattended run's halt loop with its standard output redirected to a file, where it streams
+// its log and its count, and without (halt_loop_measure.cpp).
+void MeasureStreamedHaltLoop(const Options& options);
+
 // Milliseconds per log line of the program's report beside the report baseline's, for each
 // number of ports asked for (report_measure.cpp).
 void MeasureReport(const Options& options);
