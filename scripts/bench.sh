@@ -7,7 +7,7 @@
 # classic look), as the tests' prefix is. Takes 15 minutes or more; writes only under build/
 # (build/bench/ holds the raw figures and the table). Arguments go to the Wine measurements:
 # --rounds R, --halt-rounds R, --attempts N, --ports P,P,..., --catch-windows N,
-# --parts core,halt,powercycle,report,steps,startup,catch (bench/wine_bench.cpp).
+# --parts core,halt,powercycle,stream,report,steps,startup,catch (bench/wine_bench.cpp).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 began=$SECONDS
