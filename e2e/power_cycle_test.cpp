@@ -1,10 +1,8 @@
 // End-to-end tests of the power-cycle command as a process tree: testz.exe --run with the power
 // switch as a command that starts a child copy of itself, which records to record.txt in the
 // work folder when each process starts and when it exits by itself. testz.exe runs in the UI
-// driver's job, so the command's job is nested in that one.
-//
-// The limit is not tried here: --power-cycle-limit is not parsed yet (app/rig/command_line.cpp);
-// app/rig/test/power_cycle_test.cpp tries it.
+// driver's job, so the command's job is nested in that one. The limit is tried in
+// app/rig/test/power_cycle_test.cpp.
 #include <nlohmann/json.hpp>
 
 #include <algorithm>

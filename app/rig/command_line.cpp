@@ -414,6 +414,8 @@ std::string UsageText() {
         "  " + std::to_string(row.exit_code) + (row.exit_code < 10 ? "   " : "  ") + meaning + "\n";
   }
   text += "  " + std::to_string(kExitBadArguments) + "  bad arguments\n";
+  text += "  " + std::to_string(kExitProgramNotStarted) +
+          "  testz.com, the console companion, could not start testz.exe\n";
   text += "  " + std::to_string(kExitNotWritten) +
           "  the log or the summary could not be written (the outcome is still in the summary "
           "where\n      that could be written)\n";

@@ -53,14 +53,15 @@ RunOutputs::RunOutputs(std::string save_log, std::string summary)
     : save_log_(std::move(save_log)), summary_(std::move(summary)) {}
 
 std::optional<std::string> RunOutputs::WriteAtStart(const RunSummary& running) const {
-  if (!save_log_.empty()) {
-    if (const DWORD error = SaveLogText(Path(save_log_), "")) {
-      return "the log cannot be saved to " + save_log_ + ": " + ErrorText(error);
-    }
-  }
+  // The summary first: whatever fails after it, what a script reads there is this run's.
   if (!summary_.empty()) {
     if (const DWORD error = SaveFileBytes(Path(summary_), SummaryJson(running))) {
       return "the summary cannot be written to " + summary_ + ": " + ErrorText(error);
+    }
+  }
+  if (!save_log_.empty()) {
+    if (const DWORD error = SaveLogText(Path(save_log_), "")) {
+      return "the log cannot be saved to " + save_log_ + ": " + ErrorText(error);
     }
   }
   return std::nullopt;

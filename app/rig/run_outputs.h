@@ -15,8 +15,8 @@ class RunOutputs {
   // The files asked for, UTF-8 paths; empty: none.
   RunOutputs(std::string save_log, std::string summary);
 
-  // At the start, before anything is loaded: an empty log and `running` (a summary without an
-  // outcome) in place of whatever an earlier run left there. The reason, for the user, when one
+  // At the start, before anything is loaded: `running` (a summary without an outcome), then an
+  // empty log, in place of whatever an earlier run left there. The reason, for the user, when one
   // of them cannot be written: the program then ends with 73.
   std::optional<std::string> WriteAtStart(const RunSummary& running) const;
 

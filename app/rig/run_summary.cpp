@@ -11,12 +11,17 @@ std::string Iso8601Utc(std::chrono::system_clock::time_point moment) {
   using std::chrono::milliseconds;
   const auto since_epoch = duration_cast<milliseconds>(moment.time_since_epoch()).count();
   const std::time_t seconds = static_cast<std::time_t>(since_epoch / 1000);
-  // The program is single-threaded: gmtime's shared buffer is read before any other call.
-  const std::tm* utc = std::gmtime(&seconds);
-  if (utc == nullptr) return "";
+  // Into a buffer of the caller's: a watchdog or a crash handler may write a summary from another
+  // thread.
+  std::tm utc{};
+#if defined(_WIN32)
+  if (gmtime_s(&utc, &seconds) != 0) return "";
+#else
+  if (gmtime_r(&seconds, &utc) == nullptr) return "";
+#endif
   char text[80];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc->tm_year + 1900,
-                utc->tm_mon + 1, utc->tm_mday, utc->tm_hour, utc->tm_min, utc->tm_sec,
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                 static_cast<int>(since_epoch % 1000));
   return text;
 }

@@ -154,7 +154,16 @@ void UnattendedRun::LogLineSet(int index, std::string_view text) noexcept {
 }
 
 void UnattendedRun::LogCleared() noexcept {
-  record_.Update([](RunSummary&, std::vector<std::string>& lines) { lines.clear(); });
+  // A last line that no other followed is finished by the clear.
+  std::optional<std::string> finished;
+  record_.Update([&](RunSummary&, std::vector<std::string>& lines) {
+    if (stream_ && !lines.empty() && !lines.back().empty()) finished = std::move(lines.back());
+    lines.clear();
+  });
+  try {
+    if (finished) stream_->Line(Utf8FromAnsi(*finished));
+  } catch (const std::exception&) {
+  }
 }
 
 void UnattendedRun::WindowShown(bool start_enabled) noexcept {
@@ -307,14 +316,15 @@ void UnattendedRun::RunEnded(RecoveryEnding ending) noexcept {
 }
 
 void UnattendedRun::WindowClosing() noexcept {
-  std::chrono::milliseconds grace = kPowerCycleGrace;
+  WriteOutputs(PowerCycleGrace());
+}
+
+std::chrono::milliseconds UnattendedRun::PowerCycleGrace() const {
   // The command's grace ends well before the watchdog would count the run as hung.
-  if (deadline_) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        *deadline_ + Watchdog::kGrace / 2 - Clock::now());
-    grace = std::clamp(left, std::chrono::milliseconds(0), grace);
-  }
-  WriteOutputs(grace);
+  if (!deadline_) return kPowerCycleGrace;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      *deadline_ + Watchdog::kGrace / 2 - Clock::now());
+  return std::clamp(left, std::chrono::milliseconds(0), kPowerCycleGrace);
 }
 
 void UnattendedRun::SessionEnding() noexcept {
@@ -334,7 +344,7 @@ void UnattendedRun::Failed(std::string_view what) noexcept {
 }
 
 int UnattendedRun::Finish() noexcept {
-  WriteOutputs(kPowerCycleGrace);
+  WriteOutputs(PowerCycleGrace());
   return exit_code_;
 }
 

@@ -84,6 +84,9 @@ class UnattendedRun final : public RunObserver {
   // The final write, from the window's thread: the power-cycle command ended after `grace` at
   // most, the outcome settled, both files written, the watchdog told.
   void WriteOutputs(std::chrono::milliseconds grace) noexcept;
+  // How long a power-cycle command still running at the end is given: 10 s, cut to end 5 s after
+  // the deadline at the latest.
+  std::chrono::milliseconds PowerCycleGrace() const;
   // The final write from another thread: the watchdog's (hung) or a crash handler's.
   int WriteFromElsewhere(UnattendedOutcome outcome, std::string error,
                          std::optional<std::uint32_t> code) noexcept;
