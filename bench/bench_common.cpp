@@ -84,8 +84,10 @@ ui::Program Start(const std::wstring& folder, const std::wstring& exe,
                   const std::vector<ui::Variable>& variables, const std::wstring& arguments,
                   const std::wstring& output_file) {
   std::string error;
-  ui::Program program =
-      ui::Program::Start(folder + L"\\" + exe, folder, variables, &error, arguments, output_file);
+  // No standard handle of the measuring program's own: its output is the table.
+  ui::Program program = ui::Program::Start(
+      folder + L"\\" + exe, folder, variables, &error, arguments, output_file,
+      output_file.empty() ? ui::StandardHandles::kNone : ui::StandardHandles::kOutputAndError);
   if (!program.Running()) Fail(error);
   return program;
 }

@@ -62,6 +62,8 @@ std::wstring Work(const std::string& name);
 // simulator as unit_kelm.DLL).
 void Prepare(const std::wstring& folder, const std::vector<std::wstring>& files);
 
+// `exe` started from `folder`, its standard output and error going to `output_file` where one is
+// named, and nowhere otherwise.
 ui::Program Start(const std::wstring& folder, const std::wstring& exe,
                   const std::vector<ui::Variable>& variables, const std::wstring& arguments = L"",
                   const std::wstring& output_file = L"");
