@@ -29,7 +29,7 @@ constexpr std::chrono::seconds kProgressInterval{5};
 // How long the streamed log's last lines may take to reach a reader at the end.
 constexpr std::chrono::milliseconds kStreamFlush{2000};
 
-// The one run of the process, for its timer and its crash handlers.
+// The one run of the process, for its crash handlers.
 UnattendedRun* the_run = nullptr;
 
 std::string Utf8FromAnsi(std::string_view ansi) {
@@ -92,7 +92,6 @@ UnattendedRun::UnattendedRun(UnattendedOptions options)
 }
 
 UnattendedRun::~UnattendedRun() {
-  if (timer_ != 0) KillTimer(nullptr, timer_);
   if (the_run == this) the_run = nullptr;
 }
 
@@ -108,11 +107,7 @@ std::optional<std::string> UnattendedRun::Begin() {
 
 void UnattendedRun::Attach(RigWindow& window) {
   window_ = &window;
-  timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &OnTimer);
-}
-
-void CALLBACK UnattendedRun::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (the_run != nullptr) the_run->Tick();
+  timer_.emplace(kTickMilliseconds, [this] { Tick(); });
 }
 
 void UnattendedRun::Tick() noexcept {
@@ -370,10 +365,7 @@ void UnattendedRun::RecordPowerCycles() noexcept {
 }
 
 void UnattendedRun::WriteOutputs(std::chrono::milliseconds grace) noexcept {
-  if (timer_ != 0) {
-    KillTimer(nullptr, timer_);
-    timer_ = 0;
-  }
+  timer_.reset();
   if (!outputs_.Claim()) {
     exit_code_ = outputs_.ExitCode();
     return;

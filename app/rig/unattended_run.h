@@ -20,6 +20,7 @@
 #include "run_observer.h"
 #include "run_outputs.h"
 #include "run_record.h"
+#include "thread_timer.h"
 #include "unattended_outcome.h"
 #include "watchdog.h"
 
@@ -67,7 +68,6 @@ class UnattendedRun final : public RunObserver {
   using Clock = std::chrono::steady_clock;
 
   // The four checks a second on the window's thread.
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Tick() noexcept;
   // The halt loop is to end as STOP ends it, for `cause` and with `error` (a text for the
   // summary, or none, with the system's `code`); the first cause stands.
@@ -97,7 +97,7 @@ class UnattendedRun final : public RunObserver {
   Clock::time_point began_;
   std::optional<Clock::time_point> deadline_;
   RigWindow* window_ = nullptr;
-  UINT_PTR timer_ = 0;
+  std::optional<ThreadTimer> timer_;
   RunRecord record_;
   RunOutputs outputs_;
   std::optional<Watchdog> watchdog_;
