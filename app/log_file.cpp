@@ -8,7 +8,7 @@ namespace {
 
 // The log's bytes as the file holds them.
 std::string Utf8WithByteOrderMark(std::string_view ansi) {
-  return "\xEF\xBB\xBF" + BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
+  return "\xEF\xBB\xBF" + Utf8FromAnsi(ansi);
 }
 
 }  // namespace

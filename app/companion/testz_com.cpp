@@ -102,9 +102,9 @@ class InheritedHandles {
 
 // testz.exe could not be started: the system's reason, on testz.com's standard error.
 int NotStarted(const std::wstring& program, DWORD error) {
-  WriteUtf8(GetStdHandle(STD_ERROR_HANDLE),
-            "testz.com: " + BytesFrom(CP_UTF8, program) +
-                " could not be started: " + BytesFrom(CP_UTF8, SystemErrorText(error)) + "\r\n");
+  WriteUtf8(GetStdHandle(STD_ERROR_HANDLE), "testz.com: " + BytesFrom(CP_UTF8, program) +
+                                                " could not be started: " + SystemErrorUtf8(error) +
+                                                "\r\n");
   return kExitProgramNotStarted;
 }
 

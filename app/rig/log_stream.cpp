@@ -53,9 +53,7 @@ void LogStream::Queue::Write() {
 
 std::optional<LogStream> LogStream::OnStandardOutput(bool progress_in_place) {
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (output == nullptr || output == INVALID_HANDLE_VALUE) return std::nullopt;
-  const DWORD type = GetFileType(output);
-  if (type != FILE_TYPE_PIPE && type != FILE_TYPE_DISK) return std::nullopt;
+  if (!IsRedirected(output)) return std::nullopt;
   return To(output, progress_in_place);
 }
 

@@ -11,6 +11,7 @@
 #include "saved_file.h"
 #include "system_error.h"
 #include "text_encoding.h"
+#include "text_output.h"
 
 namespace {
 
@@ -18,20 +19,11 @@ std::wstring Path(const std::string& utf8) {
   return WideFrom(CP_UTF8, utf8);
 }
 
-std::string ErrorText(DWORD error) {
-  return BytesFrom(CP_UTF8, SystemErrorText(error));
-}
-
 // The reason a file was not written goes to standard error where a script redirected it: the
 // run itself goes on and ends as it would, only its exit code tells.
 void TellRedirectedStandardError(const std::string& text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
-  const DWORD type = GetFileType(error);
-  if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) return;
-  const std::string line = "testz.exe: " + text + "\r\n";
-  DWORD written = 0;
-  WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  if (IsRedirected(error)) WriteUtf8(error, "testz.exe: " + text + "\r\n");
 }
 
 // The system's error of a write, or the one that stands for what stopped it before the system
@@ -56,12 +48,12 @@ std::optional<std::string> RunOutputs::WriteAtStart(const RunSummary& running) c
   // The summary first: whatever fails after it, what a script reads there is this run's.
   if (!summary_.empty()) {
     if (const DWORD error = SaveFileBytes(Path(summary_), SummaryJson(running))) {
-      return "the summary cannot be written to " + summary_ + ": " + ErrorText(error);
+      return "the summary cannot be written to " + summary_ + ": " + SystemErrorUtf8(error);
     }
   }
   if (!save_log_.empty()) {
     if (const DWORD error = SaveLogText(Path(save_log_), "")) {
-      return "the log cannot be saved to " + save_log_ + ": " + ErrorText(error);
+      return "the log cannot be saved to " + save_log_ + ": " + SystemErrorUtf8(error);
     }
   }
   return std::nullopt;
@@ -79,7 +71,7 @@ int RunOutputs::WriteFinal(RunSummary summary, const std::vector<std::string>& l
       log_saved = false;
       try {
         const std::string reason =
-            "The log could not be saved to " + save_log_ + ": " + ErrorText(error);
+            "The log could not be saved to " + save_log_ + ": " + SystemErrorUtf8(error);
         TellRedirectedStandardError(reason);
         summary.error = summary.error ? *summary.error + " " + reason : reason;
         summary.error_code = error;
@@ -98,7 +90,7 @@ int RunOutputs::WriteFinal(RunSummary summary, const std::vector<std::string>& l
       exit_code = ExitCodeOf(outcome, false);
       try {
         TellRedirectedStandardError("The summary could not be written to " + summary_ + ": " +
-                                    ErrorText(error));
+                                    SystemErrorUtf8(error));
       } catch (const std::exception&) {
       }
     }

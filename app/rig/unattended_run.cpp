@@ -32,14 +32,6 @@ constexpr std::chrono::milliseconds kStreamFlush{2000};
 // The one run of the process, for its crash handlers.
 UnattendedRun* the_run = nullptr;
 
-std::string Utf8FromAnsi(std::string_view ansi) {
-  return BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
-}
-
-std::string ErrorText(DWORD error) {
-  return BytesFrom(CP_UTF8, SystemErrorText(error));
-}
-
 // Seconds with one decimal.
 std::string Seconds(double seconds) {
   char text[32];
@@ -68,12 +60,10 @@ void TakeLastLine(RunSummary& summary, const std::vector<std::string>& lines) {
 }  // namespace
 
 UnattendedRun::UnattendedRun(UnattendedOptions options)
-    : options_(std::move(options)),
-      began_(Clock::now()),
-      outputs_(options_.save_log, options_.summary) {
+    : options_(std::move(options)), outputs_(options_.save_log, options_.summary) {
   if (options_.deadline_seconds) {
-    deadline_ = began_ + std::chrono::duration_cast<Clock::duration>(
-                             std::chrono::duration<double>(*options_.deadline_seconds));
+    deadline_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                   std::chrono::duration<double>(*options_.deadline_seconds));
   }
   record_.Update([this](RunSummary& summary, std::vector<std::string>&) {
     summary.kind = kHardwareTypeTexts[static_cast<std::size_t>(options_.hardware_type)];
@@ -241,7 +231,7 @@ void UnattendedRun::HaltLoopStarted() noexcept {
   }
   if (!power_cycle_) return;
   if (const DWORD error = power_cycle_->LoopStarted()) {
-    Stop(StopCause::kPowerCycleFailed, ErrorText(error), error);
+    Stop(StopCause::kPowerCycleFailed, SystemErrorUtf8(error), error);
   }
   RecordPowerCycles();
 }
@@ -253,7 +243,7 @@ void UnattendedRun::HaltCounted(const HaltCount& count) noexcept {
   }
   if (power_cycle_ && !stopped_for_) {
     if (const DWORD error = power_cycle_->Tick(count.elapsed)) {
-      Stop(StopCause::kPowerCycleFailed, ErrorText(error), error);
+      Stop(StopCause::kPowerCycleFailed, SystemErrorUtf8(error), error);
     }
     RecordPowerCycles();
   }

@@ -94,7 +94,6 @@ class UnattendedRun final : public RunObserver {
   int Hung() noexcept;
 
   UnattendedOptions options_;
-  Clock::time_point began_;
   std::optional<Clock::time_point> deadline_;
   RigWindow* window_ = nullptr;
   std::optional<ThreadTimer> timer_;

@@ -1,6 +1,8 @@
 // The system's own words for an error code.
 #include "system_error.h"
 
+#include "text_encoding.h"
+
 std::wstring SystemErrorText(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
@@ -16,4 +18,8 @@ std::wstring SystemErrorText(DWORD error) {
     message.pop_back();
   }
   return message;
+}
+
+std::string SystemErrorUtf8(DWORD error) {
+  return BytesFrom(CP_UTF8, SystemErrorText(error));
 }

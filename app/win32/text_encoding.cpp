@@ -21,6 +21,10 @@ std::string BytesFrom(UINT code_page, std::wstring_view text) {
   return bytes;
 }
 
+std::string Utf8FromAnsi(std::string_view ansi) {
+  return BytesFrom(CP_UTF8, WideFrom(CP_ACP, ansi));
+}
+
 std::wstring PaddedDigits(unsigned value, int count, unsigned base) {
   std::wstring text(static_cast<std::size_t>(count), L'0');
   for (int i = count - 1; i >= 0; --i, value /= base) {

@@ -10,6 +10,12 @@ bool IsConsole(HANDLE output) {
   return GetConsoleMode(output, &mode) != FALSE;
 }
 
+bool IsRedirected(HANDLE output) {
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(output);
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
+
 bool WriteUtf8(HANDLE output, std::string_view text) {
   if (IsConsole(output)) {
     const std::wstring wide = WideFrom(CP_UTF8, text);

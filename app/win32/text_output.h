@@ -11,3 +11,6 @@ bool WriteUtf8(HANDLE output, std::string_view text);
 
 // `output` is a console (a console's screen buffer), not a file or a pipe.
 bool IsConsole(HANDLE output);
+
+// `output` is a file or a pipe, as a script, a CI runner or testz.com redirects a standard handle.
+bool IsRedirected(HANDLE output);
